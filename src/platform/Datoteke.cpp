@@ -1,0 +1,157 @@
+#include "platform/Datoteke.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace morvela {
+
+namespace {
+
+fs::path P(const QString& s) { return fs::path(s.toStdU16String()); }
+
+GreškaDatoteke IzKoda(const std::error_code& ec, const QString& put) {
+    if (!ec) return {};
+    const QString opis = QString::fromLocal8Bit(ec.message().c_str());
+    if (ec == std::errc::no_such_file_or_directory) {
+        // A missing parent directory is a path failure, a missing file is 53.
+        const QString roditelj = QFileInfo(put).absolutePath();
+        if (!put.isEmpty() && !QFileInfo(roditelj).isDir()) return {GreškaPutanje, opis};
+        return {GreškaNijePronađena, opis};
+    }
+    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted ||
+        ec == std::errc::read_only_file_system)
+        return {GreškaDozvola, opis};
+    if (ec == std::errc::not_a_directory) return {GreškaPutanje, opis};
+    return {GreškaPristupa, opis};
+}
+
+GreškaDatoteke NijePronađena(const QString& put) {
+    return IzKoda(std::make_error_code(std::errc::no_such_file_or_directory), put);
+}
+
+void SkiniSamoZaČitanje(const fs::path& p) {
+    std::error_code ec;
+    fs::permissions(p, fs::perms::owner_write, fs::perm_options::add, ec);
+}
+
+} // namespace
+
+GreškaDatoteke GreškaIzSustava(int kodSustava, const QString& put) {
+    return IzKoda(std::error_code(kodSustava, std::generic_category()), put);
+}
+
+QString Separator() { return QString(QDir::separator()); }
+
+QString SaSeparatorom(const QString& direktorij) {
+    if (direktorij.endsWith(QDir::separator())) return direktorij;
+    return direktorij + QDir::separator();
+}
+
+bool StvarneDatoteke::PostojiDatoteka(const QString& put) const {
+    std::error_code ec;
+    return !put.isEmpty() && fs::is_regular_file(P(put), ec);
+}
+
+bool StvarneDatoteke::PostojiDirektorij(const QString& put) const {
+    std::error_code ec;
+    return !put.isEmpty() && fs::is_directory(P(put), ec);
+}
+
+GreškaDatoteke StvarneDatoteke::KreirajDirektorij(const QString& put) {
+    std::error_code ec;
+    fs::create_directory(P(put), ec);
+    return IzKoda(ec, put);
+}
+
+GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na) {
+    std::error_code ec;
+    if (!fs::is_regular_file(P(od), ec)) return NijePronađena(od);
+    if (fs::exists(P(na), ec)) SkiniSamoZaČitanje(P(na));
+    fs::copy_file(P(od), P(na), fs::copy_options::overwrite_existing, ec);
+    return IzKoda(ec, na);
+}
+
+GreškaDatoteke StvarneDatoteke::Premjesti(const QString& od, const QString& na) {
+    std::error_code ec;
+    if (!fs::exists(P(od), ec)) return NijePronađena(od);
+    if (fs::exists(P(na), ec))
+        return {58, QStringLiteral("File already exists: ") + na};
+    fs::rename(P(od), P(na), ec);
+    if (ec == std::errc::cross_device_link) {
+        ec.clear();
+        fs::copy_file(P(od), P(na), ec);
+        if (!ec) fs::remove(P(od), ec);
+    }
+    return IzKoda(ec, od);
+}
+
+GreškaDatoteke StvarneDatoteke::Obriši(const QString& put, bool prisilno) {
+    std::error_code ec;
+    const fs::path p = P(put);
+    if (!fs::is_regular_file(fs::symlink_status(p, ec)) && !fs::is_symlink(fs::symlink_status(p, ec)))
+        return NijePronađena(put);
+    const auto prava = fs::status(p, ec).permissions();
+    if ((prava & fs::perms::owner_write) == fs::perms::none) {
+        if (!prisilno) return IzKoda(std::make_error_code(std::errc::permission_denied), put);
+        SkiniSamoZaČitanje(p);
+    }
+    fs::remove(p, ec);
+    return IzKoda(ec, put);
+}
+
+GreškaDatoteke StvarneDatoteke::ObrišiUzorak(const QString& direktorij, const QString& uzorak) {
+    // "*.*" means every file, as on Windows.
+    const QString filtar = uzorak == QLatin1String("*.*") ? QStringLiteral("*") : uzorak;
+    QDir dir(direktorij);
+    if (!dir.exists()) return IzKoda(std::make_error_code(std::errc::not_a_directory), direktorij);
+    const QStringList imena = dir.entryList({filtar}, QDir::Files | QDir::Hidden | QDir::System);
+    if (imena.isEmpty()) return NijePronađena(dir.filePath(uzorak));
+    GreškaDatoteke prva;
+    for (const QString& ime : imena) {
+        GreškaDatoteke g = Obriši(dir.filePath(ime), true);
+        if (g && prva.uspjeh()) prva = g;
+    }
+    return prva;
+}
+
+GreškaDatoteke StvarneDatoteke::ObrišiDirektorij(const QString& put) {
+    std::error_code ec;
+    const fs::path p = P(put);
+    if (!fs::is_directory(p, ec)) return IzKoda(std::make_error_code(std::errc::no_such_file_or_directory), put);
+    for (auto it = fs::recursive_directory_iterator(p, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec))
+        SkiniSamoZaČitanje(it->path());
+    ec.clear();
+    fs::remove_all(p, ec);
+    return IzKoda(ec, put);
+}
+
+GreškaDatoteke StvarneDatoteke::Veličina(const QString& put, qint64& veličina) const {
+    std::error_code ec;
+    const auto v = fs::file_size(P(put), ec);
+    if (ec) return IzKoda(ec, put);
+    veličina = static_cast<qint64>(v);
+    return {};
+}
+
+GreškaDatoteke StvarneDatoteke::PopisDatoteka(const QString& direktorij, QStringList& imena) const {
+    imena.clear();
+    std::error_code ec;
+    fs::directory_iterator it(P(direktorij), ec);
+    if (ec) return IzKoda(ec, direktorij);
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) return IzKoda(ec, direktorij);
+        std::error_code ec2;
+        if (it->is_regular_file(ec2))
+            imena << QString::fromStdU16String(it->path().filename().u16string());
+    }
+    return {};
+}
+
+} // namespace morvela

@@ -1,0 +1,12 @@
+#pragma once
+#include "platform/Seams.h"
+
+namespace morvela {
+
+// Starts outside programs hidden (no console or window of their own) through QProcess.
+class QtProcesi : public IProcesi {
+public:
+    bool PokreniIČekaj(const QString& naredbenaLinija, int najviševMs, QString* opisGreške) override;
+};
+
+} // namespace morvela

@@ -1,0 +1,132 @@
+#pragma once
+// The small interfaces through which operations reach the person, the window,
+// time and the outside world. The window and platform code implement them for
+// real; tests put fakes in place of the person and of time only.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace morvela {
+
+inline const QString NaslovAplikacije = QStringLiteral("MorvelaLiveUpdate21");
+inline const QString CRLF = QStringLiteral("\r\n");
+
+enum class Ikona { Nema, Usklicnik, Kritična, Pitanje, Informacija };
+enum class Gumbi { URedu, DaNe };
+enum class Odgovor { URedu, Da, Ne };
+
+// Message boxes and questions. A question is data: text, icon and buttons go
+// out, the answer comes back.
+class IPoruke {
+public:
+    virtual ~IPoruke() = default;
+    virtual Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi = Gumbi::URedu,
+                           const QString& naslov = NaslovAplikacije) = 0;
+};
+
+// Status bar panels, progress bar, elapsed-time label and message tabs.
+class IStatusLinija {
+public:
+    virtual ~IStatusLinija() = default;
+    virtual void PrikažiAkciju(const QString& tekst) = 0;
+    virtual void PrikažiStanje(const QString& tekst) = 0;
+    virtual void PripremiProgBar(qint32 minimum, qint32 maksimum) = 0;
+    virtual float VrijednostProgBara() const = 0;
+    virtual float MaksimumProgBara() const = 0;
+    // Takes the value only when it lies within the bar's range; otherwise the
+    // bar keeps its previous value.
+    virtual void PostaviVrijednostProgBara(float vrijednost) = 0;
+    virtual void SakrijProgBar() = 0;
+    virtual bool ProgBarVidljiv() const = 0;
+    // Copies the two message texts into their tabs and repaints them.
+    virtual void PrikažiPoruke(const QString& akcije, const QString& greške) = 0;
+    // Elapsed transfer time on the distribution tab.
+    virtual void PokreniVrijemePrijenosa() = 0;
+    virtual void ZaustaviVrijemePrijenosa() = 0;
+    virtual void PostaviTekstVremenaPrijenosa(const QString& tekst) = 0;
+    virtual QString TekstVremenaPrijenosa() const = 0;
+    // Lets the window handle pending events once, so it repaints between steps.
+    virtual void ObradiDogađaje() = 0;
+};
+
+// Wall clock, monotonic clock and the wait that keeps the window alive.
+class ISat {
+public:
+    virtual ~ISat() = default;
+    virtual QDateTime Sada() const = 0;
+    virtual qint64 MonotonoMs() const = 0;
+    virtual void Pričekaj(qint16 sekundi) = 0;
+};
+
+// The chosen update source and the two location texts live in the window.
+class IIzvor {
+public:
+    virtual ~IIzvor() = default;
+    // 0 InternetSekundarni, 1 MrežnaLokacija, 2 InternetPrimarni.
+    virtual int OdabranaLokacija() const = 0;
+    virtual QString Lokacija(int indeks) const = 0;
+    virtual void PostaviLokaciju(int indeks, const QString& tekst) = 0;
+};
+
+enum UpdateLokacija { InternetSekundarni = 0, MrežnaLokacija = 1, InternetPrimarni = 2 };
+
+// One planned row as the grid shows it: the list's texts unchanged.
+struct RedPlana {
+    QString ime, verGl, verPom, verRev, veličinaDownload, stvarnaVeličina;
+};
+
+// The plan grid of the first tab.
+class IMrežaPlana {
+public:
+    virtual ~IMrežaPlana() = default;
+    virtual void PrikažiPlan(const QList<RedPlana>& redovi) = 0;
+    virtual void OznačiStanjeReda(const QString& ime, int stanje) = 0;
+    virtual void OmogućiAžuriranje(bool omogućeno) = 0;
+};
+
+// Fetching one file of the update set from the chosen download server.
+class IPreuzimanje {
+public:
+    virtual ~IPreuzimanje() = default;
+    virtual bool DownloadDatoteke(const QString& imeDatoteke, const QString& ciljnaDirektorija) = 0;
+};
+
+// Starting outside programs (7-Zip, the registration program) hidden.
+class IProcesi {
+public:
+    virtual ~IProcesi() = default;
+    // Starts the command line hidden and waits up to the given time for it to
+    // end. Returns false only when it could not be started; opisGreške then
+    // holds the platform's words.
+    virtual bool PokreniIČekaj(const QString& naredbenaLinija, int najviševMs, QString* opisGreške) = 0;
+};
+
+// Looks for top-level windows of other programs.
+class IProzori {
+public:
+    virtual ~IProzori() = default;
+    // Finds a top-level window by class (when klasa is not empty) or by exact
+    // title, wakes it as the suite expects and optionally brings it forward.
+    virtual bool NađiProzor(const QString& klasa, const QString& naslov, bool uPrviPlan) = 0;
+};
+
+// Logged-on user and computer names.
+class IImena {
+public:
+    virtual ~IImena() = default;
+    virtual QString KorisničkoIme() const = 0;
+    virtual QString ImeRačunala() const = 0;
+};
+
+// Per-user settings store: application "Morvela", sections as groups, values as text.
+class IPostavke {
+public:
+    virtual ~IPostavke() = default;
+    virtual QString Čitaj(const QString& sekcija, const QString& ključ, const QString& zadano) const = 0;
+    virtual bool Postoji(const QString& sekcija, const QString& ključ) const = 0;
+    virtual void Snimi(const QString& sekcija, const QString& ključ, const QString& vrijednost) = 0;
+};
+
+} // namespace morvela

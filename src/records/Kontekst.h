@@ -1,0 +1,45 @@
+#pragma once
+// Everything an operation needs: the window's run state and the seams to the
+// person, the window, time and the outside world. The window fills it once;
+// tests fill it with real files and fakes for the person and the clock.
+
+#include "platform/Datoteke.h"
+#include "platform/Seams.h"
+#include "records/Matrica.h"
+#include "records/StanjeRada.h"
+#include "records/UpdateLog.h"
+
+namespace morvela {
+
+struct Kontekst {
+    StanjeRada* stanje = nullptr;
+    IPoruke* poruke = nullptr;
+    IStatusLinija* status = nullptr;
+    ISat* sat = nullptr;
+    IIzvor* izvor = nullptr;
+    IMrežaPlana* mreža = nullptr;
+    IDatoteke* datoteke = nullptr;
+    IImena* imena = nullptr;
+    IPostavke* postavke = nullptr;
+    UpdateLog* log = nullptr;
+    IPreuzimanje* preuzimanje = nullptr;
+    IProcesi* procesi = nullptr;
+    IProzori* prozori = nullptr;
+    // The directory of the running executable (no trailing separator needed).
+    QString izvršnaDirektorija;
+
+    void LogirajGrešku(const QString& poruka) const { log->LogirajGrešku(poruka); }
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi = Gumbi::URedu) const {
+        return poruke->Pokaži(tekst, ikona, gumbi);
+    }
+    void PrikažiAkciju(const QString& tekst) const { status->PrikažiAkciju(tekst); }
+    void PrikažiStanje(const QString& tekst) const { status->PrikažiStanje(tekst); }
+    void Pričekaj(qint16 sekundi) const { sat->Pričekaj(sekundi); }
+    OkruženjeMatrice ZaMatricu() const { return {poruke, log, &stanje->ZadnjaPoruka}; }
+};
+
+// The fixed name of the developer computer, on which paths are fixed and
+// installation is refused.
+inline const QString RazvojnoRačunalo = QStringLiteral("MORVELA-RAZVOJ");
+
+} // namespace morvela

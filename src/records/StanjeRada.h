@@ -1,0 +1,37 @@
+#pragma once
+// The run state the window owns and hands to every operation.
+
+#include "records/Matrica.h"
+
+#include <QString>
+
+namespace morvela {
+
+struct StanjeRada {
+    Matrica StareVerzije;
+    Matrica NoveVerzije;
+
+    // Working directories, each ending in the native separator.
+    QString ProgramskaDirektorija;
+    QString UpdateDirektorija;
+    QString BackupDirektorija;
+    QString SkripteDirektorija;
+    QString HelpDirektorija;
+
+    QString ZadnjaPoruka;
+    QString PorukeAkcija;
+    QString PorukeGrešaka;
+    // The file the installation is working on.
+    QString TrenutnaDatoteka;
+
+    // Sum of the download sizes of the rows planned as newer; the progress bar's maximum.
+    qint32 UkupnoZaPrijenos = 0;
+    // Start of the running transfer, seconds since midnight.
+    float PočetakPrijenosa = 0;
+    // Listed archive sizes fetched to the distribution location in this run.
+    qint32 UkupnoPreneseno = 0;
+    // Transport choice: true for the HTTPS component, false for the transfer control.
+    bool KoristiChilkat = true;
+};
+
+} // namespace morvela

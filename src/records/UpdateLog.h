@@ -1,0 +1,33 @@
+#pragma once
+// The update log, <program directory>/Update/Update.log: one dated line per
+// entry, appended, never truncated.
+
+#include <QString>
+
+namespace morvela {
+
+class IPoruke;
+class ISat;
+
+class UpdateLog {
+public:
+    // izvršnaDirektorija: the directory of the running executable.
+    UpdateLog(QString izvršnaDirektorija, IPoruke& poruke, const ISat& sat);
+
+    // The window's form: a failure is shown in a message box and never reaches the caller.
+    void LogirajGrešku(const QString& poruka);
+    // The free-standing form used by component registration: it also checks
+    // that the log's path could be composed at all.
+    void LogirajGreškuSamostalno(const QString& poruka);
+
+    QString Put() const;
+
+private:
+    void Upiši(const QString& put, const QString& poruka);
+
+    QString m_direktorija;
+    IPoruke& m_poruke;
+    const ISat& m_sat;
+};
+
+} // namespace morvela

@@ -1,0 +1,142 @@
+#pragma once
+// Fakes for the person (scripted answers), for time (a clock that advances
+// instantly) and recording stand-ins for the window's displays.
+
+#include "platform/Seams.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <ostream>
+#include <functional>
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace morvela::test {
+
+struct Upit {
+    QString tekst;
+    Ikona ikona;
+    Gumbi gumbi;
+    QString naslov;
+};
+
+// Records every message box; answers questions from a script (Yes when it runs out).
+class LažnePoruke : public IPoruke {
+public:
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) override {
+        upiti.append({tekst, ikona, gumbi, naslov});
+        if (gumbi == Gumbi::URedu) return Odgovor::URedu;
+        if (odgovori.empty()) return Odgovor::Da;
+        Odgovor o = odgovori.front();
+        odgovori.pop_front();
+        return o;
+    }
+    QStringList tekstovi() const {
+        QStringList t;
+        for (const auto& u : upiti) t << u.tekst;
+        return t;
+    }
+    QList<Upit> upiti;
+    std::deque<Odgovor> odgovori;
+};
+
+// A clock that never sleeps: a wait moves time forward and is remembered.
+class LažniSat : public ISat {
+public:
+    LažniSat() : sada(QDate(2026, 3, 14), QTime(10, 20, 30)) {}
+    QDateTime Sada() const override { return sada.addMSecs(monotono); }
+    qint64 MonotonoMs() const override { return monotono; }
+    void Pričekaj(qint16 sekundi) override {
+        čekanja.append(sekundi);
+        if (sekundi > 0) monotono += qint64(sekundi) * 1000;
+        if (priČekanju) priČekanju(sekundi);
+    }
+    void Pomakni(qint64 ms) { monotono += ms; }
+    QDateTime sada;
+    qint64 monotono = 0;
+    QList<int> čekanja;
+    std::function<void(int)> priČekanju;
+};
+
+// Remembers what the status line, progress bar and message tabs were told.
+class LažniStatus : public IStatusLinija {
+public:
+    void PrikažiAkciju(const QString& t) override { akcija = t, akcije << t; }
+    void PrikažiStanje(const QString& t) override { stanje = t, stanja << t; }
+    void PripremiProgBar(qint32 min, qint32 max) override {
+        minimum = float(min), maksimum = float(max), vrijednost = 0, vidljiv = true;
+    }
+    float VrijednostProgBara() const override { return vrijednost; }
+    float MaksimumProgBara() const override { return maksimum; }
+    void PostaviVrijednostProgBara(float v) override {
+        if (v >= minimum && v <= maksimum) vrijednost = v;
+    }
+    void SakrijProgBar() override { vidljiv = false; }
+    bool ProgBarVidljiv() const override { return vidljiv; }
+    void PrikažiPoruke(const QString& a, const QString& g) override {
+        txtPor = a, txtPorGr = g, ++prikazaPoruka;
+    }
+    void PokreniVrijemePrijenosa() override { mjeriVrijeme = true; }
+    void ZaustaviVrijemePrijenosa() override { mjeriVrijeme = false; }
+    void PostaviTekstVremenaPrijenosa(const QString& t) override { vrijemePrijenosa = t; }
+    QString TekstVremenaPrijenosa() const override { return vrijemePrijenosa; }
+    void ObradiDogađaje() override { ++obrada; }
+
+    QString akcija, stanje, txtPor, txtPorGr, vrijemePrijenosa;
+    QStringList akcije, stanja;
+    float minimum = 0, maksimum = 0, vrijednost = 0;
+    bool vidljiv = false, mjeriVrijeme = false;
+    int prikazaPoruka = 0, obrada = 0;
+};
+
+class LažniIzvor : public IIzvor {
+public:
+    int OdabranaLokacija() const override { return odabrana; }
+    QString Lokacija(int i) const override { return lokacije[i]; }
+    void PostaviLokaciju(int i, const QString& t) override { lokacije[i] = t; }
+    int odabrana = InternetPrimarni;
+    QString lokacije[2];
+};
+
+// Remembers the plan shown and the row states set.
+class LažnaMreža : public IMrežaPlana {
+public:
+    void PrikažiPlan(const QList<RedPlana>& r) override { redovi = r, ++prikaza; }
+    void OznačiStanjeReda(const QString& ime, int st) override { stanja.append({ime, st}); }
+    void OmogućiAžuriranje(bool o) override { ažuriranjeOmogućeno = o; }
+    QList<RedPlana> redovi;
+    QList<QPair<QString, int>> stanja;
+    int prikaza = 0;
+    bool ažuriranjeOmogućeno = false;
+};
+
+class LažnaImena : public IImena {
+public:
+    QString KorisničkoIme() const override { return korisnik; }
+    QString ImeRačunala() const override { return računalo; }
+    QString korisnik = QStringLiteral("TESTER");
+    QString računalo = QStringLiteral("RADNA-STANICA");
+};
+
+// Settings held in memory, for operations that only read a key or two.
+class MemorijskePostavke : public IPostavke {
+public:
+    QString Čitaj(const QString& s, const QString& k, const QString& z) const override {
+        return vrijednosti.value(s + QLatin1Char('/') + k, z);
+    }
+    bool Postoji(const QString& s, const QString& k) const override {
+        return vrijednosti.contains(s + QLatin1Char('/') + k);
+    }
+    void Snimi(const QString& s, const QString& k, const QString& v) override {
+        vrijednosti[s + QLatin1Char('/') + k] = v;
+    }
+    QMap<QString, QString> vrijednosti;
+};
+
+} // namespace morvela::test

@@ -1,0 +1,47 @@
+#pragma once
+// A temporary suite directory with everything an operation needs wired to it:
+// real files and a real log, fakes for the person and for time.
+
+#include "Lazni.h"
+#include "platform/Datoteke.h"
+#include "records/Kontekst.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace morvela::test {
+
+class TestOkruženje {
+public:
+    TestOkruženje();
+
+    // Program directory of the suite, ending in the separator.
+    QString dir() const { return stanje.ProgramskaDirektorija; }
+    QString updateDir() const { return stanje.UpdateDirektorija; }
+    // A path under the temporary root (outside the suite), for network locations and the like.
+    QString vanjski(const QString& ime) const;
+
+    // Writes a file (creating directories) with the given bytes.
+    static void Zapiši(const QString& put, const QByteArray& sadržaj);
+    // Writes a list file, one record per entry ("Ime;1;2;3;4;5;"), CR LF lines, Windows-1250.
+    static void ZapišiListu(const QString& put, const QStringList& zapisi);
+    static QByteArray Pročitaj(const QString& put);
+    // The lines of the update log without their date and time.
+    QStringList LogPoruke() const;
+
+    QTemporaryDir korijen;
+    StanjeRada stanje;
+    LažnePoruke poruke;
+    LažniStatus status;
+    LažniSat sat;
+    LažniIzvor izvor;
+    LažnaMreža mreža;
+    LažnaImena imena;
+    MemorijskePostavke postavke;
+    StvarneDatoteke datoteke;
+    std::unique_ptr<UpdateLog> log;
+    Kontekst k;
+};
+
+} // namespace morvela::test
