@@ -9,6 +9,8 @@
 #include "records/StanjeRada.h"
 #include "records/UpdateLog.h"
 
+#include <functional>
+
 namespace morvela {
 
 struct Kontekst {
@@ -27,6 +29,8 @@ struct Kontekst {
     IProzori* prozori = nullptr;
     // The directory of the running executable (no trailing separator needed).
     QString izvršnaDirektorija;
+    // Ends the whole program at once, without the window's closing steps.
+    std::function<void()> završiProgram;
 
     void LogirajGrešku(const QString& poruka) const { log->LogirajGrešku(poruka); }
     Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi = Gumbi::URedu) const {

@@ -32,6 +32,7 @@ TestOkruženje::TestOkruženje() {
     k.postavke = &postavke;
     k.log = log.get();
     k.izvršnaDirektorija = suite;
+    k.završiProgram = [this] { ++završetaka; };
 }
 
 QString TestOkruženje::vanjski(const QString& ime) const {

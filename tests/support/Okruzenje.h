@@ -42,6 +42,8 @@ public:
     StvarneDatoteke datoteke;
     std::unique_ptr<UpdateLog> log;
     Kontekst k;
+    // How often the operation asked to end the program.
+    int završetaka = 0;
 };
 
 } // namespace morvela::test
