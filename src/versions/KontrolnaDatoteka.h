@@ -1,0 +1,11 @@
+#pragma once
+#include "records/Kontekst.h"
+
+namespace morvela {
+
+// Sets the working directories, brings the new Verzije.txt from the chosen
+// source into the update directory and builds the plan. Enables the update
+// command exactly when the plan succeeded.
+bool PripremiVerzijaTXT(Kontekst& k);
+
+} // namespace morvela
