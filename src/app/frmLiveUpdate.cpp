@@ -1,0 +1,574 @@
+#include "app/frmLiveUpdate.h"
+
+#include "app/QtPoruke.h"
+#include "app/Raspored.h"
+#include "app/modGetUserName.h"
+#include "app/mreza/MrezaPlana.h"
+#include "distribution/DownloadNaLokaciju.h"
+#include "install/UpdateCommand.h"
+#include "platform/Postavke.h"
+#include "platform/Procesi.h"
+#include "platform/Prozori.h"
+#include "platform/Sat.h"
+#include "transfer/HttpPreuzimanje.h"
+#include "versions/KontrolnaDatoteka.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdlib>
+#include <optional>
+
+namespace morvela {
+
+namespace {
+
+const QString Naslov = QString::fromUtf8("Morvela Live Update - Automatsko ažuriranje Mor-vela programa");
+const QString SekcijaSettings = QStringLiteral("Settings");
+const QString SekcijaSetting = QStringLiteral("Setting");
+constexpr qint32 ZadanaBoja = 14277323;
+
+// Stored colours are Windows COLORREF values: 0x00BBGGRR.
+QColor BojaIzCijelogBroja(qint32 v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+
+void ObojiPozadinu(QWidget* w, const QColor& boja) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, boja);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+// A stored true/false text, as the registry holds it; anything else is not valid.
+std::optional<bool> KaoLogičko(const QString& t) {
+    const QString s = t.trimmed().toLower();
+    if (s == QLatin1String("true")) return true;
+    if (s == QLatin1String("false")) return false;
+    bool broj = false;
+    const int n = s.toInt(&broj);
+    if (broj) return n != 0;
+    return std::nullopt;
+}
+
+} // namespace
+
+frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti) : m_ovisnosti(std::move(ovisnosti)) {
+    auto& o = m_ovisnosti;
+    if (!o.poruke) o.poruke = (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
+    if (!o.sat) o.sat = (m_vlastitiSat = std::make_unique<StvarniSat>()).get();
+    if (!o.imena) o.imena = (m_vlastitaImena = std::make_unique<SustavnaImena>()).get();
+    if (!o.postavke) o.postavke = (m_vlastitePostavke = std::make_unique<QtPostavke>()).get();
+    if (!o.procesi) o.procesi = (m_vlastitiProcesi = std::make_unique<QtProcesi>()).get();
+    if (!o.prozori) o.prozori = (m_vlastitiProzori = std::make_unique<SustavniProzori>()).get();
+    if (o.izvršnaDirektorija.isEmpty()) o.izvršnaDirektorija = QCoreApplication::applicationDirPath();
+    o.izvršnaDirektorija = QDir::toNativeSeparators(o.izvršnaDirektorija);
+
+    m_log = std::make_unique<UpdateLog>(o.izvršnaDirektorija, *o.poruke, *o.sat);
+    m_k.stanje = &m_stanje;
+    m_k.poruke = o.poruke;
+    m_k.status = this;
+    m_k.sat = o.sat;
+    m_k.izvor = this;
+    m_k.mreža = this;
+    m_k.datoteke = &m_datoteke;
+    m_k.imena = o.imena;
+    m_k.postavke = o.postavke;
+    m_k.log = m_log.get();
+    m_k.procesi = o.procesi;
+    m_k.prozori = o.prozori;
+    m_k.izvršnaDirektorija = o.izvršnaDirektorija;
+    m_k.završiProgram = o.završiProgram ? o.završiProgram : [] { std::exit(1); };
+    if (!o.preuzimanje) o.preuzimanje = (m_vlastitoPreuzimanje = std::make_unique<HttpPreuzimanje>(m_k)).get();
+    m_k.preuzimanje = o.preuzimanje;
+
+    IzgradiProzor();
+    PoveziNaredbe();
+}
+
+frmLiveUpdate::~frmLiveUpdate() = default;
+
+void frmLiveUpdate::IzgradiProzor() {
+    setObjectName(QStringLiteral("frmLiveUpdate"));
+    setWindowTitle(Naslov);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(9);
+    setFont(font);
+
+    auto* središte = new QWidget(this);
+    setCentralWidget(središte);
+    auto* glavni = new QVBoxLayout(središte);
+
+    SSTab1 = new QTabWidget(središte);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setAccessibleName(QStringLiteral("SSTab1"));
+
+    // Tab 0: the plan.
+    auto* tab0 = new QWidget;
+    auto* l0 = new QVBoxLayout(tab0);
+    fgAžuriranja = new MrezaPlana(tab0);
+    l0->addWidget(fgAžuriranja);
+    cmdDownloadAndUpdate = new QPushButton(QStringLiteral("Download programa i instalacija"), tab0);
+    cmdDownloadAndUpdate->setObjectName(QStringLiteral("cmdDownloadAndUpdate"));
+    cmdDownloadAndUpdate->setEnabled(false);
+    l0->addWidget(cmdDownloadAndUpdate);
+    SSTab1->addTab(tab0, QString::fromUtf8("&Potrebna &ažuriranja"));
+
+    // Tabs 1 and 2: the messages of the last operation.
+    auto napraviTekst = [](const QString& ime) {
+        auto* t = new QPlainTextEdit;
+        t->setObjectName(ime);
+        t->setAccessibleName(ime);
+        t->setReadOnly(true);
+        return t;
+    };
+    txtPor = napraviTekst(QStringLiteral("txtPor"));
+    SSTab1->addTab(txtPor, QStringLiteral("Poruke o &akcijama"));
+    txtPorGr = napraviTekst(QStringLiteral("txtPorGr"));
+    SSTab1->addTab(txtPorGr, QString::fromUtf8("Poruke o &greškama"));
+
+    // Tab 3: the distribution location and its schedule.
+    auto* tab3 = new QWidget;
+    auto* l3 = new QVBoxLayout(tab3);
+    Label1 = new QLabel(QStringLiteral("Lokacija za presnimavanje novih programa i komponenti radi distribucije u "
+                                       "mreži (prvo treba ažurirati lokalno računalo)"),
+                        tab3);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    l3->addWidget(Label1);
+
+    auto napraviLokaciju = [this](int i, const QString& početno, QWidget* roditelj, QBoxLayout* raspored) {
+        auto* red = new QHBoxLayout;
+        txtLokacija[i] = new QLineEdit(početno, roditelj);
+        txtLokacija[i]->setObjectName(QStringLiteral("txtLokacija_%1").arg(i));
+        txtLokacija[i]->setAccessibleName(QStringLiteral("txtLokacija(%1)").arg(i));
+        txtLokacija[i]->installEventFilter(this);
+        cmdLokacija[i] = new QPushButton(QStringLiteral("..."), roditelj);
+        cmdLokacija[i]->setObjectName(QStringLiteral("cmdLokacija_%1").arg(i));
+        cmdLokacija[i]->setAccessibleName(QStringLiteral("cmdLokacija(%1)").arg(i));
+        cmdLokacija[i]->setFixedWidth(32);
+        red->addWidget(txtLokacija[i]);
+        red->addWidget(cmdLokacija[i]);
+        raspored->addLayout(red);
+    };
+    napraviLokaciju(1, QStringLiteral("D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\"), tab3, l3);
+
+    cmdDownlNaLokaciju = new QPushButton(QStringLiteral("Presnimavanje datoteka na unesenu lokaciju"), tab3);
+    cmdDownlNaLokaciju->setObjectName(QStringLiteral("cmdDownlNaLokaciju"));
+    l3->addWidget(cmdDownlNaLokaciju);
+
+    auto* redSati = new QHBoxLayout;
+    lblOpisVremena = new QLabel(QString::fromUtf8("Vrijeme automatskog preuzimanja novih verzija svakih n sati "
+                                                  "(0-23) 0-ne preuzimati automatski:"),
+                                tab3);
+    lblOpisVremena->setWordWrap(true);
+    numVrijemeDownloada = new QSpinBox(tab3);
+    numVrijemeDownloada->setObjectName(QStringLiteral("numVrijemeDownloada"));
+    numVrijemeDownloada->setAccessibleName(QStringLiteral("numVrijemeDownloada"));
+    numVrijemeDownloada->setRange(0, 23);
+    lblOpisVremena->setBuddy(numVrijemeDownloada);
+    redSati->addWidget(lblOpisVremena, 1);
+    redSati->addWidget(numVrijemeDownloada);
+    l3->addLayout(redSati);
+
+    lblVrijemePrijenosa = new QLabel(tab3);
+    lblVrijemePrijenosa->setObjectName(QStringLiteral("lblVrijemePrijenosa"));
+    lblVrijemePrijenosa->setAccessibleName(QStringLiteral("lblVrijemePrijenosa"));
+    l3->addWidget(lblVrijemePrijenosa);
+    l3->addStretch();
+    SSTab1->addTab(tab3, QStringLiteral("Kopiranje novih (svih) programa na disk/mrežnu lokaciju"));
+    glavni->addWidget(SSTab1, 1);
+
+    cmdVerzija = new QPushButton(QStringLiteral("Provjeri postoje li nove verzije i pripremi za download/prijenos"),
+                                 središte);
+    cmdVerzija->setObjectName(QStringLiteral("cmdVerzija"));
+    glavni->addWidget(cmdVerzija);
+
+    fraLokacija = new QGroupBox(QString::fromUtf8("Lokacija ažuriranja - novih verzija"), središte);
+    fraLokacija->setObjectName(QStringLiteral("fraLokacija"));
+    auto* lf = new QVBoxLayout(fraLokacija);
+    const IPostavke& postavke = *m_ovisnosti.postavke;
+    const auto bezKose = [](QString url) {
+        url.chop(1);
+        return url;
+    };
+    const QString opcije[3] = {
+        QStringLiteral("Internet (") + bezKose(OsnovniUrl(postavke, true, false)) + QLatin1Char(')'),
+        QString::fromUtf8("Sa mrežne lokacije"),
+        QStringLiteral("Internet (") + bezKose(OsnovniUrl(postavke, true, true)) +
+            QString::fromUtf8(") - preferirani (najbrži) način sa interneta"),
+    };
+    for (int i : {2, 1, 0}) {
+        optLokacija[i] = new QRadioButton(opcije[i], fraLokacija);
+        optLokacija[i]->setObjectName(QStringLiteral("optLokacija_%1").arg(i));
+        lf->addWidget(optLokacija[i]);
+    }
+    optLokacija[2]->setChecked(true);
+    napraviLokaciju(0, QStringLiteral("D:\\Morvela software\\Morvela knjigovodstvo V21\\UpdatePriprema\\"),
+                    fraLokacija, lf);
+    lblInfo = new QLabel(QStringLiteral("Ukoliko ažuriranje ne ide sa jedne web adrese, koristite drugu"), fraLokacija);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    lf->addWidget(lblInfo);
+    glavni->addWidget(fraLokacija);
+
+    auto* redIzlaz = new QHBoxLayout;
+    redIzlaz->addStretch();
+    cmdIzlaz = new QPushButton(QStringLiteral("Izlaz"), središte);
+    cmdIzlaz->setObjectName(QStringLiteral("cmdIzlaz"));
+    redIzlaz->addWidget(cmdIzlaz);
+    glavni->addLayout(redIzlaz);
+
+    // The progress bar lies over the check button while an operation runs.
+    progBar = new QProgressBar(središte);
+    progBar->setObjectName(QStringLiteral("progBar"));
+    progBar->setAccessibleName(QStringLiteral("progBar"));
+    progBar->hide();
+
+    const QString savjeti[4] = {QStringLiteral("Trenutna akcija"), QStringLiteral("Trenutno stanje"),
+                                QStringLiteral("Datum"), QStringLiteral("Vrijeme")};
+    for (int i = 0; i < 4; ++i) {
+        SBar[i] = new QLabel(this);
+        SBar[i]->setObjectName(QStringLiteral("SBar_p%1").arg(i + 1));
+        SBar[i]->setAccessibleName(QStringLiteral("SBar(%1)").arg(i + 1));
+        SBar[i]->setToolTip(savjeti[i]);
+        SBar[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (i < 2)
+            statusBar()->addWidget(SBar[i], i == 0 ? 3 : 2);
+        else
+            statusBar()->addPermanentWidget(SBar[i]);
+    }
+    statusBar()->setObjectName(QStringLiteral("SBar"));
+    statusBar()->setSizeGripEnabled(false);
+
+    tmrUpdate = new QTimer(this);
+    tmrUpdate->setObjectName(QStringLiteral("tmrUpdate"));
+    tmrUpdate->setInterval(60000);
+    // A coarse timer may fire early and fall twice into one minute.
+    tmrUpdate->setTimerType(Qt::PreciseTimer);
+    tmrPrijenos = new QTimer(this);
+    tmrPrijenos->setObjectName(QStringLiteral("tmrPrijenos"));
+    tmrPrijenos->setInterval(500);
+    tmrSat = new QTimer(this);
+    tmrSat->setInterval(1000);
+
+    resize(820, 620);
+}
+
+void frmLiveUpdate::PoveziNaredbe() {
+    connect(cmdVerzija, &QPushButton::clicked, this, [this] { IzvršiOperaciju([this] { PripremiVerzijaTXT(m_k); }); });
+    connect(cmdDownloadAndUpdate, &QPushButton::clicked, this,
+            [this] { IzvršiOperaciju([this] { cmdDownloadAndUpdate_Click(m_k); }); });
+    connect(cmdDownlNaLokaciju, &QPushButton::clicked, this,
+            [this] { IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, true); }); });
+    connect(cmdIzlaz, &QPushButton::clicked, this, [] { QCoreApplication::exit(0); });
+    for (int i = 0; i < 3; ++i)
+        connect(optLokacija[i], &QRadioButton::toggled, this, [this](bool odabrano) {
+            if (odabrano) SnimiPostavke();
+        });
+    for (int i = 0; i < 2; ++i)
+        connect(cmdLokacija[i], &QPushButton::clicked, this, [this, i] { PretražiLokaciju(i); });
+    connect(numVrijemeDownloada, &QSpinBox::valueChanged, this, [this](int n) {
+        if (!m_učitavanje) m_k.postavke->Snimi(SekcijaSetting, QStringLiteral("VrijemeAutoDownloadaNovihVerz"),
+                                               QString::number(n));
+    });
+    connect(tmrUpdate, &QTimer::timeout, this, [this] { tmrUpdate_Timer(); });
+    connect(tmrPrijenos, &QTimer::timeout, this, [this] { tmrPrijenos_Timer(); });
+    connect(tmrSat, &QTimer::timeout, this, [this] { OsvježiDatumIVrijeme(); });
+}
+
+void frmLiveUpdate::PokreniProzor() {
+    const auto& v = m_ovisnosti.verzija;
+    setWindowTitle(windowTitle() + QStringLiteral(" V%1.%2.%3").arg(v[0]).arg(v[1]).arg(v[3]));
+    SSTab1->setCurrentIndex(0);
+
+    bool ispravna = false;
+    const qint32 boja =
+        m_k.postavke->Čitaj(SekcijaSettings, QStringLiteral("BojaIntegratora"), QString::number(ZadanaBoja))
+            .trimmed()
+            .toInt(&ispravna);
+    PostaviBoje(ispravna ? boja : ZadanaBoja);
+
+    ProvjeriOperatera();
+    UčitajPostavke();
+
+    OsvježiDatumIVrijeme();
+    tmrSat->start();
+    tmrUpdate->start();
+
+    IzvršiOperaciju([this] {
+        if (!PripremiVerzijaTXT(m_k)) m_završiPriAktivaciji = true;
+    });
+}
+
+void frmLiveUpdate::ProvjeriOperatera() {
+    m_programskaDirektorija = SaSeparatorom(m_k.izvršnaDirektorija);
+    const QString proba = m_programskaDirektorija + QStringLiteral("UpdateADM");
+    if (m_datoteke.PostojiDirektorij(proba)) m_datoteke.ObrišiDirektorij(proba);
+    const GreškaDatoteke kreiranje = m_datoteke.KreirajDirektorij(proba);
+    m_datoteke.ObrišiDirektorij(proba);
+    if (kreiranje) {
+        // An operator without write rights is warned, and the update is tried all the same.
+        m_k.poruke->Pokaži(QStringLiteral("Prijavljeni operater: ") + m_k.imena->KorisničkoIme() +
+                               QString::fromUtf8(" izgleda nema administratorska prava za instalaciju programa.") +
+                               CRLF +
+                               QString::fromUtf8("Proces automatskog ažuriranja novih verzija možda neće biti "
+                                                 "ispravan, ali ipak pokušajte!"),
+                           Ikona::Kritična, Gumbi::URedu, QStringLiteral("Morvela"));
+    }
+}
+
+void frmLiveUpdate::PostaviBoje(qint32 boja) {
+    const QColor c = BojaIzCijelogBroja(boja);
+    ObojiPozadinu(this, c);
+    for (int i = 0; i < 3; ++i) ObojiPozadinu(optLokacija[i], c);
+    ObojiPozadinu(SSTab1, c);
+    ObojiPozadinu(fraLokacija, c);
+    fgAžuriranja->PostaviBoju(c);
+    ObojiPozadinu(lblInfo, c);
+}
+
+// ---- Settings ----
+
+int frmLiveUpdate::OdabranaLokacija() const {
+    if (optLokacija[0]->isChecked()) return InternetSekundarni;
+    if (optLokacija[1]->isChecked()) return MrežnaLokacija;
+    return InternetPrimarni;
+}
+
+void frmLiveUpdate::OdaberiLokaciju(int indeks) { optLokacija[indeks]->setChecked(true); }
+
+void frmLiveUpdate::UčitajPostavke() {
+    IPostavke& p = *m_k.postavke;
+    txtLokacija[0]->setText(p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDir21"), QString()));
+    txtLokacija[1]->setText(p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDirMr21"), QString()));
+
+    bool ispravno = false;
+    int izvor = p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLok21N"), QStringLiteral("2")).trimmed().toInt(&ispravno);
+    if (!ispravno || izvor < 0 || izvor > 2) izvor = InternetPrimarni;
+    // A change of selection saves the settings, as a click would.
+    OdaberiLokaciju(izvor);
+
+    UčitajDruguLokaciju();
+
+    m_učitavanje = true;
+    const int sati = p.Čitaj(SekcijaSetting, QStringLiteral("VrijemeAutoDownloadaNovihVerz"), QStringLiteral("0"))
+                         .trimmed()
+                         .toInt();
+    numVrijemeDownloada->setValue(qBound(0, sati, 23));
+    m_učitavanje = false;
+
+    m_stanje.KoristiChilkat =
+        KaoLogičko(p.Čitaj(SekcijaSettings, QStringLiteral("KoristiChilkatZaDownload"), QStringLiteral("True")))
+            .value_or(true);
+}
+
+void frmLiveUpdate::UčitajDruguLokaciju() {
+    if (!optLokacija[1]->isChecked()) return;
+    const QString druga =
+        m_k.postavke->Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDirMr.morvela.Ba.21"), QString());
+    if (!druga.isEmpty()) txtLokacija[1]->setText(druga);
+}
+
+void frmLiveUpdate::SnimiPostavke() {
+    IPostavke& p = *m_k.postavke;
+    p.Snimi(SekcijaSettings, QStringLiteral("UpdateLok21N"), QString::number(OdabranaLokacija()));
+    p.Snimi(SekcijaSettings, QStringLiteral("UpdateLokDir21"), txtLokacija[0]->text());
+    if (optLokacija[0]->isChecked())
+        p.Snimi(SekcijaSettings, QStringLiteral("UpdateLokDirMr21"), txtLokacija[1]->text());
+    else
+        p.Snimi(SekcijaSettings, QStringLiteral("UpdateLokDirMr.morvela.Ba.21"), txtLokacija[1]->text());
+}
+
+void frmLiveUpdate::PretražiLokaciju(int indeks) {
+    const QString početna = txtLokacija[indeks]->text();
+    QString odabrano;
+    if (m_ovisnosti.odaberiDatoteku) {
+        odabrano = m_ovisnosti.odaberiDatoteku(početna);
+    } else {
+        QFileDialog dijalog(this, QString::fromUtf8("Izaberite uređaj i direktoriju gdje se nalaze novi Morvela programi"),
+                            početna, QStringLiteral("Verzije (*.txt)"));
+        dijalog.setFileMode(QFileDialog::ExistingFile);
+        dijalog.setDefaultSuffix(QStringLiteral("txt"));
+        dijalog.selectFile(QStringLiteral("Verzije.txt"));
+        if (dijalog.exec() == QDialog::Accepted && !dijalog.selectedFiles().isEmpty())
+            odabrano = dijalog.selectedFiles().constFirst();
+    }
+    if (QFileInfo(odabrano).fileName().isEmpty()) return;
+    const QString put = QDir::toNativeSeparators(odabrano);
+    txtLokacija[indeks]->setText(put.left(put.lastIndexOf(QDir::separator()) + 1));
+    SnimiPostavke();
+}
+
+void frmLiveUpdate::ProvjeriLokaciju(int indeks) {
+    const QString tekst = txtLokacija[indeks]->text();
+    if (!m_datoteke.PostojiDirektorij(tekst)) {
+        m_k.poruke->Pokaži(QStringLiteral("Ne postoji direktorija: ") + tekst + QStringLiteral(" Postavite je!"),
+                           Ikona::Usklicnik);
+        PretražiLokaciju(indeks);
+        return;
+    }
+    SnimiPostavke();
+}
+
+bool frmLiveUpdate::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::FocusOut && !m_zauzet) {
+        for (int i = 0; i < 2; ++i)
+            if (o == txtLokacija[i]) {
+                // Checked after the focus has moved on, as the message box takes it again.
+                QTimer::singleShot(0, this, [this, i] { ProvjeriLokaciju(i); });
+            }
+    }
+    return QMainWindow::eventFilter(o, e);
+}
+
+// ---- Life of the window ----
+
+bool frmLiveUpdate::event(QEvent* e) {
+    if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && m_završiPriAktivaciji)
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+    return QMainWindow::event(e);
+}
+
+void frmLiveUpdate::closeEvent(QCloseEvent* e) {
+    m_k.LogirajGrešku(QStringLiteral("*************************** KRAJ PROGRAMA **********************************"));
+    e->accept();
+}
+
+bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija) {
+    if (m_zauzet) return false;
+    m_zauzet = true;
+    OmogućiNaredbe(false);
+    operacija();
+    OmogućiNaredbe(true);
+    m_zauzet = false;
+    return true;
+}
+
+void frmLiveUpdate::OmogućiNaredbe(bool omogućeno) {
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdVerzija, cmdDownlNaLokaciju, cmdIzlaz, fraLokacija,
+                                                      cmdLokacija[1], txtLokacija[1], numVrijemeDownloada})
+        w->setEnabled(omogućeno);
+    cmdDownloadAndUpdate->setEnabled(omogućeno && m_ažuriranjeOmogućeno);
+}
+
+void frmLiveUpdate::tmrUpdate_Timer() {
+    const QDateTime sada = m_k.sat->Sada();
+    if (!JeVrijemeZaPreuzimanje(sada.time(), numVrijemeDownloada->value())) return;
+    // At most one run in a matching hour, however the ticks fall.
+    if (m_zadnjiDanRasporeda == sada.date() && m_zadnjiSatRasporeda == sada.time().hour()) return;
+    if (m_zauzet) {
+        m_k.LogirajGrešku(QString::fromUtf8("tmrUpdate - automatsko preuzimanje preskočeno, druga operacija je u tijeku"));
+        return;
+    }
+    m_zadnjiDanRasporeda = sada.date();
+    m_zadnjiSatRasporeda = sada.time().hour();
+    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, false); });
+}
+
+// ---- Status line and progress ----
+
+void frmLiveUpdate::PrikažiAkciju(const QString& tekst) {
+    SBar[0]->setText(tekst);
+    SBar[0]->repaint();
+}
+
+void frmLiveUpdate::PrikažiStanje(const QString& tekst) {
+    SBar[1]->setText(tekst);
+    SBar[1]->repaint();
+}
+
+void frmLiveUpdate::PripremiProgBar(qint32 minimum, qint32 maksimum) {
+    m_minimumBara = float(minimum);
+    m_maksimumBara = float(maksimum);
+    progBar->setRange(minimum, std::max(minimum, maksimum));
+    progBar->setParent(cmdVerzija->parentWidget());
+    progBar->setGeometry(cmdVerzija->geometry());
+    m_vrijednostBara = 0;
+    progBar->setValue(0);
+    progBar->setVisible(true);
+    progBar->raise();
+    progBar->repaint();
+}
+
+void frmLiveUpdate::PostaviVrijednostProgBara(float vrijednost) {
+    if (vrijednost < m_minimumBara || vrijednost > m_maksimumBara) return;
+    m_vrijednostBara = vrijednost;
+    progBar->setValue(int(vrijednost));
+    progBar->repaint();
+}
+
+void frmLiveUpdate::SakrijProgBar() { progBar->hide(); }
+
+bool frmLiveUpdate::ProgBarVidljiv() const { return progBar->isVisible(); }
+
+void frmLiveUpdate::PrikažiPoruke(const QString& akcije, const QString& greške) {
+    txtPor->setPlainText(akcije);
+    txtPor->repaint();
+    txtPorGr->setPlainText(greške);
+    txtPorGr->repaint();
+}
+
+void frmLiveUpdate::PokreniVrijemePrijenosa() {
+    m_početakPrijenosaMs = m_k.sat->MonotonoMs();
+    tmrPrijenos->start();
+}
+
+void frmLiveUpdate::ZaustaviVrijemePrijenosa() { tmrPrijenos->stop(); }
+
+void frmLiveUpdate::PostaviTekstVremenaPrijenosa(const QString& tekst) { lblVrijemePrijenosa->setText(tekst); }
+
+QString frmLiveUpdate::TekstVremenaPrijenosa() const { return lblVrijemePrijenosa->text(); }
+
+void frmLiveUpdate::tmrPrijenos_Timer() {
+    lblVrijemePrijenosa->setText(TekstVremena(double(m_k.sat->MonotonoMs() - m_početakPrijenosaMs) / 1000.0));
+}
+
+QString frmLiveUpdate::TekstVremena(double sekundi) {
+    QLocale l;
+    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString broj = l.toString(sekundi, 'f', 2);
+    // "#.00": no digit before the separator for values under one.
+    if (broj.startsWith(QLatin1Char('0')) && broj.size() > 1 && !broj.at(1).isDigit()) broj.remove(0, 1);
+    return QStringLiteral("Vrijeme prijenosa: ") + broj + QStringLiteral(" s");
+}
+
+void frmLiveUpdate::ObradiDogađaje() { QCoreApplication::processEvents(); }
+
+void frmLiveUpdate::OsvježiDatumIVrijeme() {
+    const QDateTime sada = m_k.sat->Sada();
+    const QLocale l = QLocale::system();
+    SBar[2]->setText(l.toString(sada.date(), QLocale::ShortFormat));
+    SBar[3]->setText(l.toString(sada.time(), QLocale::ShortFormat));
+}
+
+// ---- Source and plan, as the operations see them ----
+
+QString frmLiveUpdate::Lokacija(int indeks) const { return txtLokacija[indeks]->text(); }
+
+void frmLiveUpdate::PostaviLokaciju(int indeks, const QString& tekst) { txtLokacija[indeks]->setText(tekst); }
+
+void frmLiveUpdate::PrikažiPlan(const QList<RedPlana>& redovi) { fgAžuriranja->PrikažiPlan(redovi); }
+
+void frmLiveUpdate::OznačiStanjeReda(const QString& ime, int stanje) { fgAžuriranja->OznačiStanjeReda(ime, stanje); }
+
+void frmLiveUpdate::OmogućiAžuriranje(bool omogućeno) {
+    m_ažuriranjeOmogućeno = omogućeno;
+    cmdDownloadAndUpdate->setEnabled(omogućeno && !m_zauzet);
+}
+
+} // namespace morvela

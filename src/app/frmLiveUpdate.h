@@ -1,0 +1,171 @@
+#pragma once
+// The program's one window: it owns the run state, shows the plan and the
+// status line, keeps the chosen source and locations, and starts every operation.
+
+#include "platform/Datoteke.h"
+#include "platform/Seams.h"
+#include "records/Kontekst.h"
+#include "records/StanjeRada.h"
+#include "records/UpdateLog.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QGroupBox;
+class QPlainTextEdit;
+class QTimer;
+
+namespace morvela {
+
+class MrezaPlana;
+
+// What the window takes from outside; anything left empty gets the real thing.
+struct OvisnostiProzora {
+    IPoruke* poruke = nullptr;
+    ISat* sat = nullptr;
+    IImena* imena = nullptr;
+    IPostavke* postavke = nullptr;
+    IProcesi* procesi = nullptr;
+    IProzori* prozori = nullptr;
+    IPreuzimanje* preuzimanje = nullptr;
+    // The directory of the executable; the program directory is derived from it.
+    QString izvršnaDirektorija;
+    // The program's own file version (major, minor, build, revision).
+    std::array<int, 4> verzija{MORVELA_VERSION_MAJOR, MORVELA_VERSION_MINOR, MORVELA_VERSION_PATCH,
+                               MORVELA_VERSION_TWEAK};
+    // The browse dialog: returns the chosen file's full path, "" when cancelled.
+    std::function<QString(const QString& početnaDirektorija)> odaberiDatoteku;
+    // Ends the whole program at once (fatal cases); std::exit when empty.
+    std::function<void()> završiProgram;
+};
+
+class frmLiveUpdate : public QMainWindow, private IStatusLinija, private IIzvor, private IMrežaPlana {
+public:
+    explicit frmLiveUpdate(OvisnostiProzora ovisnosti = {});
+    ~frmLiveUpdate() override;
+
+    // Start-up: title, colour, operator probe, settings, control file.
+    void PokreniProzor();
+
+    // Operations and their pieces, public so the window can be driven as a user would.
+    void ProvjeriOperatera();
+    void PostaviBoje(qint32 boja);
+    void UčitajPostavke();
+    void SnimiPostavke();
+    void UčitajDruguLokaciju();
+    int OdabranaLokacija() const override;
+    void OdaberiLokaciju(int indeks);
+    void PretražiLokaciju(int indeks);
+    void ProvjeriLokaciju(int indeks);
+    void tmrUpdate_Timer();
+    void tmrPrijenos_Timer();
+
+    bool ZavršiPriAktivaciji() const { return m_završiPriAktivaciji; }
+    bool OperacijaUTijeku() const { return m_zauzet; }
+    Kontekst& kontekst() { return m_k; }
+    StanjeRada& stanje() { return m_stanje; }
+    IStatusLinija& statusLinija() { return *this; }
+    QString programskaDirektorija() const { return m_programskaDirektorija; }
+
+    // "Vrijeme prijenosa: " + seconds in the "#.00" format + " s".
+    static QString TekstVremena(double sekundi);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    void IzgradiProzor();
+    void PoveziNaredbe();
+    // Runs one operation with the commands disabled; false when another one is under way.
+    bool IzvršiOperaciju(const std::function<void()>& operacija);
+    void OmogućiNaredbe(bool omogućeno);
+    void OsvježiDatumIVrijeme();
+
+    // IStatusLinija
+    void PrikažiAkciju(const QString& tekst) override;
+    void PrikažiStanje(const QString& tekst) override;
+    void PripremiProgBar(qint32 minimum, qint32 maksimum) override;
+    float VrijednostProgBara() const override { return m_vrijednostBara; }
+    float MaksimumProgBara() const override { return m_maksimumBara; }
+    void PostaviVrijednostProgBara(float vrijednost) override;
+    void SakrijProgBar() override;
+    bool ProgBarVidljiv() const override;
+    void PrikažiPoruke(const QString& akcije, const QString& greške) override;
+    void PokreniVrijemePrijenosa() override;
+    void ZaustaviVrijemePrijenosa() override;
+    void PostaviTekstVremenaPrijenosa(const QString& tekst) override;
+    QString TekstVremenaPrijenosa() const override;
+    void ObradiDogađaje() override;
+
+    // IIzvor
+    QString Lokacija(int indeks) const override;
+    void PostaviLokaciju(int indeks, const QString& tekst) override;
+
+    // IMrežaPlana
+    void PrikažiPlan(const QList<RedPlana>& redovi) override;
+    void OznačiStanjeReda(const QString& ime, int stanje) override;
+    void OmogućiAžuriranje(bool omogućeno) override;
+
+    OvisnostiProzora m_ovisnosti;
+    // Real services for whatever was not injected.
+    std::unique_ptr<IPoruke> m_vlastitePoruke;
+    std::unique_ptr<ISat> m_vlastitiSat;
+    std::unique_ptr<IImena> m_vlastitaImena;
+    std::unique_ptr<IPostavke> m_vlastitePostavke;
+    std::unique_ptr<IProcesi> m_vlastitiProcesi;
+    std::unique_ptr<IProzori> m_vlastitiProzori;
+    std::unique_ptr<IPreuzimanje> m_vlastitoPreuzimanje;
+    StvarneDatoteke m_datoteke;
+    std::unique_ptr<UpdateLog> m_log;
+    StanjeRada m_stanje;
+    Kontekst m_k;
+
+    QString m_programskaDirektorija;
+    bool m_završiPriAktivaciji = false;
+    bool m_zauzet = false;
+    bool m_ažuriranjeOmogućeno = false;
+    bool m_učitavanje = false;
+    float m_minimumBara = 0, m_maksimumBara = 0, m_vrijednostBara = 0;
+    qint64 m_početakPrijenosaMs = 0;
+    int m_zadnjiSatRasporeda = -1;
+    QDate m_zadnjiDanRasporeda;
+
+public:
+    // Controls, named as the users' documentation and support staff know them.
+    QTabWidget* SSTab1 = nullptr;
+    MrezaPlana* fgAžuriranja = nullptr;
+    QPushButton* cmdDownloadAndUpdate = nullptr;
+    QPlainTextEdit* txtPor = nullptr;
+    QPlainTextEdit* txtPorGr = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* lblOpisVremena = nullptr;
+    std::array<QLineEdit*, 2> txtLokacija{};
+    std::array<QPushButton*, 2> cmdLokacija{};
+    QPushButton* cmdDownlNaLokaciju = nullptr;
+    QSpinBox* numVrijemeDownloada = nullptr;
+    QLabel* lblVrijemePrijenosa = nullptr;
+    QPushButton* cmdVerzija = nullptr;
+    QGroupBox* fraLokacija = nullptr;
+    std::array<QRadioButton*, 3> optLokacija{};
+    QLabel* lblInfo = nullptr;
+    QProgressBar* progBar = nullptr;
+    std::array<QLabel*, 4> SBar{};
+    QPushButton* cmdIzlaz = nullptr;
+    QTimer* tmrUpdate = nullptr;
+    QTimer* tmrPrijenos = nullptr;
+    QTimer* tmrSat = nullptr;
+};
+
+} // namespace morvela
