@@ -1,0 +1,164 @@
+#include "versions/Plan.h"
+
+#include "versions/PravilaVerzija.h"
+
+#include <cmath>
+#include <limits>
+
+namespace morvela {
+
+namespace {
+
+const QString Proc = QStringLiteral("NapraviRsŠtoTrebaAžurirati");
+const QString ImeVerzija = QStringLiteral("Verzije.txt");
+
+// Stops the plan with a message that is logged as it is shown.
+bool Prekini(Kontekst& k, const QString& poruka, const QString& logPrefiks, Ikona ikona) {
+    k.stanje->ZadnjaPoruka = poruka;
+    k.LogirajGrešku(logPrefiks + poruka);
+    k.Pokaži(poruka, ikona);
+    return false;
+}
+
+// The total is a 32-bit whole number, so every addition lands on a whole
+// number again (halves to even, as the old integer variable did).
+qint32 DodajUZbroj(qint32 zbroj, const QString& veličina) {
+    const double v = std::nearbyint(double(zbroj) + BrojčanaVrijednost(veličina));
+    if (v >= double(std::numeric_limits<qint32>::max())) return std::numeric_limits<qint32>::max();
+    if (v <= double(std::numeric_limits<qint32>::min())) return std::numeric_limits<qint32>::min();
+    return qint32(v);
+}
+
+bool NovijaVeličina(const Matrica& stara, int rs, const Matrica& nova, int rn, int stupac) {
+    return VeličinaKao32(stara.tekst(rs, stupac)) < VeličinaKao32(nova.tekst(rn, stupac));
+}
+
+class Odluka {
+public:
+    explicit Odluka(Kontekst& k) : k(k), s(*k.stanje) {}
+
+    void Odluči(int red) {
+        Matrica& nove = s.NoveVerzije;
+        const QString ime = nove.tekst(red, Ime);
+        const int stari = NađiRed(s.StareVerzije, ime);
+
+        if (stari < 0) {
+            if (ime == ImeUpdatera) return Označi(red, false);
+            k.LogirajGrešku(Proc + QStringLiteral(" - Nije pronađen zapis o starim verzija za :") + ime +
+                            QStringLiteral(" pa se mora kopirati"));
+            if (ime == ImeIzmjeneBaze) izmjBazaPlanirana = true;
+            return Označi(red, true);
+        }
+
+        const Matrica& stare = s.StareVerzije;
+        const QString vrsta = VrstaDatoteke(ime);
+        bool novija = JeNovija(stare, stari, nove, red);
+
+        if (vrsta == QLatin1String("chm") && !novija)
+            novija = NovijaVeličina(stare, stari, nove, red, StvarnaVeličina) ||
+                     NovijaVeličina(stare, stari, nove, red, VeličinaDownload);
+
+        if (!novija) {
+            if (vrsta == QLatin1String("enc") || vrsta == QLatin1String("chm")) {
+                const QString put =
+                    (vrsta == QLatin1String("enc") ? s.SkripteDirektorija : s.HelpDirektorija) + ime;
+                if (!k.datoteke->PostojiDatoteka(put)) {
+                    LogirajNedostaje(put);
+                    novija = true;
+                }
+                if (!novija) novija = NovijaVeličina(stare, stari, nove, red, StvarnaVeličina);
+            } else if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ime)) {
+                LogirajNedostaje(ime);
+                novija = true;
+            }
+        }
+
+        if (ime == ImeUpdatera || !novija) {
+            // Scripts listed after a planned database-change library go with it.
+            return Označi(red, vrsta == QLatin1String("enc") && izmjBazaPlanirana);
+        }
+
+        k.LogirajGrešku(Proc + QStringLiteral(" - Treba instalirati: ") + ime);
+        s.UkupnoZaPrijenos = DodajUZbroj(s.UkupnoZaPrijenos, nove.tekst(red, VeličinaDownload));
+        if (ime == ImeIzmjeneBaze) izmjBazaPlanirana = true;
+        Označi(red, true);
+    }
+
+private:
+    void Označi(int red, bool planiran) {
+        s.NoveVerzije.postavi(red, TrebaInstalirati, qint16(planiran ? 1 : 0));
+    }
+    void LogirajNedostaje(const QString& što) {
+        k.LogirajGrešku(Proc + QStringLiteral(" - Nije nađena datoteka: ") + što +
+                        QStringLiteral(" pa se mora napraviti"));
+    }
+
+    Kontekst& k;
+    StanjeRada& s;
+    bool izmjBazaPlanirana = false;
+};
+
+QList<RedPlana> PlaniraniRedovi(const Matrica& nove) {
+    QList<RedPlana> redovi;
+    for (int r = 0; r < Matrica::Redova; ++r) {
+        if (!nove.koristi(r) || nove.broj(r, TrebaInstalirati) != 1) continue;
+        redovi.append({nove.tekst(r, Ime), nove.tekst(r, Ver_Gl), nove.tekst(r, Ver_Pom),
+                       nove.tekst(r, Ver_Rev), nove.tekst(r, VeličinaDownload),
+                       nove.tekst(r, StvarnaVeličina)});
+    }
+    return redovi;
+}
+
+} // namespace
+
+bool NapraviRsŠtoTrebaAžurirati(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    const QString novaLista = s.UpdateDirektorija + ImeVerzija;
+    const QString staraLista = s.ProgramskaDirektorija + ImeVerzija;
+
+    k.LogirajGrešku(Proc + QStringLiteral(" - početak"));
+    k.LogirajGrešku(Proc + QStringLiteral(" - čitanje rs ") + novaLista);
+    if (!UčitajMatricu(s.NoveVerzije, novaLista, k.ZaMatricu()))
+        return Prekini(k,
+                       Proc + QStringLiteral(" - Desila se greška u čitanju zapisa u matricu iz datoteke. "
+                                             "Prekida se ažuriranje!"),
+                       QString(), Ikona::Usklicnik);
+
+    k.LogirajGrešku(Proc + QStringLiteral(" - čitanje rs ") + staraLista);
+    if (!k.datoteke->PostojiDatoteka(staraLista))
+        return Prekini(k,
+                       QStringLiteral("Ne postoji datoteka: ") + staraLista +
+                           QStringLiteral(" te nije moguće nastaviti sa ažuriranjem. Kontaktirajte Morvela!"),
+                       Proc + QLatin1Char(' '), Ikona::Informacija);
+    if (!UčitajMatricu(s.StareVerzije, staraLista, k.ZaMatricu()))
+        return Prekini(
+            k,
+            Proc + QStringLiteral(
+                       " - Desila se greška u čitanju zapisa u matricu-STARI. Prekida se ažuriranje!"),
+            QString(), Ikona::Usklicnik);
+
+    s.PorukeAkcija.clear();
+    s.PorukeGrešaka.clear();
+    s.UkupnoZaPrijenos = 0;
+    k.LogirajGrešku(Proc + QStringLiteral(" - upoređenje što treba ažurirati "));
+    Odluka odluka(k);
+    for (int r = 0; r < Matrica::Redova; ++r)
+        if (s.NoveVerzije.koristi(r)) odluka.Odluči(r);
+    k.LogirajGrešku(Proc + QStringLiteral(" - kraj"));
+
+    // A stale Update.txt belongs to an earlier plan; failing to remove it does not matter.
+    const QString updateTxt = s.UpdateDirektorija + QStringLiteral("Update.txt");
+    if (k.datoteke->PostojiDatoteka(updateTxt)) k.datoteke->Obriši(updateTxt, false);
+
+    const QList<RedPlana> redovi = PlaniraniRedovi(s.NoveVerzije);
+    k.mreža->PrikažiPlan(redovi);
+    // Nothing to do is still a good check: the program stays open and distribution stays usable.
+    if (redovi.isEmpty()) k.PrikažiAkciju(QStringLiteral("Nema novih verzija Mor-vela programa!"));
+    return true;
+}
+
+void OznačiStanjeReda(Kontekst& k, const QString& ime, int stanje) {
+    k.mreža->OznačiStanjeReda(ime, stanje);
+}
+
+} // namespace morvela
