@@ -1,0 +1,144 @@
+#include "install/UpdatePrograma.h"
+
+#include "install/ZamijeniDatotekuPoVrsti.h"
+#include "install/modAppJeStartana.h"
+#include "versions/KontrolnaDatoteka.h"
+#include "versions/Plan.h"
+#include "versions/PravilaVerzija.h"
+
+namespace morvela {
+
+namespace {
+
+const QString VerzijeTxt = QStringLiteral("Verzije.txt");
+
+// Row states of the plan grid.
+constexpr int StanjeInstalirano = 3;
+constexpr int StanjeInstalacija = 5;
+
+// Asks until no program of the suite runs; false when the user gives up.
+bool PričekajZatvaranjePrograma(Kontekst& k) {
+    for (;;) {
+        const QString popis = PokrenutiProgrami(k);
+        if (popis.isEmpty()) return true;
+        const Odgovor nastavak = k.Pokaži(
+            QStringLiteral("Postoje pokrenuti programi:") + CRLF + popis + CRLF +
+                QStringLiteral(
+                    "Da bi nastavili sa daljom instalacijom moraju se zatvoriti svi otvoreni programi!") +
+                CRLF +
+                QStringLiteral(
+                    "Za nastavak rada (i ponovnu provjeru) pritisnite Da (Yes), za prekid instalacije "
+                    "pritisnuti Ne (No) ?"),
+            Ikona::Pitanje, Gumbi::DaNe);
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma- Postoje startovani programi ") + popis);
+        if (nastavak == Odgovor::Da) continue;
+        const Odgovor prekid = k.Pokaži(
+            QStringLiteral(
+                "Ukoliko prekinete sa ažuriranjem novih verzija, izgubiće se svi novi učitani programi, "
+                "pa će se to morati ponoviti.") +
+                CRLF +
+                QStringLiteral("Želite li zaista prekinuti sa ažuriranjem programa sa novim verzijama?"),
+            Ikona::Pitanje, Gumbi::DaNe);
+        if (prekid == Odgovor::Da) {
+            k.LogirajGrešku(QStringLiteral("UpdatePrograma- Korisnik odustaje"));
+            return false;
+        }
+    }
+}
+
+// An empty backup directory; false when it could not be created, in which
+// case the program has been told to end.
+bool PripremiBackupDirektoriju(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    if (k.datoteke->PostojiDirektorij(s.BackupDirektorija)) {
+        // Leftovers that will not go are harmless: a rollback restores them too.
+        k.datoteke->ObrišiUzorak(s.BackupDirektorija, QStringLiteral("*.*"));
+        return true;
+    }
+    const GreškaDatoteke g = k.datoteke->KreirajDirektorij(s.BackupDirektorija);
+    if (g.uspjeh()) return true;
+    s.ZadnjaPoruka =
+        QStringLiteral("Nastala je greška u kreiranju UpdateBackup direktorije! Program za ažuriranje "
+                       "novih verzija mora prestati sa radom. Vjerojatno nemate administratorska "
+                       "prava!") +
+        CRLF + QStringLiteral("Greška: ") + g.opis;
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma- ") + s.ZadnjaPoruka);
+    k.Pokaži(s.ZadnjaPoruka, Ikona::Usklicnik);
+    k.završiProgram();
+    return false;
+}
+
+bool InstalirajPlan(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    for (int red = 0; red < Matrica::Redova; ++red) {
+        const QString ime = s.NoveVerzije.tekst(red, Ime);
+        if (ime.isEmpty() || s.NoveVerzije.broj(red, TrebaInstalirati) != 1) continue;
+        k.status->ObradiDogađaje();
+        s.TrenutnaDatoteka = ime;
+        OznačiStanjeReda(k, ime, StanjeInstalacija);
+        if (!ZamijeniDatotekuPoVrsti(k, ime)) return false;
+        OznačiStanjeReda(k, ime, StanjeInstalirano);
+    }
+    return true;
+}
+
+void ZamijeniVerzijeTxt(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma - Backup Verzije.txt"));
+    if (const GreškaDatoteke g =
+            k.datoteke->Kopiraj(s.ProgramskaDirektorija + VerzijeTxt, s.BackupDirektorija + VerzijeTxt)) {
+        s.ZadnjaPoruka =
+            QStringLiteral("Greška u premještanju u backup ") + VerzijeTxt + QLatin1Char(' ') + g.opis;
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
+    }
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kopiranje Verzije.txt"));
+    if (const GreškaDatoteke g =
+            k.datoteke->Kopiraj(s.UpdateDirektorija + VerzijeTxt, s.ProgramskaDirektorija + VerzijeTxt)) {
+        s.ZadnjaPoruka = QStringLiteral("Greška u kopiranju ") + VerzijeTxt + QLatin1Char(' ') + g.opis;
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
+    }
+}
+
+// Archives and installed files leave the update directory; Verzije.txt stays.
+void PočistiIza(Kontekst& k) {
+    const StanjeRada& s = *k.stanje;
+    for (const char* vrsta : {"7z", "exe", "enc", "chm", "dll"}) {
+        const QString uzorak = QStringLiteral("*.") + QLatin1String(vrsta);
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - Brisanje fajlova ") + uzorak);
+        if (const GreškaDatoteke g = k.datoteke->ObrišiUzorak(s.UpdateDirektorija, uzorak))
+            k.LogirajGrešku(QStringLiteral("UpdatePrograma - Greška u brisanju fajlova ") + uzorak +
+                            QStringLiteral(" - ") + g.opis);
+    }
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma - Brisanje direktorije ") + s.BackupDirektorija);
+    QString bezSeparatora = s.BackupDirektorija;
+    if (bezSeparatora.endsWith(Separator())) bezSeparatora.chop(Separator().size());
+    if (const GreškaDatoteke g = k.datoteke->ObrišiDirektorij(bezSeparatora))
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - Greška u brisanju direktorije - ") +
+                        s.BackupDirektorija + g.opis);
+}
+
+} // namespace
+
+bool UpdatePrograma(Kontekst& k) {
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma- početak"));
+    if (!PričekajZatvaranjePrograma(k)) return false;
+    if (!PripremiBackupDirektoriju(k)) return false;
+    if (k.imena->ImeRačunala() == RazvojnoRačunalo) {
+        k.Pokaži(QStringLiteral("Ime računala je ") + RazvojnoRačunalo +
+                     QStringLiteral(" te nije moguće nastaviti sa radom!"),
+                 Ikona::Usklicnik);
+        return false;
+    }
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma - Početak"));
+    k.PrikažiAkciju(QStringLiteral("Početak ..."));
+    if (!InstalirajPlan(k)) return false;
+    ZamijeniVerzijeTxt(k);
+    k.PrikažiAkciju(QString());
+    PočistiIza(k);
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kraj"));
+    // Shows what is left to update; its own outcome does not change ours.
+    PripremiVerzijaTXT(k);
+    return true;
+}
+
+} // namespace morvela

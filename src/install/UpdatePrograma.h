@@ -1,0 +1,12 @@
+#pragma once
+#include "records/Kontekst.h"
+
+namespace morvela {
+
+// Installs every planned file of the update directory: waits until no program
+// of the suite runs, backs up and replaces each file, swaps in the new
+// Verzije.txt, cleans up and prepares the control file again. False when the
+// user gave up, on the developer computer, or after a failed file and its rollback.
+bool UpdatePrograma(Kontekst& k);
+
+} // namespace morvela

@@ -1,0 +1,136 @@
+#include "install/ZamijeniDatotekuPoVrsti.h"
+
+#include "install/PokusajVratitiSveNaPocetak.h"
+#include "install/Registracija.h"
+#include "install/TekstoviInstalacije.h"
+#include "versions/PravilaVerzija.h"
+
+namespace morvela {
+
+namespace {
+
+const QString Prefiks = QStringLiteral("UpdatePrograma - ");
+const QString UUporabi = QStringLiteral("Najvjerojatnije se koristi. ");
+const QString PitanjePonovo = QStringLiteral(
+    "Preporuka je da se prestane koristiti navedeni program i da se pokuša još jednom. Jeste li izašli iz "
+    "programa i želite li nastaviti sa instalacijom (Da - Yes) ili želite prekinuti sa instalacijom (Ne - "
+    "No)?");
+
+// Status and error texts of one kind, each followed by the file name.
+struct TekstoviVrste {
+    QString backup, ponovniBackup, kopiranje;
+    QString greškaPremještanja, greškaPonovnogPremještanja, greškaKopiranja;
+    // Programs and components may be in use: the user gets a second try.
+    bool drugiPokušaj;
+};
+
+const TekstoviVrste Program{QStringLiteral("Backup programa: "),
+                            QStringLiteral("Ponovni backup programa: "),
+                            QStringLiteral("Kopiranje novog programa: "),
+                            QStringLiteral("Nastala je greška u premještanju programa: "),
+                            QStringLiteral("Nastala je greška u ponovnom premještanju programa: "),
+                            QStringLiteral("Nastala je greška u kopiranju novog programa: "),
+                            true};
+const TekstoviVrste Komponenta{QStringLiteral("Backup komponente: "),
+                               QStringLiteral("Ponovni backup komponente: "),
+                               QStringLiteral("Kopiranje nove komponente: "),
+                               QStringLiteral("Nastala je greška u premještanju komponente: "),
+                               QStringLiteral("Nastala je greška u ponovnom premještanju komponente: "),
+                               QStringLiteral("Nastala je greška u kopiranju nove komponente: "),
+                               true};
+const TekstoviVrste Datoteka{QStringLiteral("Backup datoteke: "),
+                             QString(),
+                             QStringLiteral("Kopiranje nove datoteke: "),
+                             QStringLiteral("Nastala je greška u premještanju datoteke: "),
+                             QString(),
+                             QStringLiteral("Nastala je greška u kopiranju nove datoteke: "),
+                             false};
+
+// The step's text becomes the current message, shown and/or logged.
+void Najavi(Kontekst& k, const QString& tekst, bool prikaži = true, bool logiraj = true) {
+    k.stanje->ZadnjaPoruka = tekst;
+    if (prikaži) k.PrikažiAkciju(tekst);
+    if (logiraj) k.LogirajGrešku(Prefiks + tekst);
+}
+
+void ZabilježiGrešku(Kontekst& k, const QString& tekst) {
+    k.stanje->ZadnjaPoruka = tekst;
+    k.LogirajGrešku(Prefiks + tekst);
+}
+
+bool Odustani(Kontekst& k) {
+    PokušajVratitiSveNaPočetak(k);
+    return false;
+}
+
+bool KritičnoIOdustani(Kontekst& k, const QString& tekst) {
+    k.Pokaži(tekst, Ikona::Kritična);
+    return Odustani(k);
+}
+
+bool OdustaniUzZadnjuPoruku(Kontekst& k) {
+    return KritičnoIOdustani(k, k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
+}
+
+QString GreškaPremještanja(const QString& početak, const TekstoviVrste& t, const QString& ime,
+                           const GreškaDatoteke& g) {
+    return početak + ime + (t.drugiPokušaj ? UUporabi : QString()) + CRLF + DetaljGreške + g.opis;
+}
+
+// Moves the installed file into the backup directory. A file that is not
+// installed yet (53) needs no backup.
+bool NapraviBackup(Kontekst& k, const TekstoviVrste& t, const QString& ime, const QString& dir) {
+    const QString od = dir + ime;
+    const QString na = k.stanje->BackupDirektorija + ime;
+    Najavi(k, t.backup + ime);
+    GreškaDatoteke g = k.datoteke->Premjesti(od, na);
+    if (g.uspjeh() || g.broj == GreškaNijePronađena) return true;
+    ZabilježiGrešku(k, GreškaPremještanja(t.greškaPremještanja, t, ime, g));
+    if (!t.drugiPokušaj) return OdustaniUzZadnjuPoruku(k);
+    if (k.Pokaži(k.stanje->ZadnjaPoruka + CRLF + PitanjePonovo, Ikona::Pitanje, Gumbi::DaNe) != Odgovor::Da)
+        return Odustani(k);
+    Najavi(k, t.ponovniBackup + ime);
+    g = k.datoteke->Premjesti(od, na);
+    if (g.uspjeh()) return true;
+    ZabilježiGrešku(k, GreškaPremještanja(t.greškaPonovnogPremještanja, t, ime, g));
+    return OdustaniUzZadnjuPoruku(k);
+}
+
+bool KopirajNovu(Kontekst& k, const TekstoviVrste& t, const QString& ime, const QString& dir) {
+    Najavi(k, t.kopiranje + ime);
+    const GreškaDatoteke g = k.datoteke->Kopiraj(k.stanje->UpdateDirektorija + ime, dir + ime);
+    if (g.uspjeh()) return true;
+    ZabilježiGrešku(k, t.greškaKopiranja + ime + CRLF + DetaljGreške + g.opis);
+    return OdustaniUzZadnjuPoruku(k);
+}
+
+bool ZamijeniKomponentu(Kontekst& k, const QString& ime) {
+    const QString dir = k.stanje->ProgramskaDirektorija;
+    Najavi(k, QStringLiteral("Deregistracija komponente: ") + ime, false, true);
+    if (!DeregistrirajKomponentu(k, dir, ime))
+        return KritičnoIOdustani(k, QStringLiteral("Desila se greška u deregistraciji komponente: ") + ime +
+                                        CRLF + k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
+    if (!NapraviBackup(k, Komponenta, ime, dir) || !KopirajNovu(k, Komponenta, ime, dir)) return false;
+    Najavi(k, QStringLiteral("Registracija nove komponente: ") + ime, true, false);
+    if (!RegistrirajKomponentu(k, dir, ime))
+        return KritičnoIOdustani(k, QStringLiteral("Desila se greška u registraciji nove komponente: ") +
+                                        ime + CRLF + k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
+    return true;
+}
+
+} // namespace
+
+bool ZamijeniDatotekuPoVrsti(Kontekst& k, const QString& ime) {
+    const QString vrsta = VrstaDatoteke(ime);
+    const QString dir = DirektorijaZaVrstu(*k.stanje, vrsta);
+    if (vrsta == QLatin1String("exe"))
+        return NapraviBackup(k, Program, ime, dir) && KopirajNovu(k, Program, ime, dir);
+    if (vrsta == QLatin1String("dll")) return ZamijeniKomponentu(k, ime);
+    if (vrsta == QLatin1String("enc") || vrsta == QLatin1String("chm"))
+        return NapraviBackup(k, Datoteka, ime, dir) && KopirajNovu(k, Datoteka, ime, dir);
+    // Left in the update directory; the run still counts the row as done.
+    k.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + vrsta);
+    return true;
+}
+
+} // namespace morvela
