@@ -1,0 +1,374 @@
+#include "distribution/DownloadNaLokaciju.h"
+
+#include "versions/PravilaVerzija.h"
+
+#include <QTime>
+
+#include <algorithm>
+#include <limits>
+
+namespace morvela {
+
+namespace {
+
+const QString Verzije = QStringLiteral("Verzije.txt");
+const QString VerzijeU = QStringLiteral("VerzijeU.txt");
+const QString TeamViewer = QStringLiteral("TeamViewerQS.exe");
+const QString PrefiksLoga = QStringLiteral("Download na lokaciju- ");
+const QString PrefiksProvjere = QStringLiteral("Download na lokaciju - ");
+const QString GreškaMatrice =
+    QStringLiteral("DownloadNaLokaciju - Desila se greška u čitanju zapisa u matricu.");
+
+float SekundeOdPonoći(const ISat& sat) {
+    return float(sat.Sada().time().msecsSinceStartOfDay()) / 1000.0f;
+}
+
+// One run: the location, the mode and the flags that later rows depend on.
+class Prolaz {
+public:
+    Prolaz(Kontekst& k, bool interaktivno, QString lokacija)
+        : k(k), s(*k.stanje), interaktivno(interaktivno), L(std::move(lokacija)) {}
+
+    bool Pokreni();
+
+private:
+    bool ProvjereIKontrolneDatoteke();
+    bool UčitajStaruListu();
+    void PokreniPrikaze();
+    bool ObradiRed(int red);
+    bool PreuzmiArhivu(const QString& ime, const QString& arhiva, const QString& veličina, bool zbrojiPrije);
+    bool ProvjeriVeličinu(const QString& arhiva, const QString& veličina);
+    bool JeNovijiRed(int novi, int stari, const QString& arhiva, const QString& veličina);
+    void PomakniProgBar();
+    void KopirajListu(const QString& ime);
+
+    void Pokaži(const QString& tekst, Ikona ikona = Ikona::Usklicnik) {
+        if (interaktivno) k.Pokaži(tekst, ikona);
+    }
+    void Zbroji(const QString& veličina) {
+        const qint64 zbroj = qint64(s.UkupnoPreneseno) + VeličinaKao32(veličina);
+        s.UkupnoPreneseno = qint32(std::clamp<qint64>(zbroj, std::numeric_limits<qint32>::min(),
+                                                      std::numeric_limits<qint32>::max()));
+    }
+
+    Kontekst& k;
+    StanjeRada& s;
+    const bool interaktivno;
+    const QString L;
+    QString W;
+    bool kopirajSve = false;
+    bool nešto = false;         // an archive was fetched earlier in this run
+    bool bazaDohvaćena = false; // the database library was fetched earlier in this run
+};
+
+bool Prolaz::Pokreni() {
+    if (!ProvjereIKontrolneDatoteke()) return false;
+    if (!UčitajStaruListu()) return false;
+    PokreniPrikaze();
+
+    for (int red = 0; red < Matrica::Redova; ++red) {
+        if (!s.NoveVerzije.koristi(red)) continue;
+        if (!ObradiRed(red)) return false;
+        PomakniProgBar();
+    }
+
+    KopirajListu(Verzije);
+    KopirajListu(VerzijeU);
+    k.status->ZaustaviVrijemePrijenosa();
+    k.status->SakrijProgBar();
+    k.status->PrikažiPoruke(s.PorukeAkcija, s.PorukeGrešaka);
+    return true;
+}
+
+bool Prolaz::ProvjereIKontrolneDatoteke() {
+    IDatoteke& d = *k.datoteke;
+    if (!d.PostojiDirektorij(L)) {
+        Pokaži(QStringLiteral("Ne postoji unesena lokacija za download programa: ") + L + CRLF +
+               QStringLiteral("Program ne može nastaviti sa presnimavanjem programa na zadanu lokaciju!"));
+        return false;
+    }
+
+    W = L + QStringLiteral("Update") + Separator();
+    if (!d.PostojiDirektorij(W)) {
+        if (const GreškaDatoteke g = d.KreirajDirektorij(W)) {
+            if (interaktivno) {
+                k.Pokaži(
+                    QStringLiteral("Nastala je greška u kreiranju Update direktorije! Program za skidanje "
+                                   "novih programa mora prestati sa radom. Vjerojatno nemate "
+                                   "administratorska prava."),
+                    Ikona::Usklicnik);
+                k.završiProgram();
+            } else {
+                // Nobody is at the screen: ending the program would also end the schedule.
+                k.LogirajGrešku(PrefiksLoga +
+                                QStringLiteral("Nastala je greška u kreiranju Update direktorije: ") + W +
+                                QLatin1Char(' ') + g.opis + QStringLiteral(". Prekida se preuzimanje."));
+            }
+            return false;
+        }
+    }
+
+    if (k.preuzimanje->DownloadDatoteke(Verzije, W)) {
+        if (!d.PostojiDatoteka(W + Verzije)) {
+            k.LogirajGrešku(PrefiksLoga +
+                            QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") + W);
+            Pokaži(QStringLiteral("Podaci o novim verzijama na postoje na lokaciji: ") + W, Ikona::Nema);
+            return false;
+        }
+    } else {
+        s.ZadnjaPoruka =
+            QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
+                           "internetom i pokušajte ponovno! Prekida se ažuriranje!");
+        k.LogirajGrešku(PrefiksLoga + s.ZadnjaPoruka);
+        Pokaži(s.ZadnjaPoruka);
+        return false;
+    }
+
+    if (k.preuzimanje->DownloadDatoteke(VerzijeU, W)) {
+        if (!d.PostojiDatoteka(W + VerzijeU))
+            k.LogirajGrešku(PrefiksLoga +
+                            QStringLiteral("Učitao sa interneta VerzijeU.txt ali one ne postoje u ") + W);
+    } else {
+        s.ZadnjaPoruka =
+            QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta VerzijeU! Provjerite "
+                           "vezu sa internetom i pokušajte ponovno! Prekida se ažuriranje!");
+        k.LogirajGrešku(PrefiksLoga + s.ZadnjaPoruka);
+        Pokaži(s.ZadnjaPoruka);
+        return false;
+    }
+
+    if (!d.PostojiDatoteka(L + TeamViewer)) {
+        if (k.preuzimanje->DownloadDatoteke(TeamViewer, L)) {
+            if (!d.PostojiDatoteka(L + TeamViewer))
+                k.LogirajGrešku(
+                    PrefiksLoga +
+                    QStringLiteral("Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u ") + L);
+        } else {
+            s.ZadnjaPoruka =
+                QStringLiteral("Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite vezu sa "
+                               "internetom i pokušajte ponovno!");
+            k.LogirajGrešku(PrefiksLoga + s.ZadnjaPoruka);
+            Pokaži(s.ZadnjaPoruka);
+        }
+    }
+
+    if (!UčitajMatricu(s.NoveVerzije, W + Verzije, k.ZaMatricu())) {
+        s.ZadnjaPoruka = GreškaMatrice + QStringLiteral(" Prekida se ažuriranje!");
+        k.LogirajGrešku(s.ZadnjaPoruka);
+        Pokaži(s.ZadnjaPoruka);
+        return false;
+    }
+
+    if (!d.PostojiDirektorij(L)) {
+        Pokaži(QStringLiteral("Ne postoji direktorija: ") + L + QStringLiteral(" ili niste spojeni!") + CRLF +
+                   QStringLiteral("Prekida se sa prebacivanjem!"),
+               Ikona::Nema);
+        return false;
+    }
+    return true;
+}
+
+bool Prolaz::UčitajStaruListu() {
+    const QString stara = L + Verzije;
+    if (!k.datoteke->PostojiDatoteka(stara)) {
+        if (interaktivno) {
+            const Odgovor o =
+                k.Pokaži(QStringLiteral("Ne postoji datoteka: ") + stara +
+                             QStringLiteral(". Kopiraju se sve datoteke. Želite li nastaviti sa "
+                                            "download-om?"),
+                         Ikona::Pitanje, Gumbi::DaNe);
+            if (o != Odgovor::Da) return false;
+        } else {
+            // An unattended run cannot wait for an answer; a first run has to copy everything anyway.
+            k.LogirajGrešku(PrefiksLoga + QStringLiteral("Ne postoji datoteka: ") + stara +
+                            QStringLiteral(". Automatsko preuzimanje kopira sve datoteke."));
+        }
+        kopirajSve = true;
+        IsprazniMatricu(s.StareVerzije);
+        return true;
+    }
+
+    if (UčitajMatricu(s.StareVerzije, stara, k.ZaMatricu())) {
+        kopirajSve = false;
+    } else {
+        s.ZadnjaPoruka = GreškaMatrice + QStringLiteral(" Kopiraju se sve datoteke! Želite li nastaviti? ");
+        k.LogirajGrešku(s.ZadnjaPoruka);
+        kopirajSve = true;
+    }
+    return true;
+}
+
+void Prolaz::PokreniPrikaze() {
+    k.status->PostaviTekstVremenaPrijenosa(QString());
+    k.status->PokreniVrijemePrijenosa();
+    s.PočetakPrijenosa = SekundeOdPonoći(*k.sat);
+    k.status->PripremiProgBar(0, 30);
+    s.PočetakPrijenosa = SekundeOdPonoći(*k.sat);
+    s.PorukeAkcija.clear();
+    s.PorukeGrešaka.clear();
+    s.UkupnoPreneseno = 0;
+    nešto = false;
+    bazaDohvaćena = false;
+}
+
+bool Prolaz::ObradiRed(int red) {
+    const QString N = s.NoveVerzije.tekst(red, Ime);
+    const QString A = ImeArhive(N);
+    const QString S = s.NoveVerzije.tekst(red, VeličinaDownload);
+
+    if (kopirajSve) {
+        if (!PreuzmiArhivu(N, A, S, true)) return false;
+    } else {
+        const int stari = NađiRed(s.StareVerzije, N);
+        if (stari < 0) {
+            s.PorukeGrešaka += CRLF + QStringLiteral("Nije pronađen zapis o starim verzija za :") + N +
+                               QStringLiteral(" pa se mora kopirati");
+            if (!PreuzmiArhivu(N, A, S, false)) return false;
+        } else if (JeNovijiRed(red, stari, A, S)) {
+            k.datoteke->Obriši(L + A, false);
+            if (!PreuzmiArhivu(N, A, S, false)) return false;
+        } else {
+            s.PorukeAkcija += CRLF + QStringLiteral("Ista verzija: ") + N;
+        }
+    }
+    return ProvjeriVeličinu(A, S);
+}
+
+// In copy-all mode the listed size counts even when the fetch then fails.
+bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QString& veličina,
+                           bool zbrojiPrije) {
+    if (zbrojiPrije) Zbroji(veličina);
+    if (!k.preuzimanje->DownloadDatoteke(arhiva, L)) return false;
+    if (!zbrojiPrije) Zbroji(veličina);
+    nešto = true;
+    if (ime == ImeIzmjeneBaze) bazaDohvaćena = true;
+    return true;
+}
+
+bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QString& veličina) {
+    const Matrica& n = s.NoveVerzije;
+    const Matrica& o = s.StareVerzije;
+    const QString vrsta = VrstaDatoteke(n.tekst(novi, Ime));
+
+    bool novije = JeNovija(o, stari, n, novi);
+    if (vrsta == QLatin1String("chm")) {
+        // Help files are rebuilt without a new version; only a growth counts.
+        if (!novije)
+            novije = VeličinaKao32(n.tekst(novi, StvarnaVeličina)) >
+                     VeličinaKao32(o.tekst(stari, StvarnaVeličina));
+        if (!novije)
+            novije = VeličinaKao32(n.tekst(novi, VeličinaDownload)) >
+                     VeličinaKao32(o.tekst(stari, VeličinaDownload));
+    }
+    if (!novije) {
+        qint64 naLokaciji = 0;
+        if (!k.datoteke->PostojiDatoteka(L + arhiva)) {
+            s.PorukeGrešaka += CRLF + QStringLiteral("Nije nađena 7z datoteka: ") + arhiva +
+                               QStringLiteral(" pa se mora napraviti");
+            novije = true;
+        } else if (!k.datoteke->Veličina(L + arhiva, naLokaciji) &&
+                   double(naLokaciji) != BrojčanaVrijednost(veličina)) {
+            novije = true;
+            s.PorukeGrešaka += CRLF + QStringLiteral("Nađena 7z datoteka: ") + arhiva +
+                               QStringLiteral(" ali je veličina različita ") + QString::number(naLokaciji) +
+                               QStringLiteral(" Novi: ") + veličina + QStringLiteral(" pa će se prekopirati");
+        }
+    }
+    // Scripts belong to the database library before them, help files to any fetched program.
+    if ((vrsta == QLatin1String("enc") && bazaDohvaćena) || (vrsta == QLatin1String("chm") && nešto))
+        novije = true;
+    return novije;
+}
+
+bool Prolaz::ProvjeriVeličinu(const QString& arhiva, const QString& veličina) {
+    qint64 naLokaciji = 0;
+    if (k.datoteke->Veličina(L + arhiva, naLokaciji)) {
+        s.ZadnjaPoruka = QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke ") + arhiva +
+                         QStringLiteral(". Prekida se ažuriranje!");
+        k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
+        s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
+        Pokaži(s.ZadnjaPoruka);
+        return false;
+    }
+
+    const QString početak = QStringLiteral("Veličina presnimljene datoteke ") + arhiva +
+                            QStringLiteral(" je ") + QString::number(naLokaciji) +
+                            QStringLiteral(", a veličina originalne datoteke je ") + veličina;
+    if (BrojčanaVrijednost(veličina) != double(naLokaciji)) {
+        s.ZadnjaPoruka =
+            početak + QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite "
+                                     "postupak. Nastaviće se prijenos za ostale datoteke!");
+        k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
+        s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
+        Pokaži(s.ZadnjaPoruka);
+    } else {
+        s.ZadnjaPoruka = početak + QStringLiteral(". OK.");
+        k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
+    }
+    return true;
+}
+
+void Prolaz::PomakniProgBar() {
+    float vrijednost = k.status->VrijednostProgBara() + 1;
+    if (vrijednost > 29) vrijednost = 1;
+    k.status->PostaviVrijednostProgBara(vrijednost);
+    // Lets the elapsed-time label and the bar repaint between rows.
+    k.status->ObradiDogađaje();
+}
+
+void Prolaz::KopirajListu(const QString& ime) {
+    if (const GreškaDatoteke g = k.datoteke->Kopiraj(W + ime, L + ime))
+        s.PorukeGrešaka += CRLF + QStringLiteral("Greška u kopiranju ") + ime + QLatin1Char(' ') + g.opis;
+    else
+        s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + ime;
+}
+
+} // namespace
+
+bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
+    QString lokacija = k.izvor->Lokacija(1);
+    if (lokacija.isEmpty()) {
+        // An empty text would name the root of the drive; refuse it instead.
+        if (interaktivno)
+            k.Pokaži(QStringLiteral("Ne postoji unesena lokacija za download programa: ") + lokacija + CRLF +
+                         QStringLiteral(
+                             "Program ne može nastaviti sa presnimavanjem programa na zadanu lokaciju!"),
+                     Ikona::Usklicnik);
+        return false;
+    }
+    if (!lokacija.endsWith(Separator())) {
+        lokacija += Separator();
+        k.izvor->PostaviLokaciju(1, lokacija);
+    }
+    return Prolaz(k, interaktivno, lokacija).Pokreni();
+}
+
+void PreuzmiNaLokacijuIJavi(Kontekst& k, bool interaktivno) {
+    const bool uspjeh = DownloadNaLokaciju(k, interaktivno);
+    k.status->ZaustaviVrijemePrijenosa();
+    k.status->SakrijProgBar();
+    if (!interaktivno) return;
+
+    const QString vrijeme = k.status->TekstVremenaPrijenosa();
+    const QString lokacija = k.izvor->Lokacija(1);
+    const QString ukupno = QStringLiteral("Ukupno prenesno: ") + QString::number(k.stanje->UkupnoPreneseno) +
+                           QStringLiteral(" bajtova.");
+    if (uspjeh)
+        k.Pokaži(QStringLiteral("Uspješno skinuti programi na lokaciju ") + lokacija + QLatin1Char(' ') +
+                     CRLF + vrijeme + CRLF + ukupno + CRLF +
+                     QStringLiteral("Sada je moguće ažuriranje za ostala računala!"),
+                 Ikona::Usklicnik);
+    else
+        k.Pokaži(
+            QStringLiteral("Upozorenje. Nisu uspješno skinuti programi na lokaciju ") + lokacija +
+                QStringLiteral(
+                    " pa ažuriranje sa te lokacije nije preporučljivo. Otklonite nastalu grešku ili "
+                    "kontaktirajte Morvela.") +
+                CRLF +
+                QStringLiteral("Tek kada prijenos prođe bez problema moguće je koristiti ovu direktoriju za "
+                               "ažuriranje programa!") +
+                CRLF + vrijeme + CRLF + ukupno,
+            Ikona::Usklicnik);
+}
+
+} // namespace morvela
