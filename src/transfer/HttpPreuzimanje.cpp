@@ -1,0 +1,280 @@
+#include "transfer/HttpPreuzimanje.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QSslConfiguration>
+#include <QUrl>
+
+namespace morvela {
+
+namespace {
+
+const QString Sekcija = QStringLiteral("Settings");
+
+QString HostIzPostavki(const IPostavke& postavke, const QString& ključ, const QString& zadano) {
+    const QString host = postavke.Čitaj(Sekcija, ključ, QString()).trimmed();
+    return host.isEmpty() ? zadano : host;
+}
+
+// The transfer control's state texts by state number; 9 (disconnecting) has none.
+QString TekstStanja(qint16 stanje) {
+    switch (stanje) {
+    case 0:
+        return QStringLiteral("Nema tekućeg stanja");
+    case 1:
+        return QStringLiteral("Udaljena adresa je u toku provjere");
+    case 2:
+        return QStringLiteral("Dana udaljena adresa je prihvaćena");
+    case 3:
+        return QStringLiteral("Spajanje...");
+    case 4:
+        return QStringLiteral("Spojeno");
+    case 5:
+        return QStringLiteral("Podaci su u toku zahtjeva");
+    case 6:
+        return QStringLiteral("Zahtjev za podacima je poslan");
+    case 7:
+        return QStringLiteral("Odgovor je u toku prihvaćanja");
+    case 8:
+        return QStringLiteral("Odgovor primljen/Prijenos u toku");
+    case 10:
+        return QStringLiteral("Odspojeno");
+    case 11:
+        return QStringLiteral("Nastala greška");
+    case 12:
+        return QStringLiteral("Odgovor je uspješno prihvaćen");
+    default:
+        return QString();
+    }
+}
+
+bool UspješanStatus(const QNetworkReply& odgovor) {
+    const int status = odgovor.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    return status >= 200 && status < 300;
+}
+
+QSslConfiguration TlsKonfiguracija(const IPostavke& postavke) {
+    QSslConfiguration konfiguracija = QSslConfiguration::defaultConfiguration();
+    // A company that inspects TLS names its own CA here. Adding certificates
+    // turns off Qt's on-demand loading of the system roots, so those go in too.
+    const QString dodatni = postavke.Čitaj(Sekcija, QStringLiteral("DodatniCertifikati"), QString());
+    if (!dodatni.isEmpty()) {
+        // Reading the system's roots takes a quarter of a second; they do not change during a run.
+        static const QList<QSslCertificate> sistemski = QSslConfiguration::systemCaCertificates();
+        konfiguracija.addCaCertificates(sistemski);
+        konfiguracija.addCaCertificates(dodatni);
+    }
+    return konfiguracija;
+}
+
+} // namespace
+
+QString HostPrimarnogServera(const IPostavke& postavke) {
+    return HostIzPostavki(postavke, QStringLiteral("PrimarniServer21"),
+                          QStringLiteral("download.morvela.hr"));
+}
+
+QString HostSekundarnogServera(const IPostavke& postavke) {
+    return HostIzPostavki(postavke, QStringLiteral("SekundarniServer21"),
+                          QStringLiteral("download.morvela.ba"));
+}
+
+QString OsnovniUrl(const IPostavke& postavke, bool https, bool primarni) {
+    return (https ? QStringLiteral("https://") : QStringLiteral("http://")) +
+           (primarni ? HostPrimarnogServera(postavke) : HostSekundarnogServera(postavke)) +
+           QStringLiteral("/download/Verzija21/");
+}
+
+struct HttpPreuzimanje::Ishod {
+    enum Vrsta { Spremljeno, GreškaPrijenosa, NištaPrimljeno, GreškaDatoteke };
+    Vrsta vrsta;
+    QString opis;
+};
+
+HttpPreuzimanje::HttpPreuzimanje(Kontekst& k, int zastojMs)
+    : m_k(k), m_zastojMs(zastojMs), m_klijent(std::make_unique<QNetworkAccessManager>()) {}
+
+HttpPreuzimanje::~HttpPreuzimanje() = default;
+
+bool HttpPreuzimanje::DownloadDatoteke(const QString& imeDatoteke, const QString& ciljnaDirektorija) {
+    return m_k.stanje->KoristiChilkat ? DownChilkat(imeDatoteke, ciljnaDirektorija)
+                                      : DownInet(imeDatoteke, ciljnaDirektorija);
+}
+
+QString HttpPreuzimanje::UrlDatoteke(const QString& imeDatoteke, bool https) const {
+    const bool primarni = m_k.izvor->OdabranaLokacija() == InternetPrimarni;
+    return OsnovniUrl(*m_k.postavke, https, primarni) + imeDatoteke;
+}
+
+bool HttpPreuzimanje::DownChilkat(const QString& imeDatoteke, const QString& ciljnaDirektorija) {
+    bool rezultat = false;
+    const QString lokalniPut = ciljnaDirektorija + imeDatoteke;
+    m_k.PrikažiAkciju(QStringLiteral("Download: ") + imeDatoteke);
+    const QString url = UrlDatoteke(imeDatoteke, true);
+    m_k.LogirajGrešku(QStringLiteral("Početak Download: ") + url);
+
+    const Ishod ishod = Prenesi(url, lokalniPut, true);
+    switch (ishod.vrsta) {
+    case Ishod::Spremljeno:
+        rezultat = true;
+        m_k.LogirajGrešku(QStringLiteral("Uspješan download: ") + imeDatoteke);
+        break;
+    case Ishod::GreškaDatoteke:
+        GreškaLokalneDatoteke(imeDatoteke, ishod.opis);
+        return false;
+    case Ishod::NištaPrimljeno:
+    case Ishod::GreškaPrijenosa:
+        m_k.stanje->ZadnjaPoruka = ishod.opis;
+        m_k.LogirajGrešku(QStringLiteral("Greška: Download: ") + imeDatoteke + QLatin1Char(' ') + ishod.opis);
+        break;
+    }
+    m_k.PrikažiAkciju(QString());
+    m_k.PrikažiStanje(QString());
+    return rezultat;
+}
+
+bool HttpPreuzimanje::DownInet(const QString& imeDatoteke, const QString& ciljnaDirektorija) {
+    bool rezultat = false;
+    const QString lokalniPut = ciljnaDirektorija + imeDatoteke;
+    m_k.PrikažiAkciju(QStringLiteral("Download: ") + imeDatoteke);
+    const QString url = UrlDatoteke(imeDatoteke, false);
+    m_k.LogirajGrešku(QStringLiteral("Početak Download: ") + url);
+
+    const Ishod ishod = Prenesi(url, lokalniPut, false);
+    switch (ishod.vrsta) {
+    case Ishod::Spremljeno:
+        rezultat = true;
+        m_k.LogirajGrešku(QStringLiteral("Uspješan download: ") + imeDatoteke);
+        break;
+    case Ishod::GreškaDatoteke:
+        GreškaLokalneDatoteke(imeDatoteke, ishod.opis);
+        return false;
+    case Ishod::GreškaPrijenosa:
+        m_k.stanje->ZadnjaPoruka = ishod.opis;
+        m_k.Pokaži(QStringLiteral("Greška: ") + ishod.opis, Ikona::Nema);
+        m_k.LogirajGrešku(QStringLiteral("Greška: Download: ") + imeDatoteke + QLatin1Char(' ') + ishod.opis);
+        break;
+    case Ishod::NištaPrimljeno:
+        m_k.LogirajGrešku(QStringLiteral("Ništa nije primljeno (dužina 0). Download: ") + imeDatoteke);
+        break;
+    }
+    m_k.PrikažiAkciju(QString());
+    m_k.PrikažiStanje(QString());
+    return rezultat;
+}
+
+void HttpPreuzimanje::GreškaLokalneDatoteke(const QString& imeDatoteke, const QString& opis) {
+    // Both transports report a local failure in the same words; the status
+    // panels keep showing what was under way.
+    QString& poruka = m_k.stanje->ZadnjaPoruka;
+    poruka =
+        QStringLiteral("DownInet: Greška u downloadu datoteke: ") + imeDatoteke + QLatin1Char(' ') + opis;
+    m_k.LogirajGrešku(poruka);
+    m_k.Pokaži(poruka, Ikona::Usklicnik);
+}
+
+void HttpPreuzimanje::http_PercentDone(qint32 postotak) {
+    m_k.PrikažiStanje(QString::number(postotak) + QLatin1Char('%'));
+}
+
+void HttpPreuzimanje::Inet1_StateChanged(qint16 stanje) {
+    const QString tekst = TekstStanja(stanje);
+    if (!tekst.isEmpty()) m_tekstStanja = tekst;
+    m_k.PrikažiStanje(m_tekstStanja);
+}
+
+// The body goes straight into a QSaveFile beside the target, which replaces the
+// target only when the whole transfer succeeded; on any failure, and for an
+// empty body, the old file stays as it was and nothing new appears.
+HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QString& lokalniPut, bool https) {
+    // QUrl's tolerant parsing encodes blanks and non-ASCII letters, nothing else.
+    QNetworkRequest zahtjev{QUrl(url)};
+    // Never to another host, port or scheme, so never from https down to http.
+    zahtjev.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+    zahtjev.setTransferTimeout(m_zastojMs);
+    // The file as the server holds it, so its length can be checked against Content-Length.
+    zahtjev.setRawHeader("Accept-Encoding", "identity");
+    if (https) zahtjev.setSslConfiguration(TlsKonfiguracija(*m_k.postavke));
+
+    QSaveFile datoteka(lokalniPut);
+    QString greškaDatoteke;
+    qint64 primljeno = 0;
+    int zadnjiPostotak = -1;
+
+    if (!https) Inet1_StateChanged(1);
+    // A kept-alive connection would carry the TLS settings of an earlier fetch.
+    m_klijent->clearConnectionCache();
+    const std::unique_ptr<QNetworkReply> odgovor(m_klijent->get(zahtjev));
+    QNetworkReply* o = odgovor.get();
+
+    auto spremi = [&] {
+        const QByteArray dio = o->readAll();
+        // Error pages and refused redirects carry bodies too; they are not the file.
+        if (dio.isEmpty() || !greškaDatoteke.isEmpty() || !UspješanStatus(*o)) return;
+        if (!https && primljeno == 0) Inet1_StateChanged(8);
+        if ((!datoteka.isOpen() && !datoteka.open(QIODevice::WriteOnly)) ||
+            datoteka.write(dio) != dio.size()) {
+            greškaDatoteke = datoteka.errorString();
+            o->abort();
+            return;
+        }
+        primljeno += dio.size();
+    };
+
+    QEventLoop petlja;
+    QObject::connect(o, &QNetworkReply::finished, &petlja, &QEventLoop::quit);
+    QObject::connect(o, &QNetworkReply::readyRead, &petlja, spremi);
+    if (https) {
+        QObject::connect(o, &QNetworkReply::downloadProgress, &petlja, [&](qint64 primljenih, qint64 ukupno) {
+            if (ukupno <= 0 || !UspješanStatus(*o)) return;
+            const int postotak = int(primljenih * 100 / ukupno);
+            if (postotak == zadnjiPostotak) return;
+            zadnjiPostotak = postotak;
+            http_PercentDone(postotak);
+        });
+    } else {
+        // The client's signals in place of the transfer control's states:
+        //   request issued 1; socketStartedConnecting 2, 3; requestSent 4, 5, 6;
+        //   metaDataChanged 7; first bytes of the body 8; errorOccurred 11;
+        //   finished without error 12. There is nothing for 0, 9 and 10: the
+        //   client keeps its connections open after a transfer.
+        QObject::connect(o, &QNetworkReply::socketStartedConnecting, &petlja, [this] {
+            Inet1_StateChanged(2);
+            Inet1_StateChanged(3);
+        });
+        QObject::connect(o, &QNetworkReply::requestSent, &petlja, [this] {
+            for (qint16 s : {4, 5, 6})
+                Inet1_StateChanged(s);
+        });
+        QObject::connect(o, &QNetworkReply::metaDataChanged, &petlja, [this] { Inet1_StateChanged(7); });
+        QObject::connect(o, &QNetworkReply::errorOccurred, &petlja, [this] { Inet1_StateChanged(11); });
+    }
+    if (!o->isFinished()) petlja.exec();
+    spremi();
+
+    if (!greškaDatoteke.isEmpty()) return {Ishod::GreškaDatoteke, greškaDatoteke};
+    if (o->error() == QNetworkReply::OperationCanceledError || o->error() == QNetworkReply::TimeoutError)
+        return {Ishod::GreškaPrijenosa, QStringLiteral("Prijenos je prekinut: nema podataka %1 s.")
+                                            .arg(QString::number(m_zastojMs / 1000.0))};
+    if (o->error() != QNetworkReply::NoError) return {Ishod::GreškaPrijenosa, o->errorString()};
+    if (!UspješanStatus(*o))
+        return {Ishod::GreškaPrijenosa,
+                QStringLiteral("Poslužitelj je odgovorio: %1 %2")
+                    .arg(o->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt())
+                    .arg(o->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())};
+    // A connection closed early over plain http ends without an error.
+    const QVariant najavljeno = o->header(QNetworkRequest::ContentLengthHeader);
+    if (najavljeno.isValid() && najavljeno.toLongLong() != primljeno)
+        return {Ishod::GreškaPrijenosa, QStringLiteral("Primljeno je %1 od najavljenih %2 bajtova.")
+                                            .arg(primljeno)
+                                            .arg(najavljeno.toLongLong())};
+    if (primljeno == 0) return {Ishod::NištaPrimljeno, QStringLiteral("Ništa nije primljeno (dužina 0).")};
+    if (!datoteka.commit()) return {Ishod::GreškaDatoteke, datoteka.errorString()};
+    if (!https) Inet1_StateChanged(12);
+    return {Ishod::Spremljeno, QString()};
+}
+
+} // namespace morvela
