@@ -20,25 +20,29 @@ template <typename T> std::unique_ptr<T, Oslobodi> Primi(T* odgovor) {
     return std::unique_ptr<T, Oslobodi>(odgovor);
 }
 
-// One connection to the X server for one lookup. Any failure leaves it
-// unusable and every lookup through it finds nothing.
-class VezaX11 {
+} // namespace
+
+// A connection to the X server. Any failure leaves it unusable and every
+// lookup through it finds nothing.
+class SustavniProzori::Veza {
 public:
-    explicit VezaX11(const QString& zaslon) {
+    explicit Veza(const QString& zaslon) {
         const QByteArray ime = zaslon.toLocal8Bit();
         m_veza = xcb_connect(zaslon.isEmpty() ? nullptr : ime.constData(), &m_ekran);
         if (!m_veza || xcb_connection_has_error(m_veza)) return;
         m_ewmhSpreman = xcb_ewmh_init_atoms_replies(&m_ewmh, xcb_ewmh_init_atoms(m_veza, &m_ewmh), nullptr);
         if (m_ewmhSpreman && (m_ekran < 0 || m_ekran >= m_ewmh.nb_screens)) m_ekran = 0;
     }
-    ~VezaX11() {
+    ~Veza() {
         if (m_ewmhSpreman) xcb_ewmh_connection_wipe(&m_ewmh);
         if (m_veza) xcb_disconnect(m_veza);
     }
-    VezaX11(const VezaX11&) = delete;
-    VezaX11& operator=(const VezaX11&) = delete;
+    Veza(const Veza&) = delete;
+    Veza& operator=(const Veza&) = delete;
 
-    bool Spremna() const { return m_ewmhSpreman && m_ewmh.nb_screens > 0; }
+    bool Spremna() const {
+        return m_ewmhSpreman && m_ewmh.nb_screens > 0 && !xcb_connection_has_error(m_veza);
+    }
 
     // The top-level windows a user would call open.
     std::vector<xcb_window_t> ProzoriNaVrhu() {
@@ -124,12 +128,15 @@ private:
     bool m_ewmhSpreman = false;
 };
 
-} // namespace
-
 SustavniProzori::SustavniProzori(QString zaslon) : m_zaslon(std::move(zaslon)) {}
 
+SustavniProzori::~SustavniProzori() = default;
+
 bool SustavniProzori::NađiProzor(const QString& klasa, const QString& naslov, bool uPrviPlan) {
-    VezaX11 veza(m_zaslon);
+    // One lasting connection: a connection per lookup would make the guard's
+    // dozens of lookups slow and would churn the user's X server.
+    if (!m_veza || !m_veza->Spremna()) m_veza = std::make_unique<Veza>(m_zaslon);
+    Veza& veza = *m_veza;
     if (!veza.Spremna()) return false;
     const std::vector<xcb_window_t> prozori = veza.ProzoriNaVrhu();
     const xcb_window_t nađen =

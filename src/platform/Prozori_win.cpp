@@ -12,7 +12,12 @@ namespace {
 constexpr UINT PorukaPaketu = 1042;
 } // namespace
 
+// user32 needs no connection of its own.
+class SustavniProzori::Veza {};
+
 SustavniProzori::SustavniProzori(QString zaslon) : m_zaslon(std::move(zaslon)) {}
+
+SustavniProzori::~SustavniProzori() = default;
 
 bool SustavniProzori::NađiProzor(const QString& klasa, const QString& naslov, bool uPrviPlan) {
     // The window texts are in the ANSI code page, which toLocal8Bit gives on Windows.
