@@ -1,0 +1,172 @@
+// Fetching and verifying a large update: 70 archives of 10 MB each (700 MB),
+// once from a loopback HTTPS server with SnimitiSaInterneta and once from a
+// network-location directory with SnimitiSaMrežneLokacije. The waits the
+// program must make are skipped through the fake clock and reported on their
+// own; the remaining wall time is compared with curl (or cp) plus 7za doing
+// the same files one after another.
+//
+// Usage: bench_snimanje [files [megabytes per file]]
+
+#include "Okruzenje.h"
+#include "TestServer.h"
+#include "platform/Procesi.h"
+#include "transfer/HttpPreuzimanje.h"
+#include "transfer/Snimanje.h"
+#include "versions/PravilaVerzija.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+using namespace morvela;
+using namespace morvela::test;
+
+namespace {
+
+void Pokreni(const QString& program, const QStringList& argumenti, const QString& direktorij = QString()) {
+    QProcess p;
+    p.setWorkingDirectory(direktorij);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(program, argumenti);
+    if (!p.waitForFinished(-1) || p.exitCode() != 0)
+        throw std::runtime_error((program + " failed: " + argumenti.join(' ')).toStdString());
+}
+
+// Incompressible content, written in pieces so the bench itself stays small.
+void NapraviDatoteku(const QString& put, qint64 veličina) {
+    QFile f(put);
+    if (!f.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write source file");
+    QByteArray komad(1 << 20, Qt::Uninitialized);
+    for (qint64 zapisano = 0; zapisano < veličina; zapisano += komad.size()) {
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(komad.data()), komad.size() / 4);
+        f.write(komad.constData(), std::min<qint64>(komad.size(), veličina - zapisano));
+    }
+}
+
+void IsprazniUpdate(const QString& direktorij) {
+    QDir d(direktorij);
+    for (const QString& ime : d.entryList({"*.7z", "*.exe", "Verzije.txt"}, QDir::Files))
+        d.remove(ime);
+}
+
+struct Čekanja {
+    int petSekundi = 0;
+    int raspakiravanjaSekundi = 0;
+};
+
+// Archives are about 10 MB, so no unpack wait is exactly five seconds.
+Čekanja Razvrstaj(const QList<int>& čekanja) {
+    Čekanja č;
+    for (int s : čekanja) {
+        if (s == 5)
+            ++č.petSekundi;
+        else
+            č.raspakiravanjaSekundi += s;
+    }
+    return č;
+}
+
+long VršniRssKb() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_maxrss;
+}
+
+void Izvijesti(const char* naziv, qint64 našeMs, qint64 usporedbaMs, const char* usporedba,
+               const Čekanja& č) {
+    const double omjer = double(našeMs) / double(std::max<qint64>(1, usporedbaMs));
+    std::printf("%-28s %8lld ms   %-14s %8lld ms   ratio %.2f (target <= 1.20) %s\n", naziv,
+                (long long)našeMs, usporedba, (long long)usporedbaMs, omjer, omjer <= 1.2 ? "ok" : "OVER");
+    std::printf("%-28s skipped: %d five-second waits (%d s), %d s of unpack waits\n", "", č.petSekundi,
+                č.petSekundi * 5, č.raspakiravanjaSekundi);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int datoteka = argc > 1 ? std::atoi(argv[1]) : 70;
+    const qint64 veličina = (argc > 2 ? std::atoll(argv[2]) : 10) * 1000 * 1000;
+
+    TestOkruženje o;
+    QTemporaryDir izvor;
+    QTemporaryDir radni;
+    TestServer server(izvor.path());
+    QtProcesi procesi;
+    HttpPreuzimanje preuzimanje(o.k);
+    o.k.procesi = &procesi;
+    o.k.preuzimanje = &preuzimanje;
+    o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
+    o.postavke.Snimi("Settings", "PrimarniServer21", server.HttpsHost());
+    o.izvor.lokacije[0] = SaSeparatorom(izvor.path());
+    QFile::link("/usr/bin/7za", o.dir() + "7za");
+
+    std::printf("preparing %d archives of %lld bytes ...\n", datoteka, (long long)veličina);
+    QStringList arhive;
+    for (int i = 0; i < datoteka; ++i) {
+        const QString ime = QString("Program%1 V21.exe").arg(i, 2, 10, QLatin1Char('0'));
+        NapraviDatoteku(radni.filePath(ime), veličina);
+        Pokreni("/usr/bin/7za", {"a", "-mx0", izvor.filePath(ImeArhive(ime)), ime}, radni.path());
+        QFile::remove(radni.filePath(ime));
+        const QString veličinaArhive = QString::number(QFileInfo(izvor.filePath(ImeArhive(ime))).size());
+        o.stanje.NoveVerzije.postavi(i, Ime, ime);
+        o.stanje.NoveVerzije.postavi(i, VeličinaDownload, veličinaArhive);
+        o.stanje.NoveVerzije.postavi(i, StvarnaVeličina, QString::number(veličina));
+        o.stanje.NoveVerzije.postavi(i, TrebaInstalirati, qint16(1));
+        o.stanje.UkupnoZaPrijenos += veličinaArhive.toInt();
+        arhive << ImeArhive(ime);
+    }
+    TestOkruženje::Zapiši(izvor.filePath("Verzije.txt"), "");
+    const QString upd = o.updateDir();
+    const long rssPrije = VršniRssKb();
+
+    QElapsedTimer t;
+    t.start();
+    if (!SnimitiSaInterneta(o.k)) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
+    const qint64 internetMs = t.elapsed();
+    const Čekanja internetČekanja = Razvrstaj(o.sat.čekanja);
+    IsprazniUpdate(upd);
+
+    t.restart();
+    for (const QString& a : arhive) {
+        Pokreni("curl",
+                {"-sS", "-f", "--cacert", TestServer::TestniCa(), "-o", upd + a,
+                 "https://" + server.HttpsHost() + "/download/Verzija21/" + QUrl::toPercentEncoding(a)});
+        Pokreni("/usr/bin/7za", {"e", upd + a, "-aoa", "-o" + upd});
+    }
+    const qint64 curlMs = t.elapsed();
+    IsprazniUpdate(upd);
+
+    o.sat.čekanja.clear();
+    t.restart();
+    if (!SnimitiSaMrežneLokacije(o.k)) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
+    const qint64 mrežaMs = t.elapsed();
+    const Čekanja mrežaČekanja = Razvrstaj(o.sat.čekanja);
+    IsprazniUpdate(upd);
+
+    t.restart();
+    for (const QString& a : arhive) {
+        Pokreni("cp", {izvor.filePath(a), upd + a});
+        Pokreni("/usr/bin/7za", {"e", upd + a, "-aoa", "-o" + upd});
+    }
+    Pokreni("cp", {izvor.filePath("Verzije.txt"), upd + "Verzije.txt"});
+    const qint64 cpMs = t.elapsed();
+
+    std::printf("\n%d files, %lld MB listed\n", datoteka, (long long)(o.stanje.UkupnoZaPrijenos / 1000000));
+    Izvijesti("SnimitiSaInterneta", internetMs, curlMs, "curl + 7za", internetČekanja);
+    Izvijesti("SnimitiSaMrežneLokacije", mrežaMs, cpMs, "cp + 7za", mrežaČekanja);
+    std::printf("peak RSS: %ld KB before the runs, %ld KB after (7za runs in its own process)\n", rssPrije,
+                VršniRssKb());
+    return 0;
+}
