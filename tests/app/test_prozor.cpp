@@ -17,6 +17,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QPlainTextEdit>
 
 using namespace morvela;
 using namespace morvela::test;
