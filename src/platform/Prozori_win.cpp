@@ -2,7 +2,11 @@
 
 #include <QByteArray>
 
+#include <utility>
+
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 
 namespace morvela {

@@ -3,7 +3,6 @@
 #include "platform/Prozori.h"
 
 #include <QProcess>
-#include <QSet>
 #include <QStandardPaths>
 
 #include <xcb/xcb.h>
@@ -148,23 +147,6 @@ TEST(Prozori, NoDisplayFindsNothing) {
     EXPECT_FALSE(SustavniProzori().NađiProzor({}, "Morvela Plaće 21", false));
     EXPECT_FALSE(SustavniProzori(":65000").NađiProzor("XLMain", {}, true));
     if (!display.isNull()) qputenv("DISPLAY", display);
-}
-
-TEST(Prozori, SuiteTableShape) {
-    const auto& programi = ProgramiPaketa();
-    ASSERT_EQ(programi.size(), 34);
-    int s21 = 0, v21 = 0, isti = 0;
-    QSet<QString> naslovi;
-    for (const auto& p : programi) {
-        s21 += p.naslov.endsWith(" 21");
-        v21 += p.naslov.endsWith("_V21");
-        isti += p.naslov == p.prikaz;
-        naslovi.insert(p.naslov);
-    }
-    EXPECT_EQ(s21, 32);
-    EXPECT_EQ(v21, 1);
-    EXPECT_EQ(isti, 23);
-    EXPECT_EQ(naslovi.size(), 34);
 }
 
 } // namespace

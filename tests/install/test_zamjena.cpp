@@ -29,6 +29,14 @@ protected:
         TestOkruženje::Zapiši(dir + ime, "stara");
         TestOkruženje::Zapiši(upd() + ime, "nova");
     }
+    // A.exe held by a running program for the given number of move attempts.
+    void ProgramUUporabi(int puta) {
+        StaraINova(prog(), "A.exe");
+        datoteke.Pokvari("Premjesti", "A.exe", ETXTBSY, puta);
+    }
+    QString GreškaUUporabi(const QString& početak) const {
+        return početak + "A.exeNajvjerojatnije se koristi. \r\n" + Detalj + Opis(ETXTBSY) + "\r\n";
+    }
 };
 
 TEST_F(Zamjena, ProgramNotYetInstalledIsCopiedWithoutBackup) {
@@ -44,17 +52,14 @@ TEST_F(Zamjena, ProgramNotYetInstalledIsCopiedWithoutBackup) {
 }
 
 TEST_F(Zamjena, ProgramInUseGetsOneMoreTryOnTheUsersWord) {
-    StaraINova(prog(), "A.exe");
-    datoteke.Pokvari("Premjesti", "A.exe", ETXTBSY, 1);
+    ProgramUUporabi(1);
     o.poruke.odgovori = {Odgovor::Da};
 
     EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
 
     ASSERT_EQ(o.poruke.upiti.size(), 1);
     EXPECT_EQ(o.poruke.upiti[0].tekst,
-              "Nastala je greška u premještanju programa: A.exeNajvjerojatnije se koristi. "
-              "\r\n" +
-                  Detalj + Opis(ETXTBSY) + "\r\n" + PonovnoPitanje);
+              GreškaUUporabi("Nastala je greška u premještanju programa: ") + PonovnoPitanje);
     EXPECT_EQ(o.poruke.upiti[0].ikona, Ikona::Pitanje);
     EXPECT_EQ(o.poruke.upiti[0].gumbi, Gumbi::DaNe);
     EXPECT_TRUE(o.LogPoruke().contains("UpdatePrograma - Ponovni backup programa: A.exe"));
@@ -63,9 +68,7 @@ TEST_F(Zamjena, ProgramInUseGetsOneMoreTryOnTheUsersWord) {
 }
 
 TEST_F(Zamjena, ProgramStillInUseRollsBack) {
-    StaraINova(prog(), "A.exe");
-    datoteke.Pokvari("Premjesti", "A.exe", ETXTBSY);
-
+    ProgramUUporabi(-1);
     o.poruke.odgovori = {Odgovor::Ne};
     EXPECT_FALSE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
     EXPECT_EQ(o.poruke.upiti.size(), 1); // no box after No
@@ -76,9 +79,7 @@ TEST_F(Zamjena, ProgramStillInUseRollsBack) {
     EXPECT_FALSE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
     ASSERT_EQ(o.poruke.upiti.size(), 3);
     EXPECT_EQ(o.poruke.upiti[2].tekst,
-              "Nastala je greška u ponovnom premještanju programa: A.exeNajvjerojatnije "
-              "se koristi. \r\n" +
-                  Detalj + Opis(ETXTBSY) + "\r\n" + StaraVerzija);
+              GreškaUUporabi("Nastala je greška u ponovnom premještanju programa: ") + StaraVerzija);
     EXPECT_EQ(o.poruke.upiti[2].ikona, Ikona::Kritična);
     EXPECT_EQ(o.LogPoruke().last(), "PokušajVratitiSveNaPočetak - Kraj");
     EXPECT_EQ(Sadržaj(prog() + "A.exe"), "stara");
