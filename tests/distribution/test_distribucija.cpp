@@ -1,5 +1,7 @@
 #include "Okruzenje.h"
+#include "TestServer.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "transfer/HttpPreuzimanje.h"
 #include "versions/PravilaVerzija.h"
 
 #include <gtest/gtest.h>
@@ -315,6 +317,31 @@ TEST_F(Distribucija, ProgressCyclesFromOneToTwentyNine) {
     for (int i = 0; i < 35; ++i)
         EXPECT_EQ(vrijednosti[i], i == 0 ? 0 : (i - 1) % 29 + 1) << i;
     EXPECT_EQ(o.status.maksimum, 30);
+}
+
+TEST_F(Distribucija, ThroughTheRealTransport) {
+    Objavi(Osnovni);
+    TestServer posluzitelj(server);
+    o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
+    o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
+    HttpPreuzimanje http(o.k);
+    o.k.preuzimanje = &http;
+
+    PreuzmiNaLokacijuIJavi(o.k, false);
+    EXPECT_TRUE(o.poruke.upiti.isEmpty());
+    for (const QString ime : {"Verzije.txt", "VerzijeU.txt", "TeamViewerQS.exe", "Knjige21.7z", "Upute.7z"})
+        EXPECT_EQ(o.Pročitaj(L + ime), o.Pročitaj(server + ime)) << ime.toStdString();
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, 40);
+
+    // A changed archive the server cannot deliver stops the run, uncounted.
+    QList<Zapis> poslije = Osnovni;
+    poslije[0].verzija = "22;0;0";
+    Objavi(poslije, 'b');
+    posluzitelj.PostaviKvar("Knjige21.7z", Kvar::Status404);
+    EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, 0);
+    EXPECT_FALSE(QFile::exists(L + "Knjige21.7z"));
+    EXPECT_TRUE(o.poruke.upiti.isEmpty());
 }
 
 } // namespace
