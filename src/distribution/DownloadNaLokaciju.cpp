@@ -45,6 +45,12 @@ private:
     void Pokaži(const QString& tekst, Ikona ikona = Ikona::Usklicnik) {
         if (interaktivno) k.Pokaži(tekst, ikona);
     }
+    // A failure's usual road: the last message, the log, and a box when someone is watching.
+    void Prijavi(const QString& prefiks, const QString& poruka) {
+        s.ZadnjaPoruka = poruka;
+        k.LogirajGrešku(prefiks + poruka);
+        Pokaži(poruka);
+    }
     void Zbroji(const QString& veličina) {
         const qint64 zbroj = qint64(s.UkupnoPreneseno) + VeličinaKao32(veličina);
         s.UkupnoPreneseno = qint32(std::clamp<qint64>(zbroj, std::numeric_limits<qint32>::min(),
@@ -116,11 +122,9 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
             return false;
         }
     } else {
-        s.ZadnjaPoruka =
-            QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
-                           "internetom i pokušajte ponovno! Prekida se ažuriranje!");
-        k.LogirajGrešku(PrefiksLoga + s.ZadnjaPoruka);
-        Pokaži(s.ZadnjaPoruka);
+        Prijavi(PrefiksLoga,
+                QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
+                               "internetom i pokušajte ponovno! Prekida se ažuriranje!"));
         return false;
     }
 
@@ -129,11 +133,9 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
             k.LogirajGrešku(PrefiksLoga +
                             QStringLiteral("Učitao sa interneta VerzijeU.txt ali one ne postoje u ") + W);
     } else {
-        s.ZadnjaPoruka =
-            QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta VerzijeU! Provjerite "
-                           "vezu sa internetom i pokušajte ponovno! Prekida se ažuriranje!");
-        k.LogirajGrešku(PrefiksLoga + s.ZadnjaPoruka);
-        Pokaži(s.ZadnjaPoruka);
+        Prijavi(PrefiksLoga,
+                QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta VerzijeU! Provjerite "
+                               "vezu sa internetom i pokušajte ponovno! Prekida se ažuriranje!"));
         return false;
     }
 
@@ -144,18 +146,14 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
                     PrefiksLoga +
                     QStringLiteral("Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u ") + L);
         } else {
-            s.ZadnjaPoruka =
-                QStringLiteral("Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite vezu sa "
-                               "internetom i pokušajte ponovno!");
-            k.LogirajGrešku(PrefiksLoga + s.ZadnjaPoruka);
-            Pokaži(s.ZadnjaPoruka);
+            Prijavi(PrefiksLoga,
+                    QStringLiteral("Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite vezu sa "
+                                   "internetom i pokušajte ponovno!"));
         }
     }
 
     if (!UčitajMatricu(s.NoveVerzije, W + Verzije, k.ZaMatricu())) {
-        s.ZadnjaPoruka = GreškaMatrice + QStringLiteral(" Prekida se ažuriranje!");
-        k.LogirajGrešku(s.ZadnjaPoruka);
-        Pokaži(s.ZadnjaPoruka);
+        Prijavi(QString(), GreškaMatrice + QStringLiteral(" Prekida se ažuriranje!"));
         return false;
     }
 
@@ -283,11 +281,9 @@ bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QStri
 bool Prolaz::ProvjeriVeličinu(const QString& arhiva, const QString& veličina) {
     qint64 naLokaciji = 0;
     if (k.datoteke->Veličina(L + arhiva, naLokaciji)) {
-        s.ZadnjaPoruka = QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke ") + arhiva +
-                         QStringLiteral(". Prekida se ažuriranje!");
-        k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
+        Prijavi(PrefiksProvjere, QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke ") +
+                                     arhiva + QStringLiteral(". Prekida se ažuriranje!"));
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
-        Pokaži(s.ZadnjaPoruka);
         return false;
     }
 
@@ -295,12 +291,10 @@ bool Prolaz::ProvjeriVeličinu(const QString& arhiva, const QString& veličina) 
                             QStringLiteral(" je ") + QString::number(naLokaciji) +
                             QStringLiteral(", a veličina originalne datoteke je ") + veličina;
     if (BrojčanaVrijednost(veličina) != double(naLokaciji)) {
-        s.ZadnjaPoruka =
-            početak + QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite "
-                                     "postupak. Nastaviće se prijenos za ostale datoteke!");
-        k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
+        Prijavi(PrefiksProvjere,
+                početak + QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite "
+                                         "postupak. Nastaviće se prijenos za ostale datoteke!"));
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
-        Pokaži(s.ZadnjaPoruka);
     } else {
         s.ZadnjaPoruka = početak + QStringLiteral(". OK.");
         k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
