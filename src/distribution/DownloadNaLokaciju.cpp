@@ -19,6 +19,11 @@ const QString PrefiksProvjere = QStringLiteral("Download na lokaciju - ");
 const QString GreškaMatrice =
     QStringLiteral("DownloadNaLokaciju - Desila se greška u čitanju zapisa u matricu.");
 
+QString NemaLokacije(const QString& lokacija) {
+    return QStringLiteral("Ne postoji unesena lokacija za download programa: ") + lokacija + CRLF +
+           QStringLiteral("Program ne može nastaviti sa presnimavanjem programa na zadanu lokaciju!");
+}
+
 float SekundeOdPonoći(const ISat& sat) {
     return float(sat.Sada().time().msecsSinceStartOfDay()) / 1000.0f;
 }
@@ -89,8 +94,7 @@ bool Prolaz::Pokreni() {
 bool Prolaz::ProvjereIKontrolneDatoteke() {
     IDatoteke& d = *k.datoteke;
     if (!d.PostojiDirektorij(L)) {
-        Pokaži(QStringLiteral("Ne postoji unesena lokacija za download programa: ") + L + CRLF +
-               QStringLiteral("Program ne može nastaviti sa presnimavanjem programa na zadanu lokaciju!"));
+        Pokaži(NemaLokacije(L));
         return false;
     }
 
@@ -323,11 +327,7 @@ bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
     QString lokacija = k.izvor->Lokacija(1);
     if (lokacija.isEmpty()) {
         // An empty text would name the root of the drive; refuse it instead.
-        if (interaktivno)
-            k.Pokaži(QStringLiteral("Ne postoji unesena lokacija za download programa: ") + lokacija + CRLF +
-                         QStringLiteral(
-                             "Program ne može nastaviti sa presnimavanjem programa na zadanu lokaciju!"),
-                     Ikona::Usklicnik);
+        if (interaktivno) k.Pokaži(NemaLokacije(lokacija), Ikona::Usklicnik);
         return false;
     }
     if (!lokacija.endsWith(Separator())) {
