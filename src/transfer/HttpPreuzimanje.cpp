@@ -13,6 +13,7 @@ namespace morvela {
 namespace {
 
 const QString Sekcija = QStringLiteral("Settings");
+constexpr qint64 ReadBuffer = 256 * 1024;
 
 QString HostIzPostavki(const IPostavke& postavke, const QString& ključ, const QString& zadano) {
     const QString host = postavke.Čitaj(Sekcija, ključ, QString()).trimmed();
@@ -186,6 +187,38 @@ void HttpPreuzimanje::Inet1_StateChanged(qint16 stanje) {
     m_k.PrikažiStanje(m_tekstStanja);
 }
 
+// Progress goes to the status line as each transport reported it: percentages
+// on the https path, the transfer control's states on the http path.
+void HttpPreuzimanje::PratiNapredak(QNetworkReply& odgovor, QObject& vlasnik, bool https) {
+    QNetworkReply* o = &odgovor;
+    if (https) {
+        QObject::connect(o, &QNetworkReply::downloadProgress, &vlasnik,
+                         [this, o, zadnji = -1](qint64 primljeno, qint64 ukupno) mutable {
+                             if (ukupno <= 0 || !UspješanStatus(*o)) return;
+                             const int postotak = int(primljeno * 100 / ukupno);
+                             if (postotak == zadnji) return;
+                             zadnji = postotak;
+                             http_PercentDone(postotak);
+                         });
+        return;
+    }
+    // The client's signals in place of the transfer control's states:
+    //   request issued 1; socketStartedConnecting 2, 3; requestSent 4, 5, 6;
+    //   metaDataChanged 7; first bytes of the body 8; errorOccurred 11;
+    //   finished without error 12. There is nothing for 0, 9 and 10: the
+    //   client keeps its connections open after a transfer.
+    QObject::connect(o, &QNetworkReply::socketStartedConnecting, &vlasnik, [this] {
+        Inet1_StateChanged(2);
+        Inet1_StateChanged(3);
+    });
+    QObject::connect(o, &QNetworkReply::requestSent, &vlasnik, [this] {
+        for (qint16 s : {4, 5, 6})
+            Inet1_StateChanged(s);
+    });
+    QObject::connect(o, &QNetworkReply::metaDataChanged, &vlasnik, [this] { Inet1_StateChanged(7); });
+    QObject::connect(o, &QNetworkReply::errorOccurred, &vlasnik, [this] { Inet1_StateChanged(11); });
+}
+
 // The body goes straight into a QSaveFile beside the target, which replaces the
 // target only when the whole transfer succeeded; on any failure, and for an
 // empty body, the old file stays as it was and nothing new appears.
@@ -195,6 +228,8 @@ HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QStrin
     // Never to another host, port or scheme, so never from https down to http.
     zahtjev.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     zahtjev.setTransferTimeout(m_zastojMs);
+    // HTTP/1.1 only: the read-buffer limit that keeps memory flat is measured there.
+    zahtjev.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     // The file as the server holds it, so its length can be checked against Content-Length.
     zahtjev.setRawHeader("Accept-Encoding", "identity");
     if (https) zahtjev.setSslConfiguration(TlsKonfiguracija(*m_k.postavke));
@@ -202,15 +237,17 @@ HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QStrin
     QSaveFile datoteka(lokalniPut);
     QString greškaDatoteke;
     qint64 primljeno = 0;
-    int zadnjiPostotak = -1;
 
     if (!https) Inet1_StateChanged(1);
     // A kept-alive connection would carry the TLS settings of an earlier fetch.
     m_klijent->clearConnectionCache();
     const std::unique_ptr<QNetworkReply> odgovor(m_klijent->get(zahtjev));
     QNetworkReply* o = odgovor.get();
+    // Without a limit the client reads ahead of the disk and holds hundreds of MB.
+    o->setReadBufferSize(ReadBuffer);
 
     auto spremi = [&] {
+        if (!o->isOpen()) return; // aborted
         const QByteArray dio = o->readAll();
         // Error pages and refused redirects carry bodies too; they are not the file.
         if (dio.isEmpty() || !greškaDatoteke.isEmpty() || !UspješanStatus(*o)) return;
@@ -227,31 +264,7 @@ HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QStrin
     QEventLoop petlja;
     QObject::connect(o, &QNetworkReply::finished, &petlja, &QEventLoop::quit);
     QObject::connect(o, &QNetworkReply::readyRead, &petlja, spremi);
-    if (https) {
-        QObject::connect(o, &QNetworkReply::downloadProgress, &petlja, [&](qint64 primljenih, qint64 ukupno) {
-            if (ukupno <= 0 || !UspješanStatus(*o)) return;
-            const int postotak = int(primljenih * 100 / ukupno);
-            if (postotak == zadnjiPostotak) return;
-            zadnjiPostotak = postotak;
-            http_PercentDone(postotak);
-        });
-    } else {
-        // The client's signals in place of the transfer control's states:
-        //   request issued 1; socketStartedConnecting 2, 3; requestSent 4, 5, 6;
-        //   metaDataChanged 7; first bytes of the body 8; errorOccurred 11;
-        //   finished without error 12. There is nothing for 0, 9 and 10: the
-        //   client keeps its connections open after a transfer.
-        QObject::connect(o, &QNetworkReply::socketStartedConnecting, &petlja, [this] {
-            Inet1_StateChanged(2);
-            Inet1_StateChanged(3);
-        });
-        QObject::connect(o, &QNetworkReply::requestSent, &petlja, [this] {
-            for (qint16 s : {4, 5, 6})
-                Inet1_StateChanged(s);
-        });
-        QObject::connect(o, &QNetworkReply::metaDataChanged, &petlja, [this] { Inet1_StateChanged(7); });
-        QObject::connect(o, &QNetworkReply::errorOccurred, &petlja, [this] { Inet1_StateChanged(11); });
-    }
+    PratiNapredak(*o, petlja, https);
     if (!o->isFinished()) petlja.exec();
     spremi();
 

@@ -11,6 +11,8 @@
 #include <memory>
 
 class QNetworkAccessManager;
+class QNetworkReply;
+class QObject;
 
 namespace morvela {
 
@@ -41,6 +43,7 @@ public:
 private:
     struct Ishod;
     Ishod Prenesi(const QString& url, const QString& lokalniPut, bool https);
+    void PratiNapredak(QNetworkReply& odgovor, QObject& vlasnik, bool https);
     QString UrlDatoteke(const QString& imeDatoteke, bool https) const;
     void GreškaLokalneDatoteke(const QString& imeDatoteke, const QString& opis);
 
