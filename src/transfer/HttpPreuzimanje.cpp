@@ -8,6 +8,8 @@
 #include <QSslConfiguration>
 #include <QUrl>
 
+#include <iterator>
+
 namespace morvela {
 
 namespace {
@@ -22,34 +24,21 @@ QString HostIzPostavki(const IPostavke& postavke, const QString& ključ, const Q
 
 // The transfer control's state texts by state number; 9 (disconnecting) has none.
 QString TekstStanja(qint16 stanje) {
-    switch (stanje) {
-    case 0:
-        return QStringLiteral("Nema tekućeg stanja");
-    case 1:
-        return QStringLiteral("Udaljena adresa je u toku provjere");
-    case 2:
-        return QStringLiteral("Dana udaljena adresa je prihvaćena");
-    case 3:
-        return QStringLiteral("Spajanje...");
-    case 4:
-        return QStringLiteral("Spojeno");
-    case 5:
-        return QStringLiteral("Podaci su u toku zahtjeva");
-    case 6:
-        return QStringLiteral("Zahtjev za podacima je poslan");
-    case 7:
-        return QStringLiteral("Odgovor je u toku prihvaćanja");
-    case 8:
-        return QStringLiteral("Odgovor primljen/Prijenos u toku");
-    case 10:
-        return QStringLiteral("Odspojeno");
-    case 11:
-        return QStringLiteral("Nastala greška");
-    case 12:
-        return QStringLiteral("Odgovor je uspješno prihvaćen");
-    default:
-        return QString();
-    }
+    static const char* const tekstovi[] = {"Nema tekućeg stanja",
+                                           "Udaljena adresa je u toku provjere",
+                                           "Dana udaljena adresa je prihvaćena",
+                                           "Spajanje...",
+                                           "Spojeno",
+                                           "Podaci su u toku zahtjeva",
+                                           "Zahtjev za podacima je poslan",
+                                           "Odgovor je u toku prihvaćanja",
+                                           "Odgovor primljen/Prijenos u toku",
+                                           nullptr,
+                                           "Odspojeno",
+                                           "Nastala greška",
+                                           "Odgovor je uspješno prihvaćen"};
+    if (stanje < 0 || stanje >= qint16(std::size(tekstovi)) || !tekstovi[stanje]) return QString();
+    return QString::fromUtf8(tekstovi[stanje]);
 }
 
 bool UspješanStatus(const QNetworkReply& odgovor) {
@@ -111,60 +100,44 @@ QString HttpPreuzimanje::UrlDatoteke(const QString& imeDatoteke, bool https) con
 }
 
 bool HttpPreuzimanje::DownChilkat(const QString& imeDatoteke, const QString& ciljnaDirektorija) {
-    bool rezultat = false;
-    const QString lokalniPut = ciljnaDirektorija + imeDatoteke;
-    m_k.PrikažiAkciju(QStringLiteral("Download: ") + imeDatoteke);
-    const QString url = UrlDatoteke(imeDatoteke, true);
-    m_k.LogirajGrešku(QStringLiteral("Početak Download: ") + url);
-
-    const Ishod ishod = Prenesi(url, lokalniPut, true);
-    switch (ishod.vrsta) {
-    case Ishod::Spremljeno:
-        rezultat = true;
-        m_k.LogirajGrešku(QStringLiteral("Uspješan download: ") + imeDatoteke);
-        break;
-    case Ishod::GreškaDatoteke:
-        GreškaLokalneDatoteke(imeDatoteke, ishod.opis);
-        return false;
-    case Ishod::NištaPrimljeno:
-    case Ishod::GreškaPrijenosa:
-        m_k.stanje->ZadnjaPoruka = ishod.opis;
-        m_k.LogirajGrešku(QStringLiteral("Greška: Download: ") + imeDatoteke + QLatin1Char(' ') + ishod.opis);
-        break;
-    }
-    m_k.PrikažiAkciju(QString());
-    m_k.PrikažiStanje(QString());
-    return rezultat;
+    return Preuzmi(imeDatoteke, ciljnaDirektorija, true);
 }
 
 bool HttpPreuzimanje::DownInet(const QString& imeDatoteke, const QString& ciljnaDirektorija) {
-    bool rezultat = false;
-    const QString lokalniPut = ciljnaDirektorija + imeDatoteke;
+    return Preuzmi(imeDatoteke, ciljnaDirektorija, false);
+}
+
+// The two transports differ only in the scheme, in how progress is shown and
+// in how a failed transfer is reported: the http path shows a box of its own
+// and tells an empty answer apart.
+bool HttpPreuzimanje::Preuzmi(const QString& imeDatoteke, const QString& ciljnaDirektorija, bool https) {
     m_k.PrikažiAkciju(QStringLiteral("Download: ") + imeDatoteke);
-    const QString url = UrlDatoteke(imeDatoteke, false);
+    const QString url = UrlDatoteke(imeDatoteke, https);
     m_k.LogirajGrešku(QStringLiteral("Početak Download: ") + url);
 
-    const Ishod ishod = Prenesi(url, lokalniPut, false);
+    const Ishod ishod = Prenesi(url, ciljnaDirektorija + imeDatoteke, https);
     switch (ishod.vrsta) {
     case Ishod::Spremljeno:
-        rezultat = true;
         m_k.LogirajGrešku(QStringLiteral("Uspješan download: ") + imeDatoteke);
         break;
     case Ishod::GreškaDatoteke:
         GreškaLokalneDatoteke(imeDatoteke, ishod.opis);
         return false;
+    case Ishod::NištaPrimljeno:
+        if (!https) {
+            m_k.LogirajGrešku(QStringLiteral("Ništa nije primljeno (dužina 0). Download: ") + imeDatoteke);
+            break;
+        }
+        [[fallthrough]];
     case Ishod::GreškaPrijenosa:
         m_k.stanje->ZadnjaPoruka = ishod.opis;
-        m_k.Pokaži(QStringLiteral("Greška: ") + ishod.opis, Ikona::Nema);
+        if (!https) m_k.Pokaži(QStringLiteral("Greška: ") + ishod.opis, Ikona::Nema);
         m_k.LogirajGrešku(QStringLiteral("Greška: Download: ") + imeDatoteke + QLatin1Char(' ') + ishod.opis);
-        break;
-    case Ishod::NištaPrimljeno:
-        m_k.LogirajGrešku(QStringLiteral("Ništa nije primljeno (dužina 0). Download: ") + imeDatoteke);
         break;
     }
     m_k.PrikažiAkciju(QString());
     m_k.PrikažiStanje(QString());
-    return rezultat;
+    return ishod.vrsta == Ishod::Spremljeno;
 }
 
 void HttpPreuzimanje::GreškaLokalneDatoteke(const QString& imeDatoteke, const QString& opis) {

@@ -42,6 +42,7 @@ public:
 
 private:
     struct Ishod;
+    bool Preuzmi(const QString& imeDatoteke, const QString& ciljnaDirektorija, bool https);
     Ishod Prenesi(const QString& url, const QString& lokalniPut, bool https);
     void PratiNapredak(QNetworkReply& odgovor, QObject& vlasnik, bool https);
     QString UrlDatoteke(const QString& imeDatoteke, bool https) const;

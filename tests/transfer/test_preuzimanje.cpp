@@ -179,6 +179,9 @@ TEST_P(Kvarovi, StoreNothingAndKeepTheOldFile) {
     EXPECT_EQ(Preuzeto("b.7z"), "staro");
     EXPECT_EQ(DatotekeUpdate(), QStringList{"b.7z"});
     OčekujGreškuPrijenosa("b.7z");
+    // Nothing went to another host.
+    for (const Zahtjev& z : server.Zahtjevi())
+        EXPECT_TRUE(z.host.startsWith("127.0.0.1:")) << z.host.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Transport, Kvarovi,
