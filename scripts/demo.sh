@@ -10,14 +10,9 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVELA_TESTS=OFF >
 cmake --build "$BUILD" -j 2 --target MorvelaLiveUpdate21 MorvelaDemoServer
 
 SCRATCH=${MORVELA_DEMO_DIR:-${TMPDIR:-/tmp}/morvela-demo}
-bash scripts/pripremi-demo.sh "$BUILD" "$SCRATCH" "127.0.0.1:0"
-
-"$BUILD/demo/MorvelaDemoServer" "$SCRATCH/server" > "$SCRATCH/server.port" &
-SERVER=$!
-trap 'kill $SERVER 2>/dev/null || true' EXIT
-for _ in $(seq 50); do [ -s "$SCRATCH/server.port" ] && break; sleep 0.1; done
+bash scripts/pripremi-demo.sh "$BUILD" "$SCRATCH"
+trap 'kill "$(cat "$SCRATCH/server.pid")" 2>/dev/null || true' EXIT
 PORT=$(cat "$SCRATCH/server.port")
-sed -i "s/127.0.0.1:0/127.0.0.1:$PORT/" "$SCRATCH/config/Morvela/Morvela.conf"
 
 echo "Demo suite: $SCRATCH/suite  (log: $SCRATCH/suite/Update/Update.log)"
 echo "Update set served at http://127.0.0.1:$PORT/download/Verzija21/"

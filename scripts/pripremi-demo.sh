@@ -4,10 +4,11 @@
 #   server/     the demo update set (archives made here with 7za) for the local server
 #   config/     a demo-only XDG_CONFIG_HOME pointing the program at the local server
 #   bin/        a stand-in RegSvr32.exe that only records its calls
-# Usage: pripremi-demo.sh <build dir> <scratch dir> <server host:port>
+# and starts the demo server on a free port; its process id is left in server.pid.
+# Usage: pripremi-demo.sh <build dir> <scratch dir>
 set -euo pipefail
 IZVOR="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD="$1"; SCRATCH="$2"; SERVER="$3"
+BUILD="$1"; SCRATCH="$2"
 
 rm -rf "$SCRATCH"
 mkdir -p "$SCRATCH"/{suite,server/download/Verzija21,config/Morvela,bin,distribucija}
@@ -40,8 +41,8 @@ cp "$IZVOR/demo/noviset/datoteke/TeamViewerQS.exe" "$SET/TeamViewerQS.exe"
 # Demo-only settings: the local server over plain HTTP, the distribution location in scratch.
 cat > "$SCRATCH/config/Morvela/Morvela.conf" <<CONF
 [Settings]
-PrimarniServer21=$SERVER
-SekundarniServer21=$SERVER
+PrimarniServer21=127.0.0.1:0
+SekundarniServer21=127.0.0.1:0
 KoristiChilkatZaDownload=false
 UpdateLok21N=2
 UpdateLokDir21=$SCRATCH/distribucija/
@@ -54,3 +55,8 @@ cat > "$SCRATCH/bin/RegSvr32.exe" <<'REG'
 echo "RegSvr32.exe $*" >> "$(dirname "$0")/../regsvr32.log"
 REG
 chmod +x "$SCRATCH/bin/RegSvr32.exe"
+
+"$BUILD/demo/MorvelaDemoServer" "$SCRATCH/server" > "$SCRATCH/server.port" &
+echo $! > "$SCRATCH/server.pid"
+for _ in $(seq 50); do [ -s "$SCRATCH/server.port" ] && break; sleep 0.1; done
+sed -i "s/127.0.0.1:0/127.0.0.1:$(cat "$SCRATCH/server.port")/" "$SCRATCH/config/Morvela/Morvela.conf"

@@ -8,12 +8,8 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVELA_TESTS=OFF >
 cmake --build "$BUILD" -j 2 --target MorvelaLiveUpdate21 MorvelaDemoServer MorvelaSnimka
 
 SCRATCH=$(mktemp -d)
-bash scripts/pripremi-demo.sh "$BUILD" "$SCRATCH" "127.0.0.1:0"
-"$BUILD/demo/MorvelaDemoServer" "$SCRATCH/server" > "$SCRATCH/server.port" &
-SERVER=$!
-trap 'kill $SERVER 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
-for _ in $(seq 50); do [ -s "$SCRATCH/server.port" ] && break; sleep 0.1; done
-sed -i "s/127.0.0.1:0/127.0.0.1:$(cat "$SCRATCH/server.port")/" "$SCRATCH/config/Morvela/Morvela.conf"
+bash scripts/pripremi-demo.sh "$BUILD" "$SCRATCH"
+trap 'kill "$(cat "$SCRATCH/server.pid")" 2>/dev/null || true; rm -rf "$SCRATCH"' EXIT
 
 mkdir -p docs
 XDG_CONFIG_HOME="$SCRATCH/config" QT_QPA_PLATFORM=offscreen \
