@@ -9,11 +9,21 @@ Odgovor QtPoruke::Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const 
     okvir.setWindowTitle(naslov);
     okvir.setText(tekst);
     switch (ikona) {
-    case Ikona::Nema: okvir.setIcon(QMessageBox::NoIcon); break;
-    case Ikona::Usklicnik: okvir.setIcon(QMessageBox::Warning); break;
-    case Ikona::Kritična: okvir.setIcon(QMessageBox::Critical); break;
-    case Ikona::Pitanje: okvir.setIcon(QMessageBox::Question); break;
-    case Ikona::Informacija: okvir.setIcon(QMessageBox::Information); break;
+    case Ikona::Nema:
+        okvir.setIcon(QMessageBox::NoIcon);
+        break;
+    case Ikona::Usklicnik:
+        okvir.setIcon(QMessageBox::Warning);
+        break;
+    case Ikona::Kritična:
+        okvir.setIcon(QMessageBox::Critical);
+        break;
+    case Ikona::Pitanje:
+        okvir.setIcon(QMessageBox::Question);
+        break;
+    case Ikona::Informacija:
+        okvir.setIcon(QMessageBox::Information);
+        break;
     }
     if (gumbi == Gumbi::DaNe) {
         okvir.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -46,7 +46,9 @@ const QString SekcijaSetting = QStringLiteral("Setting");
 constexpr qint32 ZadanaBoja = 14277323;
 
 // Stored colours are Windows COLORREF values: 0x00BBGGRR.
-QColor BojaIzCijelogBroja(qint32 v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+QColor BojaIzCijelogBroja(qint32 v) {
+    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
 
 void ObojiPozadinu(QWidget* w, const QColor& boja) {
     QPalette p = w->palette();
@@ -94,7 +96,8 @@ frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti) : m_ovisnosti(std::move
     m_k.prozori = o.prozori;
     m_k.izvršnaDirektorija = o.izvršnaDirektorija;
     m_k.završiProgram = o.završiProgram ? o.završiProgram : [] { std::exit(1); };
-    if (!o.preuzimanje) o.preuzimanje = (m_vlastitoPreuzimanje = std::make_unique<HttpPreuzimanje>(m_k)).get();
+    if (!o.preuzimanje)
+        o.preuzimanje = (m_vlastitoPreuzimanje = std::make_unique<HttpPreuzimanje>(m_k)).get();
     m_k.preuzimanje = o.preuzimanje;
 
     IzgradiProzor();
@@ -145,9 +148,10 @@ void frmLiveUpdate::IzgradiProzor() {
     // Tab 3: the distribution location and its schedule.
     auto* tab3 = new QWidget;
     auto* l3 = new QVBoxLayout(tab3);
-    Label1 = new QLabel(QStringLiteral("Lokacija za presnimavanje novih programa i komponenti radi distribucije u "
-                                       "mreži (prvo treba ažurirati lokalno računalo)"),
-                        tab3);
+    Label1 =
+        new QLabel(QStringLiteral("Lokacija za presnimavanje novih programa i komponenti radi distribucije u "
+                                  "mreži (prvo treba ažurirati lokalno računalo)"),
+                   tab3);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     l3->addWidget(Label1);
@@ -166,16 +170,18 @@ void frmLiveUpdate::IzgradiProzor() {
         red->addWidget(cmdLokacija[i]);
         raspored->addLayout(red);
     };
-    napraviLokaciju(1, QStringLiteral("D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\"), tab3, l3);
+    napraviLokaciju(1, QStringLiteral("D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\"),
+                    tab3, l3);
 
     cmdDownlNaLokaciju = new QPushButton(QStringLiteral("Presnimavanje datoteka na unesenu lokaciju"), tab3);
     cmdDownlNaLokaciju->setObjectName(QStringLiteral("cmdDownlNaLokaciju"));
     l3->addWidget(cmdDownlNaLokaciju);
 
     auto* redSati = new QHBoxLayout;
-    lblOpisVremena = new QLabel(QString::fromUtf8("Vrijeme automatskog preuzimanja novih verzija svakih n sati "
-                                                  "(0-23) 0-ne preuzimati automatski:"),
-                                tab3);
+    lblOpisVremena =
+        new QLabel(QString::fromUtf8("Vrijeme automatskog preuzimanja novih verzija svakih n sati "
+                                     "(0-23) 0-ne preuzimati automatski:"),
+                   tab3);
     lblOpisVremena->setWordWrap(true);
     numVrijemeDownloada = new QSpinBox(tab3);
     numVrijemeDownloada->setObjectName(QStringLiteral("numVrijemeDownloada"));
@@ -194,8 +200,8 @@ void frmLiveUpdate::IzgradiProzor() {
     SSTab1->addTab(tab3, QStringLiteral("Kopiranje novih (svih) programa na disk/mrežnu lokaciju"));
     glavni->addWidget(SSTab1, 1);
 
-    cmdVerzija = new QPushButton(QStringLiteral("Provjeri postoje li nove verzije i pripremi za download/prijenos"),
-                                 središte);
+    cmdVerzija = new QPushButton(
+        QStringLiteral("Provjeri postoje li nove verzije i pripremi za download/prijenos"), središte);
     cmdVerzija->setObjectName(QStringLiteral("cmdVerzija"));
     glavni->addWidget(cmdVerzija);
 
@@ -221,7 +227,8 @@ void frmLiveUpdate::IzgradiProzor() {
     optLokacija[2]->setChecked(true);
     napraviLokaciju(0, QStringLiteral("D:\\Morvela software\\Morvela knjigovodstvo V21\\UpdatePriprema\\"),
                     fraLokacija, lf);
-    lblInfo = new QLabel(QStringLiteral("Ukoliko ažuriranje ne ide sa jedne web adrese, koristite drugu"), fraLokacija);
+    lblInfo = new QLabel(QStringLiteral("Ukoliko ažuriranje ne ide sa jedne web adrese, koristite drugu"),
+                         fraLokacija);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
     lf->addWidget(lblInfo);
     glavni->addWidget(fraLokacija);
@@ -270,7 +277,8 @@ void frmLiveUpdate::IzgradiProzor() {
 }
 
 void frmLiveUpdate::PoveziNaredbe() {
-    connect(cmdVerzija, &QPushButton::clicked, this, [this] { IzvršiOperaciju([this] { PripremiVerzijaTXT(m_k); }); });
+    connect(cmdVerzija, &QPushButton::clicked, this,
+            [this] { IzvršiOperaciju([this] { PripremiVerzijaTXT(m_k); }); });
     connect(cmdDownloadAndUpdate, &QPushButton::clicked, this,
             [this] { IzvršiOperaciju([this] { cmdDownloadAndUpdate_Click(m_k); }); });
     connect(cmdDownlNaLokaciju, &QPushButton::clicked, this,
@@ -283,8 +291,9 @@ void frmLiveUpdate::PoveziNaredbe() {
     for (int i = 0; i < 2; ++i)
         connect(cmdLokacija[i], &QPushButton::clicked, this, [this, i] { PretražiLokaciju(i); });
     connect(numVrijemeDownloada, &QSpinBox::valueChanged, this, [this](int n) {
-        if (!m_učitavanje) m_k.postavke->Snimi(SekcijaSetting, QStringLiteral("VrijemeAutoDownloadaNovihVerz"),
-                                               QString::number(n));
+        if (!m_učitavanje)
+            m_k.postavke->Snimi(SekcijaSetting, QStringLiteral("VrijemeAutoDownloadaNovihVerz"),
+                                QString::number(n));
     });
     connect(tmrUpdate, &QTimer::timeout, this, [this] { tmrUpdate_Timer(); });
     connect(tmrPrijenos, &QTimer::timeout, this, [this] { tmrPrijenos_Timer(); });
@@ -323,19 +332,20 @@ void frmLiveUpdate::ProvjeriOperatera() {
     m_datoteke.ObrišiDirektorij(proba);
     if (kreiranje) {
         // An operator without write rights is warned, and the update is tried all the same.
-        m_k.poruke->Pokaži(QStringLiteral("Prijavljeni operater: ") + m_k.imena->KorisničkoIme() +
-                               QString::fromUtf8(" izgleda nema administratorska prava za instalaciju programa.") +
-                               CRLF +
-                               QString::fromUtf8("Proces automatskog ažuriranja novih verzija možda neće biti "
-                                                 "ispravan, ali ipak pokušajte!"),
-                           Ikona::Kritična, Gumbi::URedu, QStringLiteral("Morvela"));
+        m_k.poruke->Pokaži(
+            QStringLiteral("Prijavljeni operater: ") + m_k.imena->KorisničkoIme() +
+                QString::fromUtf8(" izgleda nema administratorska prava za instalaciju programa.") + CRLF +
+                QString::fromUtf8("Proces automatskog ažuriranja novih verzija možda neće biti "
+                                  "ispravan, ali ipak pokušajte!"),
+            Ikona::Kritična, Gumbi::URedu, QStringLiteral("Morvela"));
     }
 }
 
 void frmLiveUpdate::PostaviBoje(qint32 boja) {
     const QColor c = BojaIzCijelogBroja(boja);
     ObojiPozadinu(this, c);
-    for (int i = 0; i < 3; ++i) ObojiPozadinu(optLokacija[i], c);
+    for (int i = 0; i < 3; ++i)
+        ObojiPozadinu(optLokacija[i], c);
     ObojiPozadinu(SSTab1, c);
     ObojiPozadinu(fraLokacija, c);
     fgAžuriranja->PostaviBoju(c);
@@ -350,7 +360,9 @@ int frmLiveUpdate::OdabranaLokacija() const {
     return InternetPrimarni;
 }
 
-void frmLiveUpdate::OdaberiLokaciju(int indeks) { optLokacija[indeks]->setChecked(true); }
+void frmLiveUpdate::OdaberiLokaciju(int indeks) {
+    optLokacija[indeks]->setChecked(true);
+}
 
 void frmLiveUpdate::UčitajPostavke() {
     IPostavke& p = *m_k.postavke;
@@ -358,7 +370,9 @@ void frmLiveUpdate::UčitajPostavke() {
     txtLokacija[1]->setText(p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDirMr21"), QString()));
 
     bool ispravno = false;
-    int izvor = p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLok21N"), QStringLiteral("2")).trimmed().toInt(&ispravno);
+    int izvor = p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLok21N"), QStringLiteral("2"))
+                    .trimmed()
+                    .toInt(&ispravno);
     if (!ispravno || izvor < 0 || izvor > 2) izvor = InternetPrimarni;
     // A change of selection saves the settings, as a click would.
     OdaberiLokaciju(izvor);
@@ -366,15 +380,16 @@ void frmLiveUpdate::UčitajPostavke() {
     UčitajDruguLokaciju();
 
     m_učitavanje = true;
-    const int sati = p.Čitaj(SekcijaSetting, QStringLiteral("VrijemeAutoDownloadaNovihVerz"), QStringLiteral("0"))
-                         .trimmed()
-                         .toInt();
+    const int sati =
+        p.Čitaj(SekcijaSetting, QStringLiteral("VrijemeAutoDownloadaNovihVerz"), QStringLiteral("0"))
+            .trimmed()
+            .toInt();
     numVrijemeDownloada->setValue(qBound(0, sati, 23));
     m_učitavanje = false;
 
-    m_stanje.KoristiChilkat =
-        KaoLogičko(p.Čitaj(SekcijaSettings, QStringLiteral("KoristiChilkatZaDownload"), QStringLiteral("True")))
-            .value_or(true);
+    m_stanje.KoristiChilkat = KaoLogičko(p.Čitaj(SekcijaSettings, QStringLiteral("KoristiChilkatZaDownload"),
+                                                 QStringLiteral("True")))
+                                  .value_or(true);
 }
 
 void frmLiveUpdate::UčitajDruguLokaciju() {
@@ -400,8 +415,9 @@ void frmLiveUpdate::PretražiLokaciju(int indeks) {
     if (m_ovisnosti.odaberiDatoteku) {
         odabrano = m_ovisnosti.odaberiDatoteku(početna);
     } else {
-        QFileDialog dijalog(this, QString::fromUtf8("Izaberite uređaj i direktoriju gdje se nalaze novi Morvela programi"),
-                            početna, QStringLiteral("Verzije (*.txt)"));
+        QFileDialog dijalog(
+            this, QString::fromUtf8("Izaberite uređaj i direktoriju gdje se nalaze novi Morvela programi"),
+            početna, QStringLiteral("Verzije (*.txt)"));
         dijalog.setFileMode(QFileDialog::ExistingFile);
         dijalog.setDefaultSuffix(QStringLiteral("txt"));
         dijalog.selectFile(QStringLiteral("Verzije.txt"));
@@ -417,7 +433,8 @@ void frmLiveUpdate::PretražiLokaciju(int indeks) {
 void frmLiveUpdate::ProvjeriLokaciju(int indeks) {
     const QString tekst = txtLokacija[indeks]->text();
     if (!m_datoteke.PostojiDirektorij(tekst)) {
-        m_k.poruke->Pokaži(QStringLiteral("Ne postoji direktorija: ") + tekst + QStringLiteral(" Postavite je!"),
+        m_k.poruke->Pokaži(QStringLiteral("Ne postoji direktorija: ") + tekst +
+                               QStringLiteral(" Postavite je!"),
                            Ikona::Usklicnik);
         PretražiLokaciju(indeks);
         return;
@@ -445,7 +462,8 @@ bool frmLiveUpdate::event(QEvent* e) {
 }
 
 void frmLiveUpdate::closeEvent(QCloseEvent* e) {
-    m_k.LogirajGrešku(QStringLiteral("*************************** KRAJ PROGRAMA **********************************"));
+    m_k.LogirajGrešku(
+        QStringLiteral("*************************** KRAJ PROGRAMA **********************************"));
     e->accept();
 }
 
@@ -472,7 +490,8 @@ void frmLiveUpdate::tmrUpdate_Timer() {
     // At most one run in a matching hour, however the ticks fall.
     if (m_zadnjiDanRasporeda == sada.date() && m_zadnjiSatRasporeda == sada.time().hour()) return;
     if (m_zauzet) {
-        m_k.LogirajGrešku(QString::fromUtf8("tmrUpdate - automatsko preuzimanje preskočeno, druga operacija je u tijeku"));
+        m_k.LogirajGrešku(
+            QString::fromUtf8("tmrUpdate - automatsko preuzimanje preskočeno, druga operacija je u tijeku"));
         return;
     }
     m_zadnjiDanRasporeda = sada.date();
@@ -512,9 +531,13 @@ void frmLiveUpdate::PostaviVrijednostProgBara(float vrijednost) {
     progBar->repaint();
 }
 
-void frmLiveUpdate::SakrijProgBar() { progBar->hide(); }
+void frmLiveUpdate::SakrijProgBar() {
+    progBar->hide();
+}
 
-bool frmLiveUpdate::ProgBarVidljiv() const { return progBar->isVisible(); }
+bool frmLiveUpdate::ProgBarVidljiv() const {
+    return progBar->isVisible();
+}
 
 void frmLiveUpdate::PrikažiPoruke(const QString& akcije, const QString& greške) {
     txtPor->setPlainText(akcije);
@@ -528,11 +551,17 @@ void frmLiveUpdate::PokreniVrijemePrijenosa() {
     tmrPrijenos->start();
 }
 
-void frmLiveUpdate::ZaustaviVrijemePrijenosa() { tmrPrijenos->stop(); }
+void frmLiveUpdate::ZaustaviVrijemePrijenosa() {
+    tmrPrijenos->stop();
+}
 
-void frmLiveUpdate::PostaviTekstVremenaPrijenosa(const QString& tekst) { lblVrijemePrijenosa->setText(tekst); }
+void frmLiveUpdate::PostaviTekstVremenaPrijenosa(const QString& tekst) {
+    lblVrijemePrijenosa->setText(tekst);
+}
 
-QString frmLiveUpdate::TekstVremenaPrijenosa() const { return lblVrijemePrijenosa->text(); }
+QString frmLiveUpdate::TekstVremenaPrijenosa() const {
+    return lblVrijemePrijenosa->text();
+}
 
 void frmLiveUpdate::tmrPrijenos_Timer() {
     lblVrijemePrijenosa->setText(TekstVremena(double(m_k.sat->MonotonoMs() - m_početakPrijenosaMs) / 1000.0));
@@ -547,7 +576,9 @@ QString frmLiveUpdate::TekstVremena(double sekundi) {
     return QStringLiteral("Vrijeme prijenosa: ") + broj + QStringLiteral(" s");
 }
 
-void frmLiveUpdate::ObradiDogađaje() { QCoreApplication::processEvents(); }
+void frmLiveUpdate::ObradiDogađaje() {
+    QCoreApplication::processEvents();
+}
 
 void frmLiveUpdate::OsvježiDatumIVrijeme() {
     const QDateTime sada = m_k.sat->Sada();
@@ -558,13 +589,21 @@ void frmLiveUpdate::OsvježiDatumIVrijeme() {
 
 // ---- Source and plan, as the operations see them ----
 
-QString frmLiveUpdate::Lokacija(int indeks) const { return txtLokacija[indeks]->text(); }
+QString frmLiveUpdate::Lokacija(int indeks) const {
+    return txtLokacija[indeks]->text();
+}
 
-void frmLiveUpdate::PostaviLokaciju(int indeks, const QString& tekst) { txtLokacija[indeks]->setText(tekst); }
+void frmLiveUpdate::PostaviLokaciju(int indeks, const QString& tekst) {
+    txtLokacija[indeks]->setText(tekst);
+}
 
-void frmLiveUpdate::PrikažiPlan(const QList<RedPlana>& redovi) { fgAžuriranja->PrikažiPlan(redovi); }
+void frmLiveUpdate::PrikažiPlan(const QList<RedPlana>& redovi) {
+    fgAžuriranja->PrikažiPlan(redovi);
+}
 
-void frmLiveUpdate::OznačiStanjeReda(const QString& ime, int stanje) { fgAžuriranja->OznačiStanjeReda(ime, stanje); }
+void frmLiveUpdate::OznačiStanjeReda(const QString& ime, int stanje) {
+    fgAžuriranja->OznačiStanjeReda(ime, stanje);
+}
 
 void frmLiveUpdate::OmogućiAžuriranje(bool omogućeno) {
     m_ažuriranjeOmogućeno = omogućeno;

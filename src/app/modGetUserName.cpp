@@ -4,8 +4,12 @@
 
 namespace morvela {
 
-QString SustavnaImena::KorisničkoIme() const { return sustav::ImeKorisnikaProcesa().toUpper(); }
+QString SustavnaImena::KorisničkoIme() const {
+    return sustav::ImeKorisnikaProcesa().toUpper();
+}
 
-QString SustavnaImena::ImeRačunala() const { return sustav::ImeRačunalaSustava(); }
+QString SustavnaImena::ImeRačunala() const {
+    return sustav::ImeRačunalaSustava();
+}
 
 } // namespace morvela

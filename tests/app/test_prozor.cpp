@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QPlainTextEdit>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -85,38 +85,38 @@ struct ProzorTest : ::testing::Test {
 
 TEST_F(ProzorTest, ControlsCarryTheirNamesCaptionsAndInitialValues) {
     frmLiveUpdate& p = Prozor();
-    EXPECT_EQ(p.windowTitle(), QStringLiteral("Morvela Live Update - Automatsko ažuriranje Mor-vela programa"));
-    ASSERT_EQ(p.SSTab1->count(), 4);
-    EXPECT_EQ(p.SSTab1->tabText(0), QStringLiteral("&Potrebna &ažuriranja"));
-    EXPECT_EQ(p.SSTab1->tabText(1), QStringLiteral("Poruke o &akcijama"));
-    EXPECT_EQ(p.SSTab1->tabText(2), QStringLiteral("Poruke o &greškama"));
-    EXPECT_EQ(p.SSTab1->tabText(3), QStringLiteral("Kopiranje novih (svih) programa na disk/mrežnu lokaciju"));
-    EXPECT_EQ(p.optLokacija[2]->text(), QStringLiteral("Internet (https://download.morvela.hr/download/Verzija21) - "
-                                                       "preferirani (najbrži) način sa interneta"));
+    EXPECT_EQ(p.windowTitle(),
+              QStringLiteral("Morvela Live Update - Automatsko ažuriranje Mor-vela programa"));
+    QStringList kartice;
+    for (int i = 0; i < p.SSTab1->count(); ++i)
+        kartice << p.SSTab1->tabText(i);
+    EXPECT_EQ(kartice, (QStringList{"&Potrebna &ažuriranja", "Poruke o &akcijama", "Poruke o &greškama",
+                                    "Kopiranje novih (svih) programa na disk/mrežnu lokaciju"}));
+    EXPECT_EQ(p.optLokacija[2]->text(),
+              QStringLiteral("Internet (https://download.morvela.hr/download/Verzija21) - "
+                             "preferirani (najbrži) način sa interneta"));
     EXPECT_EQ(p.optLokacija[1]->text(), QStringLiteral("Sa mrežne lokacije"));
-    EXPECT_EQ(p.optLokacija[0]->text(), QStringLiteral("Internet (https://download.morvela.ba/download/Verzija21)"));
+    EXPECT_EQ(p.optLokacija[0]->text(),
+              QStringLiteral("Internet (https://download.morvela.ba/download/Verzija21)"));
     EXPECT_TRUE(p.optLokacija[2]->isChecked());
-    EXPECT_EQ(p.txtLokacija[0]->text(),
-              QStringLiteral("D:\\Morvela software\\Morvela knjigovodstvo V21\\UpdatePriprema\\"));
-    EXPECT_EQ(p.txtLokacija[1]->text(),
-              QStringLiteral("D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\"));
-    EXPECT_FALSE(p.cmdDownloadAndUpdate->isEnabled());
-    EXPECT_FALSE(p.progBar->isVisible());
+    EXPECT_EQ(p.txtLokacija[0]->text(), "D:\\Morvela software\\Morvela knjigovodstvo V21\\UpdatePriprema\\");
+    EXPECT_EQ(p.txtLokacija[1]->text(), "D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\");
+    EXPECT_FALSE(p.cmdDownloadAndUpdate->isEnabled() || p.progBar->isVisible() || p.tmrPrijenos->isActive());
     EXPECT_EQ(p.tmrUpdate->interval(), 60000);
     EXPECT_EQ(p.tmrPrijenos->interval(), 500);
-    EXPECT_FALSE(p.tmrPrijenos->isActive());
     EXPECT_EQ(p.numVrijemeDownloada->maximum(), 23);
 
     // Assistive technology finds captionless controls by their names.
-    for (const char* ime : {"fgAžuriranja", "txtLokacija(0)", "txtLokacija(1)", "cmdLokacija(0)", "cmdLokacija(1)",
-                            "numVrijemeDownloada", "txtPor", "txtPorGr", "SBar(1)", "SBar(2)", "SBar(3)", "SBar(4)"}) {
-        bool nađen = false;
-        for (QWidget* w : p.findChildren<QWidget*>())
-            if (w->accessibleName() == QString::fromUtf8(ime)) nađen = true;
-        EXPECT_TRUE(nađen) << ime;
-    }
+    QStringList imena;
+    for (QWidget* w : p.findChildren<QWidget*>())
+        imena << w->accessibleName();
+    for (const char* ime :
+         {"fgAžuriranja", "txtLokacija(0)", "txtLokacija(1)", "cmdLokacija(0)", "cmdLokacija(1)",
+          "numVrijemeDownloada", "txtPor", "txtPorGr", "SBar(1)", "SBar(2)", "SBar(3)", "SBar(4)"})
+        EXPECT_TRUE(imena.contains(QString::fromUtf8(ime))) << ime;
     const QStringList savjeti{"Trenutna akcija", "Trenutno stanje", "Datum", "Vrijeme"};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(p.SBar[i]->toolTip(), savjeti[i]);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(p.SBar[i]->toolTip(), savjeti[i]);
 }
 
 TEST_F(ProzorTest, StartUpAppendsVersionPaintsColourProbesAndEndsWhenTheCheckFails) {
@@ -142,19 +142,27 @@ TEST_F(ProzorTest, ClosingWritesTheEndLineAndExitDoesNot) {
     EXPECT_TRUE(Log().isEmpty());
     p.close();
     ASSERT_EQ(Log().size(), 1);
-    EXPECT_TRUE(Log()[0].endsWith(" *************************** KRAJ PROGRAMA **********************************"));
+    EXPECT_TRUE(
+        Log()[0].endsWith(" *************************** KRAJ PROGRAMA **********************************"));
 }
 
-TEST_F(ProzorTest, FirstRunSelectsPrimaryServerWithEmptyLocations) {
-    frmLiveUpdate& p = Prozor();
-    p.UčitajPostavke();
-    EXPECT_TRUE(p.optLokacija[2]->isChecked());
-    EXPECT_EQ(p.txtLokacija[0]->text(), "");
-    EXPECT_EQ(p.txtLokacija[1]->text(), "");
-    EXPECT_EQ(p.numVrijemeDownloada->value(), 0);
-    EXPECT_TRUE(p.stanje().KoristiChilkat);
-    // Selecting the option that was already selected saves nothing.
-    EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), "<none>");
+TEST_F(ProzorTest, MissingOrInvalidSettingsFallBackToDefaults) {
+    for (bool neispravne : {false, true}) {
+        if (neispravne) {
+            prozor.reset();
+            for (const char* ključ : {"UpdateLok21N", "KoristiChilkatZaDownload", "BojaIntegratora"})
+                Zapiši("Settings", ključ, "možda");
+        }
+        frmLiveUpdate& p = Prozor();
+        p.PokreniProzor();
+        EXPECT_TRUE(p.optLokacija[2]->isChecked());
+        EXPECT_EQ(p.txtLokacija[0]->text() + p.txtLokacija[1]->text(), "");
+        EXPECT_EQ(p.numVrijemeDownloada->value(), 0);
+        EXPECT_TRUE(p.stanje().KoristiChilkat);
+        EXPECT_EQ(p.palette().color(QPalette::Window), QColor(0xCB, 0xDA, 0xD9));
+        // Selecting the option that was already selected saves nothing.
+        if (!neispravne) EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), "<none>");
+    }
 }
 
 TEST_F(ProzorTest, StoredNetworkSourceSavesDuringLoadingSoTheFirstKeyWins) {
@@ -174,18 +182,6 @@ TEST_F(ProzorTest, StoredNetworkSourceSavesDuringLoadingSoTheFirstKeyWins) {
     EXPECT_FALSE(p.stanje().KoristiChilkat);
 }
 
-TEST_F(ProzorTest, InvalidStoredValuesFallBackToDefaults) {
-    Zapiši("Settings", "UpdateLok21N", "7");
-    Zapiši("Settings", "KoristiChilkatZaDownload", "možda");
-    Zapiši("Settings", "BojaIntegratora", "plava");
-    frmLiveUpdate& p = Prozor();
-    p.UčitajPostavke();
-    EXPECT_TRUE(p.optLokacija[2]->isChecked());
-    EXPECT_TRUE(p.stanje().KoristiChilkat);
-    p.PokreniProzor();
-    EXPECT_EQ(p.palette().color(QPalette::Window), QColor(0xCB, 0xDA, 0xD9));
-}
-
 TEST_F(ProzorTest, SavingWritesTheDistributionLocationUnderTheKeyOfTheSource) {
     frmLiveUpdate& p = Prozor();
     p.txtLokacija[1]->setText("/dist/");
@@ -201,33 +197,25 @@ TEST_F(ProzorTest, SavingWritesTheDistributionLocationUnderTheKeyOfTheSource) {
     EXPECT_EQ(Pročitaj("Setting", "VrijemeAutoDownloadaNovihVerz"), "5");
 }
 
-TEST_F(ProzorTest, BrowseTakesTheChosenFilesDirectoryWithSeparator) {
-    frmLiveUpdate& p = Prozor();
-    p.txtLokacija[0]->setText("/pocetna/");
-    odabir = korijen.filePath("Dist/Verzije.txt");
-    p.PretražiLokaciju(0);
-    EXPECT_EQ(pretraživanja, QStringList{"/pocetna/"});
-    EXPECT_EQ(p.txtLokacija[0]->text(), QDir::toNativeSeparators(korijen.filePath("Dist")) + QDir::separator());
-    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDir21"), p.txtLokacija[0]->text());
-
-    odabir.clear(); // cancelled: nothing changes
-    p.PretražiLokaciju(0);
-    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDir21"), p.txtLokacija[0]->text());
-}
-
-TEST_F(ProzorTest, LocationThatDoesNotExistIsReportedAndBrowsed) {
+TEST_F(ProzorTest, MissingLocationIsReportedThenBrowsedAndTheChosenDirectorySaved) {
     frmLiveUpdate& p = Prozor();
     p.txtLokacija[1]->setText("");
-    p.ProvjeriLokaciju(1);
-    ASSERT_EQ(poruke.upiti.size(), 1);
-    EXPECT_EQ(poruke.upiti[0].tekst, "Ne postoji direktorija:  Postavite je!");
+    p.ProvjeriLokaciju(1); // cancelled in the dialog: nothing saved
+    ASSERT_EQ(poruke.tekstovi(), QStringList{"Ne postoji direktorija:  Postavite je!"});
     EXPECT_EQ(poruke.upiti[0].ikona, Ikona::Usklicnik);
-    EXPECT_EQ(pretraživanja.size(), 1);
+    EXPECT_EQ(pretraživanja, QStringList{""});
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), "<none>");
 
-    p.txtLokacija[1]->setText(korijen.path());
+    odabir = korijen.filePath("Dist/Verzije.txt");
     p.ProvjeriLokaciju(1);
-    EXPECT_EQ(poruke.upiti.size(), 1);
+    const QString dist = QDir::toNativeSeparators(korijen.filePath("Dist")) + QDir::separator();
+    EXPECT_EQ(p.txtLokacija[1]->text(), dist);
+    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), dist);
+
+    QDir().mkpath(korijen.filePath("Dist"));
+    p.txtLokacija[1]->setText(korijen.path());
+    p.ProvjeriLokaciju(1); // exists: saved without a word
+    EXPECT_EQ(poruke.upiti.size(), 2);
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), korijen.path());
 }
 
@@ -274,7 +262,8 @@ TEST(Raspored, RunsInMinuteZeroOfEveryNthHourFromMidnight) {
                 if (JeVrijemeZaPreuzimanje(QTime(h, m, 30), n)) sati << h * 100 + m;
         QList<int> očekivano;
         if (n > 0)
-            for (int h = 0; h < 24; h += n) očekivano << h * 100;
+            for (int h = 0; h < 24; h += n)
+                očekivano << h * 100;
         EXPECT_EQ(sati, očekivano) << n;
     }
 }
