@@ -11,9 +11,6 @@ namespace morvela {
 
 namespace {
 
-const QString Verzije = QStringLiteral("Verzije.txt");
-const QString VerzijeU = QStringLiteral("VerzijeU.txt");
-const QString TeamViewer = QStringLiteral("TeamViewerQS.exe");
 const QString PrefiksLoga = QStringLiteral("Download na lokaciju- ");
 const QString PrefiksProvjere = QStringLiteral("Download na lokaciju - ");
 const QString GreškaMatrice =
@@ -83,8 +80,8 @@ bool Prolaz::Pokreni() {
         PomakniProgBar();
     }
 
-    KopirajListu(Verzije);
-    KopirajListu(VerzijeU);
+    KopirajListu(ImeListeVerzija);
+    KopirajListu(ImeListeVerzijaU);
     k.status->ZaustaviVrijemePrijenosa();
     k.status->SakrijProgBar();
     k.status->PrikažiPoruke(s.PorukeAkcija, s.PorukeGrešaka);
@@ -118,8 +115,8 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         }
     }
 
-    if (k.preuzimanje->DownloadDatoteke(Verzije, W)) {
-        if (!d.PostojiDatoteka(W + Verzije)) {
+    if (k.preuzimanje->DownloadDatoteke(ImeListeVerzija, W)) {
+        if (!d.PostojiDatoteka(W + ImeListeVerzija)) {
             k.LogirajGrešku(PrefiksLoga +
                             QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") + W);
             Pokaži(QStringLiteral("Podaci o novim verzijama na postoje na lokaciji: ") + W, Ikona::Nema);
@@ -132,8 +129,8 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         return false;
     }
 
-    if (k.preuzimanje->DownloadDatoteke(VerzijeU, W)) {
-        if (!d.PostojiDatoteka(W + VerzijeU))
+    if (k.preuzimanje->DownloadDatoteke(ImeListeVerzijaU, W)) {
+        if (!d.PostojiDatoteka(W + ImeListeVerzijaU))
             k.LogirajGrešku(PrefiksLoga +
                             QStringLiteral("Učitao sa interneta VerzijeU.txt ali one ne postoje u ") + W);
     } else {
@@ -143,9 +140,9 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         return false;
     }
 
-    if (!d.PostojiDatoteka(L + TeamViewer)) {
-        if (k.preuzimanje->DownloadDatoteke(TeamViewer, L)) {
-            if (!d.PostojiDatoteka(L + TeamViewer))
+    if (!d.PostojiDatoteka(L + ImeTeamViewera)) {
+        if (k.preuzimanje->DownloadDatoteke(ImeTeamViewera, L)) {
+            if (!d.PostojiDatoteka(L + ImeTeamViewera))
                 k.LogirajGrešku(
                     PrefiksLoga +
                     QStringLiteral("Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u ") + L);
@@ -156,7 +153,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         }
     }
 
-    if (!UčitajMatricu(s.NoveVerzije, W + Verzije, k.ZaMatricu())) {
+    if (!UčitajMatricu(s.NoveVerzije, W + ImeListeVerzija, k.ZaMatricu())) {
         Prijavi(QString(), GreškaMatrice + QStringLiteral(" Prekida se ažuriranje!"));
         return false;
     }
@@ -171,7 +168,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
 }
 
 bool Prolaz::UčitajStaruListu() {
-    const QString stara = L + Verzije;
+    const QString stara = L + ImeListeVerzija;
     if (!k.datoteke->PostojiDatoteka(stara)) {
         if (interaktivno) {
             const Odgovor o =

@@ -10,8 +10,6 @@ namespace morvela {
 
 namespace {
 
-const QString VerzijeTxt = QStringLiteral("Verzije.txt");
-
 // Row states of the plan grid.
 constexpr int StanjeInstalirano = 3;
 constexpr int StanjeInstalacija = 5;
@@ -77,7 +75,7 @@ bool InstalirajPlan(Kontekst& k) {
         s.TrenutnaDatoteka = ime;
         OznačiStanjeReda(k, ime, StanjeInstalacija);
         if (!ZamijeniDatotekuPoVrsti(k, ime)) return false;
-        OznačiStanjeReda(k, ime, StanjeInstalirano);
+
     }
     return true;
 }
@@ -85,16 +83,16 @@ bool InstalirajPlan(Kontekst& k) {
 void ZamijeniVerzijeTxt(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Backup Verzije.txt"));
-    if (const GreškaDatoteke g =
-            k.datoteke->Kopiraj(s.ProgramskaDirektorija + VerzijeTxt, s.BackupDirektorija + VerzijeTxt)) {
+    if (const GreškaDatoteke g = k.datoteke->Kopiraj(s.ProgramskaDirektorija + ImeListeVerzija,
+                                                     s.BackupDirektorija + ImeListeVerzija)) {
         s.ZadnjaPoruka =
-            QStringLiteral("Greška u premještanju u backup ") + VerzijeTxt + QLatin1Char(' ') + g.opis;
+            QStringLiteral("Greška u premještanju u backup ") + ImeListeVerzija + QLatin1Char(' ') + g.opis;
         k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
     }
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kopiranje Verzije.txt"));
-    if (const GreškaDatoteke g =
-            k.datoteke->Kopiraj(s.UpdateDirektorija + VerzijeTxt, s.ProgramskaDirektorija + VerzijeTxt)) {
-        s.ZadnjaPoruka = QStringLiteral("Greška u kopiranju ") + VerzijeTxt + QLatin1Char(' ') + g.opis;
+    if (const GreškaDatoteke g = k.datoteke->Kopiraj(s.UpdateDirektorija + ImeListeVerzija,
+                                                     s.ProgramskaDirektorija + ImeListeVerzija)) {
+        s.ZadnjaPoruka = QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis;
         k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
     }
 }

@@ -9,7 +9,6 @@ namespace morvela {
 namespace {
 
 const QString PrekidaSe = QStringLiteral(" Prekida se ažuriranje!");
-const QString ImeListe = QStringLiteral("Verzije.txt");
 
 enum StanjeReda { Preuzimanje = 1, Provjereno = 2, Kopiranje = 4 };
 
@@ -215,7 +214,7 @@ bool SnimitiSaInterneta(Kontekst& k) {
 bool SnimitiSaMrežneLokacije(Kontekst& k) {
     Prijenos p(k, QStringLiteral("SnimitiSaMrežneLokacije - "));
     if (!p.Započni() || !DohvatiSveArhive(p, KopirajArhivu) || !p.ProvjeriRaspakirane(true)) return false;
-    if (!KopirajSaLokacije(p, ImeListe)) return false;
+    if (!KopirajSaLokacije(p, ImeListeVerzija)) return false;
     k.Pričekaj(5);
     return p.Završi();
 }

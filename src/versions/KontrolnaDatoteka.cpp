@@ -1,5 +1,7 @@
 #include "versions/KontrolnaDatoteka.h"
 
+#include "versions/PravilaVerzija.h"
+
 #include "versions/Plan.h"
 
 #include <QDir>
@@ -9,8 +11,6 @@ namespace morvela {
 namespace {
 
 const QString Proc = QStringLiteral("PripremiVerzijaTXT- ");
-const QString ImeVerzija = QStringLiteral("Verzije.txt");
-const QString ImeTeamViewera = QStringLiteral("TeamViewerQS.exe");
 const QString NemaPodataka = QStringLiteral("Podaci o novim verzijama na postoje na lokaciji: ");
 const QString Prekida = QStringLiteral(" Prekida se ažuriranje!");
 
@@ -58,13 +58,13 @@ bool SaInterneta(Kontekst& k) {
         }
     }
 
-    if (!k.preuzimanje->DownloadDatoteke(ImeVerzija, s.UpdateDirektorija))
+    if (!k.preuzimanje->DownloadDatoteke(ImeListeVerzija, s.UpdateDirektorija))
         return Prekini(
             k, Proc,
             QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
                            "internetom i pokušajte ponovno!") +
                 Prekida);
-    if (!k.datoteke->PostojiDatoteka(s.UpdateDirektorija + ImeVerzija)) {
+    if (!k.datoteke->PostojiDatoteka(s.UpdateDirektorija + ImeListeVerzija)) {
         k.LogirajGrešku(Proc + QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") +
                         s.UpdateDirektorija);
         k.Pokaži(NemaPodataka + s.UpdateDirektorija, Ikona::Nema);
@@ -79,7 +79,7 @@ bool SaMreže(Kontekst& k) {
     const QString lokacija = k.izvor->Lokacija(0);
     const QString procMreža = QStringLiteral("PripremiVerzijaTXT-  ");
 
-    if (!k.datoteke->PostojiDatoteka(lokacija + ImeVerzija))
+    if (!k.datoteke->PostojiDatoteka(lokacija + ImeListeVerzija))
         return Prekini(k, procMreža,
                        QStringLiteral("Ne postoji kontrolna datoteka na mrežnoj lokaciji: ") + lokacija +
                            Prekida);
@@ -88,12 +88,12 @@ bool SaMreže(Kontekst& k) {
         k.datoteke->PostojiDatoteka(lokacija + ImeTeamViewera))
         k.datoteke->Kopiraj(lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera);
 
-    const QString cilj = s.UpdateDirektorija + ImeVerzija;
+    const QString cilj = s.UpdateDirektorija + ImeListeVerzija;
     if (k.datoteke->Obriši(cilj, false)) {
         s.ZadnjaPoruka = QStringLiteral("Greška u brisanju datoteke ") + cilj;
         k.LogirajGrešku(QStringLiteral("KI-PripremiVerzijaTXT- ") + s.ZadnjaPoruka);
     }
-    if (k.datoteke->Kopiraj(lokacija + ImeVerzija, cilj))
+    if (k.datoteke->Kopiraj(lokacija + ImeListeVerzija, cilj))
         return Prekini(
             k, Proc,
             QStringLiteral("Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i "
@@ -126,7 +126,7 @@ bool PripremiVerzijaTXT(Kontekst& k) {
         return false;
     }
 
-    const QString staraLista = s.ProgramskaDirektorija + ImeVerzija;
+    const QString staraLista = s.ProgramskaDirektorija + ImeListeVerzija;
     if (!k.datoteke->PostojiDatoteka(staraLista))
         return Prekini(
             k, Proc,

@@ -10,7 +10,6 @@ namespace morvela {
 namespace {
 
 const QString Proc = QStringLiteral("NapraviRsŠtoTrebaAžurirati");
-const QString ImeVerzija = QStringLiteral("Verzije.txt");
 
 // Stops the plan with a message that is logged as it is shown.
 bool Prekini(Kontekst& k, const QString& poruka, const QString& logPrefiks, Ikona ikona) {
@@ -113,8 +112,8 @@ QList<RedPlana> PlaniraniRedovi(const Matrica& nove) {
 
 bool NapraviRsŠtoTrebaAžurirati(Kontekst& k) {
     StanjeRada& s = *k.stanje;
-    const QString novaLista = s.UpdateDirektorija + ImeVerzija;
-    const QString staraLista = s.ProgramskaDirektorija + ImeVerzija;
+    const QString novaLista = s.UpdateDirektorija + ImeListeVerzija;
+    const QString staraLista = s.ProgramskaDirektorija + ImeListeVerzija;
 
     k.LogirajGrešku(Proc + QStringLiteral(" - početak"));
     k.LogirajGrešku(Proc + QStringLiteral(" - čitanje rs ") + novaLista);

@@ -9,11 +9,22 @@
 namespace morvela {
 
 // Columns of a version record.
-enum StupacVerzije { Ime = 0, Ver_Gl = 1, Ver_Pom = 2, Ver_Rev = 3, VeličinaDownload = 4, StvarnaVeličina = 5,
-                     TrebaInstalirati = 6 };
+enum StupacVerzije {
+    Ime = 0,
+    Ver_Gl = 1,
+    Ver_Pom = 2,
+    Ver_Rev = 3,
+    VeličinaDownload = 4,
+    StvarnaVeličina = 5,
+    TrebaInstalirati = 6
+};
 
 inline const QString ImeUpdatera = QStringLiteral("MorvelaLiveUpdate21.exe");
 inline const QString ImeIzmjeneBaze = QStringLiteral("MorvIzmjBaza21.dll");
+// The lists of an update set and the remote-support program that travels with it.
+inline const QString ImeListeVerzija = QStringLiteral("Verzije.txt");
+inline const QString ImeListeVerzijaU = QStringLiteral("VerzijeU.txt");
+inline const QString ImeTeamViewera = QStringLiteral("TeamViewerQS.exe");
 
 // Blanks, tabs and line feeds dropped, then the longest leading decimal
 // number (digits, optionally a point and more digits); 0 when there is none.
