@@ -75,7 +75,7 @@ bool InstalirajPlan(Kontekst& k) {
         s.TrenutnaDatoteka = ime;
         OznačiStanjeReda(k, ime, StanjeInstalacija);
         if (!ZamijeniDatotekuPoVrsti(k, ime)) return false;
-
+        OznačiStanjeReda(k, ime, StanjeInstalirano);
     }
     return true;
 }
