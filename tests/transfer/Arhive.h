@@ -1,47 +1,45 @@
 #pragma once
-// Real 7-Zip archives and plan rows for the transfer tests.
+// What the transfer tests share: the loopback download server and the real 7-Zip.
 
 #include "Okruzenje.h"
+#include "TestServer.h"
+#include "platform/Procesi.h"
+#include "transfer/HttpPreuzimanje.h"
 #include "versions/PravilaVerzija.h"
 
-#include <QFile>
+#include <gtest/gtest.h>
+
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 
-#include <stdexcept>
+using namespace morvela;
+using namespace morvela::test;
 
-namespace morvela::test {
+// A suite with the system's 7-Zip where the program looks for it and the
+// loopback server as the primary download server over the transport's scheme.
+struct Prijenos : ::testing::Test {
+    explicit Prijenos(bool https = true) {
+        o.k.procesi = &procesi;
+        o.k.preuzimanje = &preuzimanje;
+        o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
+        o.postavke.Snimi("Settings", "PrimarniServer21", https ? server.HttpsHost() : server.HttpHost());
+        o.stanje.KoristiChilkat = https;
+        EXPECT_TRUE(QFile::link("/usr/bin/7za", o.dir() + "7za"));
+    }
+    // Packs the bytes, stored under the file name ime, into a new archive.
+    static void Spakiraj(const QString& arhiva, const QString& ime, const QByteArray& sadržaj) {
+        QTemporaryDir izvor;
+        TestOkruženje::Zapiši(izvor.filePath(ime), sadržaj);
+        ASSERT_EQ(QProcess::execute("/usr/bin/7za", {"a", "-bso0", "-mx1", arhiva, izvor.filePath(ime)}), 0);
+    }
+    static QString Veličina(const QString& put) { return QString::number(QFileInfo(put).size()); }
+    QByteArray Pročitaj(const QString& ime) const { return TestOkruženje::Pročitaj(upd + ime); }
 
-// Puts the link to the system's 7-Zip where the program looks for it.
-inline void Postavi7za(const QString& programskaDirektorija) {
-    if (!QFile::link(QStringLiteral("/usr/bin/7za"), programskaDirektorija + QStringLiteral("7za")))
-        throw std::runtime_error("cannot link 7za");
-}
-
-// Packs the bytes, stored under the file name ime, into a new archive with the real 7za.
-inline void Spakiraj(const QString& arhiva, const QString& ime, const QByteArray& sadržaj) {
-    QTemporaryDir izvor;
-    TestOkruženje::Zapiši(izvor.filePath(ime), sadržaj);
-    QFile::remove(arhiva);
-    QProcess p;
-    p.setWorkingDirectory(izvor.path());
-    p.start(QStringLiteral("/usr/bin/7za"), {"a", "-bd", "-mx1", arhiva, ime});
-    if (!p.waitForFinished(-1) || p.exitCode() != 0) throw std::runtime_error("7za could not pack");
-}
-
-// A new-list row as the plan leaves it.
-inline void PostaviRed(Matrica& m, int red, const QString& ime, const QString& veličinaDownload,
-                       const QString& stvarnaVeličina, qint16 planiran = 1) {
-    m.postavi(red, Ime, ime);
-    m.postavi(red, Ver_Gl, QStringLiteral("21"));
-    m.postavi(red, VeličinaDownload, veličinaDownload);
-    m.postavi(red, StvarnaVeličina, stvarnaVeličina);
-    m.postavi(red, TrebaInstalirati, planiran);
-}
-
-inline QString Veličina(const QString& put) {
-    return QString::number(QFileInfo(put).size());
-}
-
-} // namespace morvela::test
+    TestOkruženje o;
+    QTemporaryDir posluženo;
+    TestServer server{posluženo.path()};
+    HttpPreuzimanje preuzimanje{o.k, 1000}; // after the server, so the client goes first
+    QtProcesi procesi;
+    const QString upd = o.updateDir();
+};
