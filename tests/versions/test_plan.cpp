@@ -4,124 +4,61 @@
 
 #include <gtest/gtest.h>
 
-using namespace morvela;
-using namespace morvela::test;
+namespace morvela::test {
 
-namespace {
+const QString P = "NapraviRsŠtoTrebaAžurirati - ", r = ";1;1;1;5;9;"; // r: an unchanged version and sizes
 
-const QString P = QStringLiteral("NapraviRsŠtoTrebaAžurirati - ");
-
-class Plan : public ::testing::Test {
-protected:
+struct Plan : ::testing::Test {
+    TestOkruženje t;
+    const StanjeRada& s = t.stanje;
     void Liste(const QStringList& stara, const QStringList& nova) {
-        TestOkruženje::ZapišiListu(t.dir() + "Verzije.txt", stara);
-        TestOkruženje::ZapišiListu(t.updateDir() + "Verzije.txt", nova);
+        TestOkruženje::ZapišiListu(s.ProgramskaDirektorija + "Verzije.txt", stara);
+        TestOkruženje::ZapišiListu(s.UpdateDirektorija + "Verzije.txt", nova);
     }
-    static void NaDisku(const QString& dir, const QStringList& imena) {
-        for (const QString& ime : imena)
-            TestOkruženje::Zapiši(dir + ime, "x");
-    }
-    QStringList Planirani() const {
+    // Runs the plan and gives the names of the rows it shows.
+    QStringList Planirani() {
+        EXPECT_TRUE(NapraviRsŠtoTrebaAžurirati(t.k));
         QStringList imena;
-        for (int r = 0; r < Matrica::Redova; ++r)
-            if (t.stanje.NoveVerzije.broj(r, TrebaInstalirati) == 1)
-                imena << t.stanje.NoveVerzije.tekst(r, Ime);
+        for (const RedPlana& red : t.mreža.redovi)
+            imena << red.ime;
         return imena;
     }
-    // The decision lines, between the comparison line and the end line.
-    QStringList Odluke() const { return t.LogPoruke().mid(4, t.LogPoruke().size() - 5); }
-    TestOkruženje t;
 };
 
-TEST_F(Plan, NothingNewStillSucceeds) {
-    Liste({"Prog21.exe;21;4;3;512;900;"}, {"Prog21.exe;21;4;3;512;900;"});
-    NaDisku(t.dir(), {"Prog21.exe", "Update/Update.txt"});
-    t.stanje.PorukeAkcija = t.stanje.PorukeGrešaka = "stare";
+TEST_F(Plan, DecidesEveryKindOfRecordLogsEachDecisionAndSumsTheNewer) {
+    Liste({"A.exe" + r, "B.exe" + r, ImeUpdatera + r, "H.chm" + r, "S.enc" + r, "T.enc" + r, "U.enc" + r,
+           "P.enc" + r, ImeIzmjeneBaze + r, "Q.enc" + r},
+          {"A.exe; 1;1;2;7;9;", "N.dll;1;1;1;40;9;", "B.exe" + r, ImeUpdatera + ";1;2;1;5;9;",
+           "H.chm;1;1;1;6;9;", "S.enc;1;1;1;6;9;", "T.enc;1;1;1;5;10;", "U.enc" + r, "P.enc" + r,
+           ImeIzmjeneBaze + ";1;1;2;5;9;", "Q.enc" + r});
+    for (const QString& put :
+         {s.ProgramskaDirektorija + "A.exe", s.HelpDirektorija + "H.chm",
+          s.ProgramskaDirektorija + ImeIzmjeneBaze, s.SkripteDirektorija + "S.enc",
+          s.SkripteDirektorija + "T.enc", s.SkripteDirektorija + "P.enc", s.SkripteDirektorija + "Q.enc"})
+        TestOkruženje::Zapiši(put, "x");
     t.stanje.UkupnoZaPrijenos = 99;
 
-    EXPECT_TRUE(NapraviRsŠtoTrebaAžurirati(t.k));
+    // Scripts follow the database library only when listed below it.
+    EXPECT_EQ(Planirani(),
+              QStringList({"A.exe", "N.dll", "B.exe", "H.chm", "T.enc", "U.enc", ImeIzmjeneBaze, "Q.enc"}));
+    const QString treba = P + "Treba instalirati: ", nema = P + "Nije nađena datoteka: ";
+    EXPECT_EQ(t.LogPoruke(),
+              QStringList({P + "početak", P + "čitanje rs " + s.UpdateDirektorija + "Verzije.txt",
+                           P + "čitanje rs " + s.ProgramskaDirektorija + "Verzije.txt",
+                           P + "upoređenje što treba ažurirati ", treba + "A.exe",
+                           P + "Nije pronađen zapis o starim verzija za :N.dll pa se mora kopirati",
+                           nema + "B.exe pa se mora napraviti", treba + "B.exe", treba + "H.chm",
+                           treba + "T.enc", nema + s.SkripteDirektorija + "U.enc pa se mora napraviti",
+                           treba + "U.enc", treba + ImeIzmjeneBaze, P + "kraj"}));
+    // Only rows planned as newer count towards the transfer total.
+    EXPECT_EQ(s.UkupnoZaPrijenos, 7 + 5 + 6 + 5 + 5 + 5);
+
+    // Nothing new is still a good plan; neither the updater nor the library needs an installed record.
+    Liste({"Q.enc" + r}, {"Q.enc" + r, ImeUpdatera + r});
     EXPECT_TRUE(Planirani().isEmpty());
-    EXPECT_EQ(t.mreža.prikaza, 1);
-    EXPECT_TRUE(t.mreža.redovi.isEmpty());
-    EXPECT_EQ(t.status.akcija, "Nema novih verzija Mor-vela programa!");
-    EXPECT_EQ(t.stanje.PorukeAkcija + t.stanje.PorukeGrešaka, "");
-    EXPECT_EQ(t.stanje.UkupnoZaPrijenos, 0);
-    EXPECT_FALSE(QFile::exists(t.updateDir() + "Update.txt"));
-    EXPECT_EQ(t.LogPoruke(), (QStringList{P + "početak", P + "čitanje rs " + t.updateDir() + "Verzije.txt",
-                                          P + "čitanje rs " + t.dir() + "Verzije.txt",
-                                          P + "upoređenje što treba ažurirati ", P + "kraj"}));
+    EXPECT_EQ(t.status.akcije, QStringList("Nema novih verzija Mor-vela programa!"));
+    Liste({"Q.enc" + r}, {ImeIzmjeneBaze + r, "Q.enc" + r});
+    EXPECT_EQ(Planirani(), QStringList({ImeIzmjeneBaze, "Q.enc"}));
 }
 
-TEST_F(Plan, DecidesEveryKindOfRecord) {
-    Liste({"Prog21.exe;21;4;2;512;900;", "Obrisan21.exe;21;1;1;50;60;", "MorvelaLiveUpdate21.exe;21;1;0;5;5;",
-           "Upute.chm;21;1;0;300;700;", "Nema.chm;21;1;0;30;70;", "Skripta.enc;21;1;0;10;20;",
-           "Veca.enc;21;1;0;10;20;", "Nestala.enc;21;1;0;10;20;"},
-          {"Prog21.exe; 21;4;3;700;900;", "Novi21.dll;21;0;0;4000;5000;", "Obrisan21.exe;21;1;1;50;60;",
-           "MorvelaLiveUpdate21.exe;21;2;0;5;5;", "Upute.chm;21;1;0;301;700;", "Nema.chm;21;1;0;30;70;",
-           "Skripta.enc;21;1;0;11;20;", "Veca.enc;21;1;0;10;21;", "Nestala.enc;21;1;0;10;20;"});
-    NaDisku(t.dir(), {"Prog21.exe"});
-    NaDisku(t.stanje.HelpDirektorija, {"Upute.chm"});
-    NaDisku(t.stanje.SkripteDirektorija, {"Skripta.enc", "Veca.enc"});
-
-    ASSERT_TRUE(NapraviRsŠtoTrebaAžurirati(t.k));
-    EXPECT_EQ(Planirani(), (QStringList{"Prog21.exe", "Novi21.dll", "Obrisan21.exe", "Upute.chm", "Nema.chm",
-                                        "Veca.enc", "Nestala.enc"}));
-    const QString treba = P + "Treba instalirati: ";
-    EXPECT_EQ(
-        Odluke(),
-        (QStringList{
-            treba + "Prog21.exe",
-            P + "Nije pronađen zapis o starim verzija za :Novi21.dll pa se mora kopirati",
-            P + "Nije nađena datoteka: Obrisan21.exe pa se mora napraviti", treba + "Obrisan21.exe",
-            treba + "Upute.chm",
-            P + "Nije nađena datoteka: " + t.stanje.HelpDirektorija + "Nema.chm pa se mora napraviti",
-            treba + "Nema.chm", treba + "Veca.enc",
-            P + "Nije nađena datoteka: " + t.stanje.SkripteDirektorija + "Nestala.enc pa se mora napraviti",
-            treba + "Nestala.enc"}));
-    // A row without an installed record does not count towards the transfer total.
-    EXPECT_EQ(t.stanje.UkupnoZaPrijenos, 700 + 50 + 301 + 30 + 10 + 10);
-    ASSERT_EQ(t.mreža.redovi.size(), 7);
-    EXPECT_EQ(t.mreža.redovi[0].verGl, " 21"); // the grid gets the texts as read
-}
-
-TEST_F(Plan, ScriptsFollowTheDatabaseLibraryOnlyWhenListedAfterIt) {
-    const QStringList stara{"Prije.enc;21;1;0;10;20;", "MorvIzmjBaza21.dll;21;1;0;10;20;",
-                            "Poslije.enc;21;1;0;10;20;"};
-    NaDisku(t.stanje.SkripteDirektorija, {"Prije.enc", "Poslije.enc"});
-    NaDisku(t.dir(), {"MorvIzmjBaza21.dll"});
-    Liste(stara,
-          {"Prije.enc;21;1;0;10;20;", "MorvIzmjBaza21.dll;21;1;1;10;20;", "Poslije.enc;21;1;0;10;20;"});
-    ASSERT_TRUE(NapraviRsŠtoTrebaAžurirati(t.k));
-    EXPECT_EQ(Planirani(), (QStringList{"MorvIzmjBaza21.dll", "Poslije.enc"}));
-    EXPECT_EQ(Odluke(), QStringList{P + "Treba instalirati: MorvIzmjBaza21.dll"});
-
-    // A library (or the updater) without an installed record; a fresh run forgets earlier flags.
-    Liste(stara.mid(0, 1) + stara.mid(2), {"Prije.enc;21;1;0;10;20;", "MorvelaLiveUpdate21.exe;21;1;0;1;1;",
-                                           "MorvIzmjBaza21.dll;21;1;1;10;20;", "Poslije.enc;21;1;0;10;20;"});
-    ASSERT_TRUE(NapraviRsŠtoTrebaAžurirati(t.k));
-    EXPECT_EQ(Planirani(), (QStringList{"MorvIzmjBaza21.dll", "Poslije.enc"}));
-    EXPECT_EQ(t.stanje.UkupnoZaPrijenos, 0);
-}
-
-TEST_F(Plan, UnreadableListsStopWithTheirMessages) {
-    TestOkruženje::ZapišiListu(t.dir() + "Verzije.txt", {"Prog21.exe;21;4;3;512;900;"});
-    EXPECT_FALSE(NapraviRsŠtoTrebaAžurirati(t.k));
-    // The table reader's own box comes first.
-    ASSERT_EQ(t.poruke.upiti.size(), 2);
-    EXPECT_EQ(t.poruke.upiti[1].tekst,
-              P + "Desila se greška u čitanju zapisa u matricu iz datoteke. Prekida se ažuriranje!");
-    EXPECT_EQ(t.LogPoruke().last(), t.poruke.upiti[1].tekst);
-
-    TestOkruženje::ZapišiListu(t.updateDir() + "Verzije.txt", {"Prog21.exe;21;4;3;512;900;"});
-    QFile::remove(t.dir() + "Verzije.txt");
-    t.poruke.upiti.clear();
-    EXPECT_FALSE(NapraviRsŠtoTrebaAžurirati(t.k));
-    EXPECT_EQ(t.poruke.tekstovi(),
-              QStringList{"Ne postoji datoteka: " + t.dir() +
-                          "Verzije.txt te nije moguće nastaviti sa ažuriranjem. Kontaktirajte Morvela!"});
-    EXPECT_EQ(t.poruke.upiti[0].ikona, Ikona::Informacija);
-    EXPECT_EQ(t.LogPoruke().last(), "NapraviRsŠtoTrebaAžurirati " + t.stanje.ZadnjaPoruka);
-    EXPECT_EQ(t.mreža.prikaza, 0);
-}
-
-} // namespace
+} // namespace morvela::test
