@@ -10,12 +10,13 @@
 #include <QString>
 #include <QStringList>
 
-#include <deque>
-#include <ostream>
 #include <functional>
+#include <ostream>
 
 // Readable QString values in test failures.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace morvela::test {
 
@@ -23,60 +24,50 @@ struct Upit {
     QString tekst;
     Ikona ikona;
     Gumbi gumbi;
-    QString naslov;
 };
 
 // Records every message box; answers questions from a script (Yes when it runs out).
-class LažnePoruke : public IPoruke {
-public:
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) override {
-        upiti.append({tekst, ikona, gumbi, naslov});
+struct LažnePoruke : IPoruke {
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString&) override {
+        upiti.append({tekst, ikona, gumbi});
         if (gumbi == Gumbi::URedu) return Odgovor::URedu;
-        if (odgovori.empty()) return Odgovor::Da;
-        Odgovor o = odgovori.front();
-        odgovori.pop_front();
-        return o;
+        return odgovori.isEmpty() ? Odgovor::Da : odgovori.takeFirst();
     }
     QStringList tekstovi() const {
         QStringList t;
-        for (const auto& u : upiti) t << u.tekst;
+        for (const Upit& u : upiti)
+            t << u.tekst;
         return t;
     }
     QList<Upit> upiti;
-    std::deque<Odgovor> odgovori;
+    QList<Odgovor> odgovori;
 };
 
 // A clock that never sleeps: a wait moves time forward and is remembered.
-class LažniSat : public ISat {
-public:
-    LažniSat() : sada(QDate(2026, 3, 14), QTime(10, 20, 30)) {}
+struct LažniSat : ISat {
     QDateTime Sada() const override { return sada.addMSecs(monotono); }
     qint64 MonotonoMs() const override { return monotono; }
     void Pričekaj(qint16 sekundi) override {
         čekanja.append(sekundi);
-        if (sekundi > 0) monotono += qint64(sekundi) * 1000;
+        Pomakni(qMax<qint64>(0, sekundi) * 1000);
         if (priČekanju) priČekanju(sekundi);
     }
     void Pomakni(qint64 ms) { monotono += ms; }
-    QDateTime sada;
+    QDateTime sada{QDate(2026, 3, 14), QTime(10, 20, 30)};
     qint64 monotono = 0;
     QList<int> čekanja;
     std::function<void(int)> priČekanju;
 };
 
 // Remembers what the status line, progress bar and message tabs were told.
-class LažniStatus : public IStatusLinija {
-public:
+struct LažniStatus : IStatusLinija {
     void PrikažiAkciju(const QString& t) override { akcija = t, akcije << t; }
     void PrikažiStanje(const QString& t) override { stanje = t, stanja << t; }
-    void PripremiProgBar(qint32 min, qint32 max) override {
-        minimum = float(min), maksimum = float(max), vrijednost = 0, vidljiv = true;
-    }
+    void PripremiProgBar(qint32 d, qint32 v) override { dno = d, vrh = v, vrijednost = 0, vidljiv = true; }
     float VrijednostProgBara() const override { return vrijednost; }
-    float MaksimumProgBara() const override { return maksimum; }
-    void PostaviVrijednostProgBara(float v) override {
-        if (v >= minimum && v <= maksimum) vrijednost = v;
-    }
+    float MaksimumProgBara() const override { return vrh; }
+    // Like the real bar, values outside its range are ignored.
+    void PostaviVrijednostProgBara(float v) override { vrijednost = v < dno || v > vrh ? vrijednost : v; }
     void SakrijProgBar() override { vidljiv = false; }
     bool ProgBarVidljiv() const override { return vidljiv; }
     void PrikažiPoruke(const QString& a, const QString& g) override {
@@ -86,17 +77,16 @@ public:
     void ZaustaviVrijemePrijenosa() override { mjeriVrijeme = false; }
     void PostaviTekstVremenaPrijenosa(const QString& t) override { vrijemePrijenosa = t; }
     QString TekstVremenaPrijenosa() const override { return vrijemePrijenosa; }
-    void ObradiDogađaje() override { ++obrada; }
+    void ObradiDogađaje() override {}
 
     QString akcija, stanje, txtPor, txtPorGr, vrijemePrijenosa;
     QStringList akcije, stanja;
-    float minimum = 0, maksimum = 0, vrijednost = 0;
+    float dno = 0, vrh = 0, vrijednost = 0;
     bool vidljiv = false, mjeriVrijeme = false;
-    int prikazaPoruka = 0, obrada = 0;
+    int prikazaPoruka = 0;
 };
 
-class LažniIzvor : public IIzvor {
-public:
+struct LažniIzvor : IIzvor {
     int OdabranaLokacija() const override { return odabrana; }
     QString Lokacija(int i) const override { return lokacije[i]; }
     void PostaviLokaciju(int i, const QString& t) override { lokacije[i] = t; }
@@ -105,8 +95,7 @@ public:
 };
 
 // Remembers the plan shown and the row states set.
-class LažnaMreža : public IMrežaPlana {
-public:
+struct LažnaMreža : IMrežaPlana {
     void PrikažiPlan(const QList<RedPlana>& r) override { redovi = r, ++prikaza; }
     void OznačiStanjeReda(const QString& ime, int st) override { stanja.append({ime, st}); }
     void OmogućiAžuriranje(bool o) override { ažuriranjeOmogućeno = o; }
@@ -116,25 +105,22 @@ public:
     bool ažuriranjeOmogućeno = false;
 };
 
-class LažnaImena : public IImena {
-public:
+struct LažnaImena : IImena {
     QString KorisničkoIme() const override { return korisnik; }
     QString ImeRačunala() const override { return računalo; }
-    QString korisnik = QStringLiteral("TESTER");
-    QString računalo = QStringLiteral("RADNA-STANICA");
+    QString korisnik = QStringLiteral("TESTER"), računalo = QStringLiteral("RADNA-STANICA");
 };
 
-// Settings held in memory, for operations that only read a key or two.
-class MemorijskePostavke : public IPostavke {
-public:
+// Settings held in memory under "section/key", for operations that only read a key or two.
+struct MemorijskePostavke : IPostavke {
     QString Čitaj(const QString& s, const QString& k, const QString& z) const override {
-        return vrijednosti.value(s + QLatin1Char('/') + k, z);
+        return vrijednosti.value(s + '/' + k, z);
     }
     bool Postoji(const QString& s, const QString& k) const override {
-        return vrijednosti.contains(s + QLatin1Char('/') + k);
+        return vrijednosti.contains(s + '/' + k);
     }
     void Snimi(const QString& s, const QString& k, const QString& v) override {
-        vrijednosti[s + QLatin1Char('/') + k] = v;
+        vrijednosti[s + '/' + k] = v;
     }
     QMap<QString, QString> vrijednosti;
 };

@@ -12,8 +12,7 @@
 
 namespace morvela::test {
 
-class TestOkruženje {
-public:
+struct TestOkruženje {
     TestOkruženje();
 
     // Program directory of the suite, ending in the separator.
