@@ -161,7 +161,9 @@ TEST_F(ProzorTest, MissingOrInvalidSettingsFallBackToDefaults) {
         EXPECT_TRUE(p.stanje().KoristiChilkat);
         EXPECT_EQ(p.palette().color(QPalette::Window), QColor(0xCB, 0xDA, 0xD9));
         // Selecting the option that was already selected saves nothing.
-        if (!neispravne) EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), "<none>");
+        if (!neispravne) {
+            EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), "<none>");
+        }
     }
 }
 
