@@ -21,7 +21,7 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&prijevod);
 
     morvela::OvisnostiProzora o;
-    o.izvršnaDirektorija = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    o.usluge.izvršnaDirektorija = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     morvela::frmLiveUpdate prozor(o);
     prozor.PokreniProzor();
     prozor.show();

@@ -70,35 +70,27 @@ std::optional<bool> KaoLogičko(const QString& t) {
 
 } // namespace
 
-frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti) : m_ovisnosti(std::move(ovisnosti)) {
-    auto& o = m_ovisnosti;
-    if (!o.poruke) o.poruke = (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
-    if (!o.sat) o.sat = (m_vlastitiSat = std::make_unique<StvarniSat>()).get();
-    if (!o.imena) o.imena = (m_vlastitaImena = std::make_unique<SustavnaImena>()).get();
-    if (!o.postavke) o.postavke = (m_vlastitePostavke = std::make_unique<QtPostavke>()).get();
-    if (!o.procesi) o.procesi = (m_vlastitiProcesi = std::make_unique<QtProcesi>()).get();
-    if (!o.prozori) o.prozori = (m_vlastitiProzori = std::make_unique<SustavniProzori>()).get();
-    if (o.izvršnaDirektorija.isEmpty()) o.izvršnaDirektorija = QCoreApplication::applicationDirPath();
-    o.izvršnaDirektorija = QDir::toNativeSeparators(o.izvršnaDirektorija);
+frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti)
+    : m_ovisnosti(std::move(ovisnosti)), m_k(m_ovisnosti.usluge) {
+    Kontekst& k = m_k;
+    if (!k.poruke) k.poruke = (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
+    if (!k.sat) k.sat = (m_vlastitiSat = std::make_unique<StvarniSat>()).get();
+    if (!k.imena) k.imena = (m_vlastitaImena = std::make_unique<SustavnaImena>()).get();
+    if (!k.postavke) k.postavke = (m_vlastitePostavke = std::make_unique<QtPostavke>()).get();
+    if (!k.procesi) k.procesi = (m_vlastitiProcesi = std::make_unique<QtProcesi>()).get();
+    if (!k.prozori) k.prozori = (m_vlastitiProzori = std::make_unique<SustavniProzori>()).get();
+    if (k.izvršnaDirektorija.isEmpty()) k.izvršnaDirektorija = QCoreApplication::applicationDirPath();
+    k.izvršnaDirektorija = QDir::toNativeSeparators(k.izvršnaDirektorija);
+    if (!k.završiProgram) k.završiProgram = [] { std::exit(1); };
 
-    m_log = std::make_unique<UpdateLog>(o.izvršnaDirektorija, *o.poruke, *o.sat);
-    m_k.stanje = &m_stanje;
-    m_k.poruke = o.poruke;
-    m_k.status = this;
-    m_k.sat = o.sat;
-    m_k.izvor = this;
-    m_k.mreža = this;
-    m_k.datoteke = &m_datoteke;
-    m_k.imena = o.imena;
-    m_k.postavke = o.postavke;
-    m_k.log = m_log.get();
-    m_k.procesi = o.procesi;
-    m_k.prozori = o.prozori;
-    m_k.izvršnaDirektorija = o.izvršnaDirektorija;
-    m_k.završiProgram = o.završiProgram ? o.završiProgram : [] { std::exit(1); };
-    if (!o.preuzimanje)
-        o.preuzimanje = (m_vlastitoPreuzimanje = std::make_unique<HttpPreuzimanje>(m_k)).get();
-    m_k.preuzimanje = o.preuzimanje;
+    m_log = std::make_unique<UpdateLog>(k.izvršnaDirektorija, *k.poruke, *k.sat);
+    k.stanje = &m_stanje;
+    k.status = this;
+    k.izvor = this;
+    k.mreža = this;
+    k.datoteke = &m_datoteke;
+    k.log = m_log.get();
+    if (!k.preuzimanje) k.preuzimanje = (m_vlastitoPreuzimanje = std::make_unique<HttpPreuzimanje>(k)).get();
 
     IzgradiProzor();
     PoveziNaredbe();
@@ -208,7 +200,7 @@ void frmLiveUpdate::IzgradiProzor() {
     fraLokacija = new QGroupBox(QString::fromUtf8("Lokacija ažuriranja - novih verzija"), središte);
     fraLokacija->setObjectName(QStringLiteral("fraLokacija"));
     auto* lf = new QVBoxLayout(fraLokacija);
-    const IPostavke& postavke = *m_ovisnosti.postavke;
+    const IPostavke& postavke = *m_k.postavke;
     const auto bezKose = [](QString url) {
         url.chop(1);
         return url;

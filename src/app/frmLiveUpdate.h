@@ -29,24 +29,16 @@ namespace morvela {
 
 class MrezaPlana;
 
-// What the window takes from outside; anything left empty gets the real thing.
+// What the window takes from outside. In usluge, the person, clock, names, settings,
+// processes, window finder, fetch, executable directory and end of the program may
+// be given; anything left empty gets the real thing. The window fills the rest itself.
 struct OvisnostiProzora {
-    IPoruke* poruke = nullptr;
-    ISat* sat = nullptr;
-    IImena* imena = nullptr;
-    IPostavke* postavke = nullptr;
-    IProcesi* procesi = nullptr;
-    IProzori* prozori = nullptr;
-    IPreuzimanje* preuzimanje = nullptr;
-    // The directory of the executable; the program directory is derived from it.
-    QString izvršnaDirektorija;
+    Kontekst usluge;
     // The program's own file version (major, minor, build, revision).
     std::array<int, 4> verzija{MORVELA_VERSION_MAJOR, MORVELA_VERSION_MINOR, MORVELA_VERSION_PATCH,
                                MORVELA_VERSION_TWEAK};
     // The browse dialog: returns the chosen file's full path, "" when cancelled.
     std::function<QString(const QString& početnaDirektorija)> odaberiDatoteku;
-    // Ends the whole program at once (fatal cases); std::exit when empty.
-    std::function<void()> završiProgram;
 };
 
 class frmLiveUpdate : public QMainWindow, private IStatusLinija, private IIzvor, private IMrežaPlana {

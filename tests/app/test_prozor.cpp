@@ -53,12 +53,12 @@ struct ProzorTest : ::testing::Test {
     frmLiveUpdate& Prozor() {
         if (!prozor) {
             OvisnostiProzora o;
-            o.poruke = &poruke;
-            o.sat = &sat;
-            o.imena = &imena;
-            o.postavke = postavke.get();
-            o.preuzimanje = &veza;
-            o.izvršnaDirektorija = suite;
+            o.usluge.poruke = &poruke;
+            o.usluge.sat = &sat;
+            o.usluge.imena = &imena;
+            o.usluge.postavke = postavke.get();
+            o.usluge.preuzimanje = &veza;
+            o.usluge.izvršnaDirektorija = suite;
             o.verzija = {21, 4, 0, 3};
             o.odaberiDatoteku = [this](const QString& početna) {
                 pretraživanja << početna;
