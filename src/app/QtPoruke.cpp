@@ -4,27 +4,22 @@
 
 namespace morvela {
 
+namespace {
+
+QMessageBox::Icon IkonaOkvira(Ikona ikona) {
+    static const QMessageBox::Icon ikone[] = {QMessageBox::NoIcon, QMessageBox::Warning,
+                                              QMessageBox::Critical, QMessageBox::Question,
+                                              QMessageBox::Information};
+    return ikone[int(ikona)]; // in the order of Ikona
+}
+
+} // namespace
+
 Odgovor QtPoruke::Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) {
     QMessageBox okvir(m_roditelj);
     okvir.setWindowTitle(naslov);
     okvir.setText(tekst);
-    switch (ikona) {
-    case Ikona::Nema:
-        okvir.setIcon(QMessageBox::NoIcon);
-        break;
-    case Ikona::Usklicnik:
-        okvir.setIcon(QMessageBox::Warning);
-        break;
-    case Ikona::Kritična:
-        okvir.setIcon(QMessageBox::Critical);
-        break;
-    case Ikona::Pitanje:
-        okvir.setIcon(QMessageBox::Question);
-        break;
-    case Ikona::Informacija:
-        okvir.setIcon(QMessageBox::Information);
-        break;
-    }
+    okvir.setIcon(IkonaOkvira(ikona));
     if (gumbi == Gumbi::DaNe) {
         okvir.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         okvir.setDefaultButton(QMessageBox::Yes);
