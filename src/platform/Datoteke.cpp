@@ -1,6 +1,7 @@
 #include "platform/Datoteke.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -13,7 +14,9 @@ namespace morvela {
 
 namespace {
 
-fs::path P(const QString& s) { return fs::path(s.toStdU16String()); }
+fs::path P(const QString& s) {
+    return fs::path(s.toStdU16String());
+}
 
 GreškaDatoteke IzKoda(const std::error_code& ec, const QString& put) {
     if (!ec) return {};
@@ -28,16 +31,39 @@ GreškaDatoteke IzKoda(const std::error_code& ec, const QString& put) {
         ec == std::errc::read_only_file_system)
         return {GreškaDozvola, opis};
     if (ec == std::errc::not_a_directory) return {GreškaPutanje, opis};
+    if (ec == std::errc::no_space_on_device || ec.value() == EDQUOT || ec == std::errc::file_too_large)
+        return {GreškaDiskPun, opis};
+    if (ec == std::errc::file_exists) return {GreškaPostoji, opis};
     return {GreškaPristupa, opis};
+}
+
+// The number from errno where the platform sets it, the words from the file itself.
+GreškaDatoteke GreškaZapisa(const QFile& datoteka, const QString& put) {
+    const int kod = errno;
+    GreškaDatoteke g = kod ? IzKoda(std::error_code(kod, std::generic_category()), put)
+                           : GreškaDatoteke{GreškaPristupa, QString()};
+    g.opis = datoteka.errorString();
+    return g;
 }
 
 GreškaDatoteke NijePronađena(const QString& put) {
     return IzKoda(std::make_error_code(std::errc::no_such_file_or_directory), put);
 }
 
+bool JeLink(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_symlink(fs::symlink_status(p, ec));
+}
+
+// A link has no permissions of its own worth changing; its target is not ours to touch.
 void SkiniSamoZaČitanje(const fs::path& p) {
+    if (JeLink(p)) return;
     std::error_code ec;
     fs::permissions(p, fs::perms::owner_write, fs::perm_options::add, ec);
+}
+
+GreškaDatoteke JeLinkGreška(const QString& put) {
+    return {GreškaPristupa, QStringLiteral("Is a symbolic link: ") + put};
 }
 
 } // namespace
@@ -46,7 +72,9 @@ GreškaDatoteke GreškaIzSustava(int kodSustava, const QString& put) {
     return IzKoda(std::error_code(kodSustava, std::generic_category()), put);
 }
 
-QString Separator() { return QString(QDir::separator()); }
+QString Separator() {
+    return QString(QDir::separator());
+}
 
 QString SaSeparatorom(const QString& direktorij) {
     if (direktorij.endsWith(QDir::separator())) return direktorij;
@@ -55,7 +83,7 @@ QString SaSeparatorom(const QString& direktorij) {
 
 bool StvarneDatoteke::PostojiDatoteka(const QString& put) const {
     std::error_code ec;
-    return !put.isEmpty() && fs::is_regular_file(P(put), ec);
+    return !put.isEmpty() && fs::is_regular_file(fs::symlink_status(P(put), ec));
 }
 
 bool StvarneDatoteke::PostojiDirektorij(const QString& put) const {
@@ -69,19 +97,60 @@ GreškaDatoteke StvarneDatoteke::KreirajDirektorij(const QString& put) {
     return IzKoda(ec, put);
 }
 
+QString PrivremenaZa(const QString& cilj) {
+    return cilj + NastavakPrivremene;
+}
+
+GreškaDatoteke ZapišiSigurno(const QString& put, const QByteArray& sadržaj) {
+    const QString privremena = PrivremenaZa(put);
+    std::error_code ec;
+    fs::remove(P(privremena), ec);
+    QFile datoteka(privremena);
+    errno = 0;
+    if (!datoteka.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return GreškaZapisa(datoteka, put);
+    if (datoteka.write(sadržaj) != sadržaj.size() || !datoteka.flush()) {
+        const GreškaDatoteke g = GreškaZapisa(datoteka, put);
+        datoteka.close();
+        fs::remove(P(privremena), ec);
+        return g;
+    }
+    datoteka.close();
+    return ZamijeniTrajno(privremena, put);
+}
+
+void ObrišiPrivremene(const QString& direktorij) {
+    QStringList imena;
+    std::error_code ec;
+    for (fs::directory_iterator it(P(direktorij), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        const QString ime = QString::fromStdU16String(it->path().filename().u16string());
+        if (ime.endsWith(NastavakPrivremene)) imena << ime;
+    }
+    for (const QString& ime : imena)
+        fs::remove(P(SaSeparatorom(direktorij) + ime), ec);
+}
+
 GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na) {
     std::error_code ec;
+    if (JeLink(P(od))) return JeLinkGreška(od);
     if (!fs::is_regular_file(P(od), ec)) return NijePronađena(od);
-    if (fs::exists(P(na), ec)) SkiniSamoZaČitanje(P(na));
-    fs::copy_file(P(od), P(na), fs::copy_options::overwrite_existing, ec);
-    return IzKoda(ec, na);
+    const QString privremena = PrivremenaZa(na);
+    fs::remove(P(privremena), ec);
+    ec.clear();
+    fs::copy_file(P(od), P(privremena), ec);
+    if (ec) {
+        std::error_code ec2;
+        fs::remove(P(privremena), ec2);
+        return IzKoda(ec, na);
+    }
+    return ZamijeniTrajno(privremena, na);
 }
 
 GreškaDatoteke StvarneDatoteke::Premjesti(const QString& od, const QString& na) {
     std::error_code ec;
-    if (!fs::exists(P(od), ec)) return NijePronađena(od);
-    if (fs::exists(P(na), ec))
-        return {58, QStringLiteral("File already exists: ") + na};
+    if (!fs::exists(fs::symlink_status(P(od), ec))) return NijePronađena(od);
+    if (fs::exists(fs::symlink_status(P(na), ec)))
+        return IzKoda(std::make_error_code(std::errc::file_exists), na);
     fs::rename(P(od), P(na), ec);
     if (ec == std::errc::cross_device_link) {
         ec.clear();
@@ -94,9 +163,13 @@ GreškaDatoteke StvarneDatoteke::Premjesti(const QString& od, const QString& na)
 GreškaDatoteke StvarneDatoteke::Obriši(const QString& put, bool prisilno) {
     std::error_code ec;
     const fs::path p = P(put);
-    if (!fs::is_regular_file(fs::symlink_status(p, ec)) && !fs::is_symlink(fs::symlink_status(p, ec)))
-        return NijePronađena(put);
-    const auto prava = fs::status(p, ec).permissions();
+    const auto stanje = fs::symlink_status(p, ec);
+    if (fs::is_symlink(stanje)) {
+        fs::remove(p, ec);
+        return IzKoda(ec, put);
+    }
+    if (!fs::is_regular_file(stanje)) return NijePronađena(put);
+    const auto prava = stanje.permissions();
     if ((prava & fs::perms::owner_write) == fs::perms::none) {
         if (!prisilno) return IzKoda(std::make_error_code(std::errc::permission_denied), put);
         SkiniSamoZaČitanje(p);
@@ -123,7 +196,13 @@ GreškaDatoteke StvarneDatoteke::ObrišiUzorak(const QString& direktorij, const 
 GreškaDatoteke StvarneDatoteke::ObrišiDirektorij(const QString& put) {
     std::error_code ec;
     const fs::path p = P(put);
-    if (!fs::is_directory(p, ec)) return IzKoda(std::make_error_code(std::errc::no_such_file_or_directory), put);
+    if (JeLink(p)) {
+        // The link goes, whatever it points at stays as it is.
+        fs::remove(p, ec);
+        return IzKoda(ec, put);
+    }
+    if (!fs::is_directory(p, ec))
+        return IzKoda(std::make_error_code(std::errc::no_such_file_or_directory), put);
     for (auto it = fs::recursive_directory_iterator(p, ec); !ec && it != fs::recursive_directory_iterator();
          it.increment(ec))
         SkiniSamoZaČitanje(it->path());
@@ -134,6 +213,7 @@ GreškaDatoteke StvarneDatoteke::ObrišiDirektorij(const QString& put) {
 
 GreškaDatoteke StvarneDatoteke::Veličina(const QString& put, qint64& veličina) const {
     std::error_code ec;
+    if (JeLink(P(put))) return JeLinkGreška(put);
     const auto v = fs::file_size(P(put), ec);
     if (ec) return IzKoda(ec, put);
     veličina = static_cast<qint64>(v);
@@ -148,7 +228,7 @@ GreškaDatoteke StvarneDatoteke::PopisDatoteka(const QString& direktorij, QStrin
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return IzKoda(ec, direktorij);
         std::error_code ec2;
-        if (it->is_regular_file(ec2))
+        if (it->is_regular_file(ec2) && !it->is_symlink(ec2))
             imena << QString::fromStdU16String(it->path().filename().u16string());
     }
     return {};

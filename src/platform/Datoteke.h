@@ -1,7 +1,9 @@
 #pragma once
 // File operations that report failures as a number and a description, in the
 // classic numbering the update log and messages speak of: 53 file not found,
-// 70 permission denied, 75 path/file access error, 76 path not found.
+// 58 file already exists, 61 disk full, 70 permission denied, 75 path/file
+// access error, 76 path not found. None of them follows a symbolic link: a link
+// is deleted, moved or replaced itself, and never read or changed through.
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +21,12 @@ inline constexpr int GreškaNijePronađena = 53;
 inline constexpr int GreškaDozvola = 70;
 inline constexpr int GreškaPristupa = 75;
 inline constexpr int GreškaPutanje = 76;
+inline constexpr int GreškaDiskPun = 61;
+inline constexpr int GreškaPostoji = 58;
+
+// Ending of the temporary file a safe replace writes beside its target; one
+// left by a cut-short run is removed by ObrišiPrivremene at the next run.
+inline const QString NastavakPrivremene = QStringLiteral(".mlu-novo");
 
 class IDatoteke {
 public:
@@ -26,7 +34,10 @@ public:
     virtual bool PostojiDatoteka(const QString& put) const = 0;
     virtual bool PostojiDirektorij(const QString& put) const = 0;
     virtual GreškaDatoteke KreirajDirektorij(const QString& put) = 0;
-    // Copies, replacing an existing target.
+    // Copies, replacing an existing target safely: the copy goes to a temporary
+    // file beside the target, is flushed to disk and renamed over it, so a
+    // reader sees the whole old file or the whole new one, never a part. A
+    // source that is a symbolic link is refused.
     virtual GreškaDatoteke Kopiraj(const QString& od, const QString& na) = 0;
     // Moves; fails when the target already exists.
     virtual GreškaDatoteke Premjesti(const QString& od, const QString& na) = 0;
@@ -56,6 +67,17 @@ public:
     GreškaDatoteke Veličina(const QString& put, qint64& veličina) const override;
     GreškaDatoteke PopisDatoteka(const QString& direktorij, QStringList& imena) const override;
 };
+
+// Writes bytes over a file with the same safe replace as IDatoteke::Kopiraj.
+GreškaDatoteke ZapišiSigurno(const QString& put, const QByteArray& sadržaj);
+// Puts a finished temporary file (flushed here) in place of the target, replacing it
+// in one step (Windows: MoveFileEx with replace and write-through); on failure the
+// temporary file is removed and the target is as it was.
+GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj);
+// The temporary file name a safe replace of this target uses.
+QString PrivremenaZa(const QString& cilj);
+// Removes the temporary files cut-short safe replaces left in a directory.
+void ObrišiPrivremene(const QString& direktorij);
 
 // The numbered error for the last failed system call (errno), in the platform's words.
 GreškaDatoteke GreškaIzSustava(int kodSustava, const QString& put = QString());

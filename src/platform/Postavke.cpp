@@ -26,7 +26,7 @@ void QtPostavke::Snimi(const QString& sekcija, const QString& ključ, const QStr
 }
 
 bool ZapišiCijeliBrojDrugogPrograma(const QString& organizacija, const QString& aplikacija,
-                                     const QString& grupa, const QString& ključ, int vrijednost) {
+                                    const QString& grupa, const QString& ključ, int vrijednost) {
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, organizacija, aplikacija);
     s.setValue(grupa + QLatin1Char('/') + ključ, vrijednost);
     s.sync();

@@ -24,6 +24,6 @@ private:
 // Writes one integer value of an outside program's per-user settings
 // (organization, application, group, key). Returns false when the store refused it.
 bool ZapišiCijeliBrojDrugogPrograma(const QString& organizacija, const QString& aplikacija,
-                                     const QString& grupa, const QString& ključ, int vrijednost);
+                                    const QString& grupa, const QString& ključ, int vrijednost);
 
 } // namespace morvela

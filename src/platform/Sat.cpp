@@ -5,11 +5,17 @@
 
 namespace morvela {
 
-StvarniSat::StvarniSat() { m_timer.start(); }
+StvarniSat::StvarniSat() {
+    m_timer.start();
+}
 
-QDateTime StvarniSat::Sada() const { return QDateTime::currentDateTime(); }
+QDateTime StvarniSat::Sada() const {
+    return QDateTime::currentDateTime();
+}
 
-qint64 StvarniSat::MonotonoMs() const { return m_timer.elapsed(); }
+qint64 StvarniSat::MonotonoMs() const {
+    return m_timer.elapsed();
+}
 
 void StvarniSat::Pričekaj(qint16 sekundi) {
     if (sekundi <= 0) return;

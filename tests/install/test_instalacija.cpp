@@ -126,7 +126,7 @@ TEST_F(Instalacija, EachKindIsReplacedAndRolledBackInItsOwnDirectory) {
     EXPECT_EQ(Sadržaj(bin + "RegSvr32.exe.txt").replace(dir + "Izvoz.dll", "X"),
               "X|/u|/s|stara\nX|/s|nova\nX|/u|/s|nova\nX|/s|stara\n");
     EXPECT_EQ(korisnik.tekstovi(),
-              QStringList{"Nastala je greška u kopiranju nazad programa: A.exe" + Detalj + Opis(EINVAL) +
+              QStringList{"Nastala je greška u kopiranju nazad programa: A.exe" + Detalj + Opis(EISDIR) +
                           "\r\nProgram ne može razriješiti problem pa ćete morati reinstalirati program!"});
     const QStringList log = o.LogPoruke().mid(15); // after the replacements
     EXPECT_EQ((QStringList{log.first(), log.last()}),
@@ -139,8 +139,8 @@ TEST_F(Instalacija, EachKindIsReplacedAndRolledBackInItsOwnDirectory) {
 
 TEST_F(Instalacija, FailedMovesAskOnlyForProgramsAndEveryFailureRollsBack) {
     // A leftover of the same name in the backup directory blocks the move, as a running program would.
-    const QString uUporabi = "premještanju programa: A.exeNajvjerojatnije se koristi. " + Detalj +
-                             "File already exists: " + bak + "A.exe";
+    const QString uUporabi =
+        "premještanju programa: A.exeNajvjerojatnije se koristi. " + Detalj + Opis(EEXIST);
     const QString pitanje =
         "Nastala je greška u " + uUporabi +
         "\r\nPreporuka je da se prestane koristiti navedeni program i da se pokuša još jednom. Jeste li "
@@ -173,8 +173,8 @@ TEST_F(Instalacija, FailedMovesAskOnlyForProgramsAndEveryFailureRollsBack) {
     EXPECT_EQ(
         korisnik.tekstovi(),
         (QStringList{pitanje, pitanje, pitanje, "Nastala je greška u ponovnom " + uUporabi + StaraVerzija,
-                     "Nastala je greška u premještanju datoteke: Upute.chm" + Detalj +
-                         "File already exists: " + bak + "Upute.chm" + StaraVerzija,
+                     "Nastala je greška u premještanju datoteke: Upute.chm" + Detalj + Opis(EEXIST) +
+                         StaraVerzija,
                      "Desila se greška u deregistraciji komponente: Izvoz.dll\r\nDeregistracija "
                      "komponente: Izvoz.dll" +
                          StaraVerzija}));
