@@ -345,7 +345,7 @@ const QString OpisPrograma =
                    "Izlazni kodovi:\n"
                    "  0   gotovo, ili nema se što raditi\n"
                    "  10  (--provjeri) postoje nove verzije\n"
-                   "  1   operacija nije uspjela (poruka je u Update\\Update.log)\n"
+                   "  1   operacija nije uspjela (poruka je zapisana u Update.log)\n"
                    "  2   pogrešna naredbena linija\n"
                    "  3   druga operacija drži zaključavanje (radi druga instanca programa)\n"
                    "  4   programi paketa i dalje rade nakon čekanja");
