@@ -20,7 +20,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cstdlib>
 #include <functional>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -76,13 +80,15 @@ protected:
         return dir;
     }
 
-    QProcess* Započni(const QString& paket, const QStringList& argumenti) {
+    // zaslon: the X display on which the running-program guard looks for the suite's windows.
+    QProcess* Započni(const QString& paket, const QStringList& argumenti, const QString& zaslon = {}) {
         auto* p = new QProcess;
         procesi.emplace_back(p);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // No display of any kind: the command line must not need one.
         for (const char* ime : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(ime);
+        if (!zaslon.isEmpty()) env.insert("DISPLAY", zaslon);
         env.insert("XDG_CONFIG_HOME", korijen.filePath("config"));
         env.insert("PATH", bin + ':' + env.value("PATH"));
         env.insert("LC_ALL", "C.UTF-8");
@@ -207,6 +213,36 @@ TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
     Cijela();
     EXPECT_FALSE(QFile::exists(dir + "MorvelaLiveUpdate21.lock") ||
                  QFile::exists(L + "Update/MorvelaLiveUpdate21.lock"));
+}
+
+TEST_F(NaredbenaLinija, UpdateStopsUntouchedWhenSuiteProgramsStayOpen) {
+    QProcess xvfb; // ends with the test
+    xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "64x64x24"});
+    if (!xvfb.waitForReadyRead(20000)) GTEST_SKIP() << "Xvfb is not available";
+    const QString zaslon = ":" + xvfb.readAll().trimmed();
+    xcb_connection_t* x = xcb_connect(zaslon.toLatin1().constData(), nullptr);
+    xcb_ewmh_connection_t ewmh;
+    ASSERT_TRUE(xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(x, &ewmh), nullptr));
+    const xcb_window_t prozor = xcb_generate_id(x);
+    xcb_create_window(x, XCB_COPY_FROM_PARENT, prozor, ewmh.screens[0]->root, 0, 0, 9, 9, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_ewmh_set_wm_name(&ewmh, prozor, 14, "Morvela URA 21");
+    xcb_map_window(x, prozor);
+    std::free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
+
+    const QString dir = Paket("Suite");
+    const Ishod i = Završi(Započni(dir, {"--azuriraj", "--izvor", "sekundarni", "--cekaj", "0"}, zaslon));
+    EXPECT_EQ(i.kod, 4) << qPrintable(i.izlaz + i.greške);
+    for (const auto& [ime, sadržaj] : Novi)
+        EXPECT_EQ(TestOkruženje::Pročitaj(dir + ime), "stara");
+    EXPECT_TRUE(i.greške.contains("Pitanje: Postoje pokrenuti programi:\nKnjiga ulaznih računa\n\n"));
+    EXPECT_TRUE(i.greške.contains(
+        "Želite li zaista prekinuti sa ažuriranjem programa sa novim verzijama? (odgovor: Da)\n"));
+    EXPECT_EQ(i.izlaz.count("UpdatePrograma- Postoje startovani programi Knjiga ulaznih računa"), 1);
+    xcb_ewmh_connection_wipe(&ewmh);
+    xcb_disconnect(x);
+    xvfb.terminate();
+    xvfb.waitForFinished();
 }
 
 TEST_F(NaredbenaLinija, WindowOperationsWaitForTheCommandLine) {
