@@ -352,8 +352,7 @@ const QString OpisPrograma =
 
 } // namespace
 
-bool TražiNaredbenuLiniju(int argc, char** argv) {
-    Q_UNUSED(argv);
+bool TražiNaredbenuLiniju(int argc) {
     return argc > 1;
 }
 

@@ -18,7 +18,7 @@ enum IzlazniKod {
 };
 
 // The window takes no arguments: any argument at all asks for the command line.
-bool TražiNaredbenuLiniju(int argc, char** argv);
+bool TražiNaredbenuLiniju(int argc);
 
 // Parses the arguments (the program's name first), runs the operation and returns the exit code.
 int IzvršiNaredbenuLiniju(const QStringList& argumenti);

@@ -7,7 +7,7 @@
 
 int main(int argc, char* argv[]) {
     // Unattended runs need no display: no widget, not even the GUI application, is created.
-    if (morvela::TražiNaredbenuLiniju(argc, argv)) {
+    if (morvela::TražiNaredbenuLiniju(argc)) {
         QCoreApplication app(argc, argv);
         return morvela::IzvršiNaredbenuLiniju(QCoreApplication::arguments());
     }

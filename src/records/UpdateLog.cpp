@@ -22,21 +22,17 @@ UpdateLog::UpdateLog(QString izvršnaDirektorija, IPoruke& poruke, const ISat& s
 
 QString UpdateLog::Put() const {
     QString dir = m_direktorija;
-    while (dir.size() > 1 && dir.endsWith(QDir::separator()))
-        dir.chop(1);
+    while (dir.size() > 1 && dir.endsWith(QDir::separator())) dir.chop(1);
     return dir + Separator() + QStringLiteral("Update") + Separator() + QStringLiteral("Update.log");
 }
 
-void UpdateLog::LogirajGrešku(const QString& poruka) {
-    Upiši(Put(), poruka);
-}
+void UpdateLog::LogirajGrešku(const QString& poruka) { Upiši(Put(), poruka); }
 
 void UpdateLog::LogirajGreškuSamostalno(const QString& poruka) {
     if (m_direktorija.isEmpty() || !QDir::isAbsolutePath(m_direktorija)) {
         const QString opis = QStringLiteral("The program's own directory is not known");
         m_poruke.Pokaži(PočetakGreške + opis, Ikona::Usklicnik);
-        m_poruke.Pokaži(PočetakGreške + QString::number(GreškaPutanje) + QLatin1Char(' ') + opis,
-                        Ikona::Usklicnik);
+        m_poruke.Pokaži(PočetakGreške + QString::number(GreškaPutanje) + QLatin1Char(' ') + opis, Ikona::Usklicnik);
         return;
     }
     Upiši(Put(), poruka);
@@ -56,16 +52,14 @@ void UpdateLog::Upiši(const QString& put, const QString& poruka) {
     std::FILE* f = std::fopen(ime.constData(), "ab");
     if (!f) {
         const GreškaDatoteke g = GreškaIzSustava(errno ? errno : EIO, put);
-        m_poruke.Pokaži(PočetakGreške + QString::number(g.broj) + QLatin1Char(' ') + g.opis,
-                        Ikona::Usklicnik);
+        m_poruke.Pokaži(PočetakGreške + QString::number(g.broj) + QLatin1Char(' ') + g.opis, Ikona::Usklicnik);
         return;
     }
     QStringEncoder koder(QStringEncoder::System);
     const QByteArray bajtovi = koder.encode(red);
     errno = 0;
-    const bool dobro =
-        std::fwrite(bajtovi.constData(), 1, size_t(bajtovi.size()), f) == size_t(bajtovi.size()) &&
-        std::fflush(f) == 0;
+    const bool dobro = std::fwrite(bajtovi.constData(), 1, size_t(bajtovi.size()), f) == size_t(bajtovi.size()) &&
+                       std::fflush(f) == 0;
     const int kod = errno ? errno : EIO;
     std::fclose(f);
     if (!dobro) m_poruke.Pokaži(PočetakGreške + GreškaIzSustava(kod).opis, Ikona::Usklicnik);
