@@ -4,6 +4,7 @@
 
 #include "Lazni.h"
 #include "Okruzenje.h"
+#include "PrivatniZaslon.h"
 #include "TestServer.h"
 #include "app/frmLiveUpdate.h"
 #include "versions/PravilaVerzija.h"
@@ -20,11 +21,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <cstdlib>
 #include <functional>
-
-#include <xcb/xcb.h>
-#include <xcb/xcb_ewmh.h>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -216,22 +213,13 @@ TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
 }
 
 TEST_F(NaredbenaLinija, UpdateStopsUntouchedWhenSuiteProgramsStayOpen) {
-    QProcess xvfb; // ends with the test
-    xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "64x64x24"});
-    if (!xvfb.waitForReadyRead(20000)) GTEST_SKIP() << "Xvfb is not available";
-    const QString zaslon = ":" + xvfb.readAll().trimmed();
-    xcb_connection_t* x = xcb_connect(zaslon.toLatin1().constData(), nullptr);
-    xcb_ewmh_connection_t ewmh;
-    ASSERT_TRUE(xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(x, &ewmh), nullptr));
-    const xcb_window_t prozor = xcb_generate_id(x);
-    xcb_create_window(x, XCB_COPY_FROM_PARENT, prozor, ewmh.screens[0]->root, 0, 0, 9, 9, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    xcb_ewmh_set_wm_name(&ewmh, prozor, 14, "Morvela URA 21");
-    xcb_map_window(x, prozor);
-    std::free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
+    PrivatniZaslon zaslon;
+    if (!zaslon.radi()) GTEST_SKIP() << "Xvfb is not available";
+    zaslon.Otvori("Morvela URA 21");
 
     const QString dir = Paket("Suite");
-    const Ishod i = Završi(Započni(dir, {"--azuriraj", "--izvor", "sekundarni", "--cekaj", "0"}, zaslon));
+    const Ishod i =
+        Završi(Započni(dir, {"--azuriraj", "--izvor", "sekundarni", "--cekaj", "0"}, zaslon.ime()));
     EXPECT_EQ(i.kod, 4) << qPrintable(i.izlaz + i.greške);
     for (const auto& [ime, sadržaj] : Novi)
         EXPECT_EQ(TestOkruženje::Pročitaj(dir + ime), "stara");
@@ -239,10 +227,6 @@ TEST_F(NaredbenaLinija, UpdateStopsUntouchedWhenSuiteProgramsStayOpen) {
     EXPECT_TRUE(i.greške.contains(
         "Želite li zaista prekinuti sa ažuriranjem programa sa novim verzijama? (odgovor: Da)\n"));
     EXPECT_EQ(i.izlaz.count("UpdatePrograma- Postoje startovani programi Knjiga ulaznih računa"), 1);
-    xcb_ewmh_connection_wipe(&ewmh);
-    xcb_disconnect(x);
-    xvfb.terminate();
-    xvfb.waitForFinished();
 }
 
 TEST_F(NaredbenaLinija, WindowOperationsWaitForTheCommandLine) {
