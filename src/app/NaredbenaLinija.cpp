@@ -276,6 +276,9 @@ public:
     }
 
     int Izvrši() {
+        // The log lives there; a distribution run is the first operation that needs it.
+        const QString update = SaSeparatorom(m_k.izvršnaDirektorija) + QStringLiteral("Update");
+        if (!m_k.datoteke->PostojiDirektorij(update)) m_k.datoteke->KreirajDirektorij(update);
         const DržiBravu brava(m_usluge->brava());
         if (!brava) {
             m_ispis.Greška(QStringLiteral("Upozorenje: ") + TekstDrugeInstance);
