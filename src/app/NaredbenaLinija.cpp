@@ -298,9 +298,15 @@ private:
             m_k.status->ZaustaviVrijemePrijenosa();
             m_k.status->SakrijProgBar();
             if (uspjeh) return KodGotovo;
-            return m_stanje.ZadnjaPoruka == PorukaZauzeteLokacije(SaSeparatorom(m_izvor.lokacije[1]))
-                       ? KodZaključano
-                       : KodNeuspjeh;
+            const QString L = m_izvor.lokacije[1];
+            if (!L.isEmpty() && m_stanje.ZadnjaPoruka == PorukaZauzeteLokacije(SaSeparatorom(L)))
+                return KodZaključano;
+            // A scheduled run shows nothing and does not log every stop; say at least where it stopped.
+            m_ispis.Greška(L.isEmpty() ? QStringLiteral("Greška: Nije zadana lokacija za distribuciju "
+                                                        "(postavka UpdateLokDirMr21 ili --lokacija DIR).")
+                                       : QStringLiteral("Greška: Preuzimanje na lokaciju ") + L +
+                                             QStringLiteral(" nije završeno."));
+            return KodNeuspjeh;
         }
         if (!PripremiVerzijaTXT(m_k)) return KodNeuspjeh;
         if (m_mreža.planiranih <= 0) return KodGotovo;

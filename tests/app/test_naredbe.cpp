@@ -172,8 +172,14 @@ TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
     const QString dir = Paket("Suite"), L = korijen.filePath("Lokacija") + '/';
     // The location already has its list but none of the archives.
     TestOkruženje::Zapiši(L + "Verzije.txt", TestOkruženje::Pročitaj(server + "Verzije.txt"));
+    // The stored location is gone.
+    Ishod i = Pokreni(dir, {"--na-lokaciju", "--izvor", "sekundarni"});
+    EXPECT_EQ(i.kod, 1);
+    EXPECT_EQ(i.greške,
+              "Greška: Preuzimanje na lokaciju " + korijen.filePath("nije-ovdje/") + " nije završeno.\n");
+
     const QStringList na = {"--na-lokaciju", "--lokacija", L, "--izvor", "sekundarni"};
-    Ishod i = Pokreni(dir, na);
+    i = Pokreni(dir, na);
     ASSERT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
     const auto Cijela = [&] {
         for (const auto& [ime, sadržaj] : Novi)
