@@ -2,14 +2,10 @@
 
 #include "app/QtPoruke.h"
 #include "app/Raspored.h"
-#include "app/modGetUserName.h"
+#include "app/Usluge.h"
 #include "app/mreza/MrezaPlana.h"
 #include "distribution/DownloadNaLokaciju.h"
 #include "install/UpdateCommand.h"
-#include "platform/Postavke.h"
-#include "platform/Procesi.h"
-#include "platform/Prozori.h"
-#include "platform/Sat.h"
 #include "transfer/HttpPreuzimanje.h"
 #include "versions/KontrolnaDatoteka.h"
 
@@ -34,8 +30,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdlib>
-#include <optional>
 #include <utility>
 
 namespace morvela {
@@ -57,17 +51,6 @@ void ObojiPozadinu(QWidget* w, const QColor& boja) {
     p.setColor(QPalette::Window, boja);
     w->setPalette(p);
     w->setAutoFillBackground(true);
-}
-
-// A stored true/false text, as the registry holds it; anything else is not valid.
-std::optional<bool> KaoLogičko(const QString& t) {
-    const QString s = t.trimmed().toLower();
-    if (s == QLatin1String("true")) return true;
-    if (s == QLatin1String("false")) return false;
-    bool broj = false;
-    const int n = s.toInt(&broj);
-    if (broj) return n != 0;
-    return std::nullopt;
 }
 
 // Keeps count of the window's own boxes and dialogs while they wait for the person.
@@ -112,23 +95,11 @@ frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti)
     : m_ovisnosti(std::move(ovisnosti)), m_k(m_ovisnosti.usluge) {
     Kontekst& k = m_k;
     if (!k.poruke) k.poruke = (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
-    if (!k.sat) k.sat = (m_vlastitiSat = std::make_unique<StvarniSat>()).get();
-    if (!k.imena) k.imena = (m_vlastitaImena = std::make_unique<SustavnaImena>()).get();
-    if (!k.postavke) k.postavke = (m_vlastitePostavke = std::make_unique<QtPostavke>()).get();
-    if (!k.procesi) k.procesi = (m_vlastitiProcesi = std::make_unique<QtProcesi>()).get();
-    if (!k.prozori) k.prozori = (m_vlastitiProzori = std::make_unique<SustavniProzori>()).get();
-    if (k.izvršnaDirektorija.isEmpty()) k.izvršnaDirektorija = QCoreApplication::applicationDirPath();
-    k.izvršnaDirektorija = QDir::toNativeSeparators(k.izvršnaDirektorija);
-    if (!k.završiProgram) k.završiProgram = [] { std::exit(1); };
-
-    m_log = std::make_unique<UpdateLog>(k.izvršnaDirektorija, *k.poruke, *k.sat);
     k.stanje = &m_stanje;
     k.status = this;
     k.izvor = this;
     k.mreža = this;
-    k.datoteke = &m_datoteke;
-    k.log = m_log.get();
-    if (!k.preuzimanje) k.preuzimanje = (m_vlastitoPreuzimanje = std::make_unique<HttpPreuzimanje>(k)).get();
+    m_usluge = std::make_unique<StvarneUsluge>(k);
 
     IzgradiProzor();
     PoveziNaredbe();
@@ -361,9 +332,9 @@ void frmLiveUpdate::PokreniProzor() {
 void frmLiveUpdate::ProvjeriOperatera() {
     m_programskaDirektorija = SaSeparatorom(m_k.izvršnaDirektorija);
     const QString proba = m_programskaDirektorija + QStringLiteral("UpdateADM");
-    if (m_datoteke.PostojiDirektorij(proba)) m_datoteke.ObrišiDirektorij(proba);
-    const GreškaDatoteke kreiranje = m_datoteke.KreirajDirektorij(proba);
-    m_datoteke.ObrišiDirektorij(proba);
+    if (m_k.datoteke->PostojiDirektorij(proba)) m_k.datoteke->ObrišiDirektorij(proba);
+    const GreškaDatoteke kreiranje = m_k.datoteke->KreirajDirektorij(proba);
+    m_k.datoteke->ObrišiDirektorij(proba);
     if (kreiranje) {
         // An operator without write rights is warned, and the update is tried all the same.
         m_k.poruke->Pokaži(
@@ -472,7 +443,7 @@ void frmLiveUpdate::PretražiLokaciju(int indeks) {
 void frmLiveUpdate::ProvjeriLokaciju(int indeks) {
     const OtvorenDijalog dijalogOtvoren(m_otvorenihDijaloga);
     const QString tekst = txtLokacija[indeks]->text();
-    if (!m_datoteke.PostojiDirektorij(tekst)) {
+    if (!m_k.datoteke->PostojiDirektorij(tekst)) {
         m_k.poruke->Pokaži(QStringLiteral("Ne postoji direktorija: ") + tekst +
                                QStringLiteral(" Postavite je!"),
                            Ikona::Usklicnik);
@@ -520,8 +491,17 @@ void frmLiveUpdate::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija) {
+bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, bool zakazano) {
     if (m_zauzet) return false;
+    const DržiBravu brava(m_usluge->brava());
+    if (!brava) {
+        if (zakazano)
+            m_k.LogirajGrešku(QString::fromUtf8("tmrUpdate - automatsko preuzimanje preskočeno: ") +
+                              TekstDrugeInstance);
+        else
+            m_k.Pokaži(TekstDrugeInstance, Ikona::Usklicnik);
+        return false;
+    }
     m_zauzet = true;
     OmogućiNaredbe(false);
     operacija();
@@ -571,7 +551,7 @@ void frmLiveUpdate::tmrUpdate_Timer() {
     }
     m_zadnjiDanRasporeda = sada.date();
     m_zadnjiSatRasporeda = sada.time().hour();
-    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, false); });
+    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, false); }, true);
 }
 
 // ---- Status line and progress ----

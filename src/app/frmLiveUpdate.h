@@ -2,7 +2,6 @@
 // The program's one window: it owns the run state, shows the plan and the
 // status line, keeps the chosen source and locations, and starts every operation.
 
-#include "platform/Datoteke.h"
 #include "platform/Seams.h"
 #include "records/Kontekst.h"
 #include "records/StanjeRada.h"
@@ -28,6 +27,7 @@ class QTimer;
 namespace morvela {
 
 class MrezaPlana;
+class StvarneUsluge;
 
 // What the window takes from outside. In usluge, the person, clock, names, settings,
 // processes, window finder, fetch, executable directory and end of the program may
@@ -84,8 +84,10 @@ protected:
 private:
     void IzgradiProzor();
     void PoveziNaredbe();
-    // Runs one operation with the commands disabled; false when another one is under way.
-    bool IzvršiOperaciju(const std::function<void()>& operacija);
+    // Runs one operation with the commands disabled and the program directory locked;
+    // false when another one is under way here or in another process (a scheduled
+    // run then leaves a log line, anything else a message).
+    bool IzvršiOperaciju(const std::function<void()>& operacija, bool zakazano = false);
     void OmogućiNaredbe(bool omogućeno);
     void OsvježiDatumIVrijeme();
     // A close or exit asked for while an operation runs waits for its end.
@@ -122,16 +124,9 @@ private:
     OvisnostiProzora m_ovisnosti;
     // Real services for whatever was not injected.
     std::unique_ptr<IPoruke> m_vlastitePoruke;
-    std::unique_ptr<ISat> m_vlastitiSat;
-    std::unique_ptr<IImena> m_vlastitaImena;
-    std::unique_ptr<IPostavke> m_vlastitePostavke;
-    std::unique_ptr<IProcesi> m_vlastitiProcesi;
-    std::unique_ptr<IProzori> m_vlastitiProzori;
-    std::unique_ptr<IPreuzimanje> m_vlastitoPreuzimanje;
-    StvarneDatoteke m_datoteke;
-    std::unique_ptr<UpdateLog> m_log;
     StanjeRada m_stanje;
     Kontekst m_k;
+    std::unique_ptr<StvarneUsluge> m_usluge;
 
     QString m_programskaDirektorija;
     bool m_završiPriAktivaciji = false;

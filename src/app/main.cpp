@@ -1,3 +1,4 @@
+#include "app/NaredbenaLinija.h"
 #include "app/frmLiveUpdate.h"
 
 #include <QApplication>
@@ -5,6 +6,12 @@
 #include <QTranslator>
 
 int main(int argc, char* argv[]) {
+    // Unattended runs need no display: no widget, not even the GUI application, is created.
+    if (morvela::TražiNaredbenuLiniju(argc)) {
+        QCoreApplication app(argc, argv);
+        return morvela::IzvršiNaredbenuLiniju(QCoreApplication::arguments());
+    }
+
     QApplication app(argc, argv);
     // Qt's own buttons and dialogs speak Croatian, whatever the system language.
     QTranslator prijevod;

@@ -1,11 +1,13 @@
 #include "distribution/DownloadNaLokaciju.h"
 
+#include "platform/Brava.h"
 #include "versions/PravilaVerzija.h"
 
 #include <QTime>
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 namespace morvela {
 
@@ -64,6 +66,7 @@ private:
     const bool interaktivno;
     const QString L;
     QString W;
+    std::unique_ptr<Brava> brava;
     bool kopirajSve = false;
     bool nešto = false;         // an archive was fetched earlier in this run
     bool bazaDohvaćena = false; // the database library was fetched earlier in this run
@@ -113,6 +116,13 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
             }
             return false;
         }
+    }
+
+    // Two computers never fill one location at once.
+    brava = std::make_unique<Brava>(W);
+    if (!brava->Zaključaj()) {
+        Prijavi(PrefiksLoga, PorukaZauzeteLokacije(L));
+        return false;
     }
 
     if (k.preuzimanje->DownloadDatoteke(ImeListeVerzija, W)) {
@@ -319,6 +329,11 @@ void Prolaz::KopirajListu(const QString& ime) {
 }
 
 } // namespace
+
+QString PorukaZauzeteLokacije(const QString& lokacija) {
+    return QStringLiteral("Druga instanca programa upravo puni lokaciju ") + lokacija +
+           QStringLiteral("; pokušajte kasnije.");
+}
 
 bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
     QString lokacija = k.izvor->Lokacija(1);

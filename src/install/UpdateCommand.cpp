@@ -31,7 +31,8 @@ void PostaviPovećanjeIzvještaja(Kontekst& k) {
 
 } // namespace
 
-void cmdDownloadAndUpdate_Click(Kontekst& k) {
+bool cmdDownloadAndUpdate_Click(Kontekst& k) {
+    bool instalirano = false;
     const bool snimljeno =
         k.izvor->OdabranaLokacija() == MrežnaLokacija ? SnimitiSaMrežneLokacije(k) : SnimitiSaInterneta(k);
     k.PrikažiAkciju(QString());
@@ -46,17 +47,18 @@ void cmdDownloadAndUpdate_Click(Kontekst& k) {
                 CRLF + QStringLiteral("Želite li izvršiti ažuriranje/instaliranje novih programa?"),
             Ikona::Pitanje, Gumbi::DaNe);
         // Declining leaves the fetched files for a later run and no trace in the log.
-        if (odgovor != Odgovor::Da) return;
+        if (odgovor != Odgovor::Da) return false;
         PostaviPovećanjeIzvještaja(k);
-        k.stanje->ZadnjaPoruka = UpdatePrograma(k)
-                                     ? QStringLiteral("Uspješno instalirani novi programi!")
-                                     : QStringLiteral("Programi nisu uspješno instalirani. "
-                                                      "Kontaktirajte Mor-vela i prenesite im ove "
-                                                      "informacije!");
+        instalirano = UpdatePrograma(k);
+        k.stanje->ZadnjaPoruka = instalirano ? QStringLiteral("Uspješno instalirani novi programi!")
+                                             : QStringLiteral("Programi nisu uspješno instalirani. "
+                                                              "Kontaktirajte Mor-vela i prenesite im ove "
+                                                              "informacije!");
         k.LogirajGrešku(Naredba + k.stanje->ZadnjaPoruka);
         k.Pokaži(k.stanje->ZadnjaPoruka, Ikona::Usklicnik);
     }
     k.LogirajGrešku(QStringLiteral("********************* KRAJ UPDATE"));
+    return instalirano;
 }
 
 } // namespace morvela

@@ -4,6 +4,7 @@
 namespace morvela {
 
 // The update button: fetch from the chosen source, ask, install, report.
-void cmdDownloadAndUpdate_Click(Kontekst& k);
+// True only when the new programs were installed.
+bool cmdDownloadAndUpdate_Click(Kontekst& k);
 
 } // namespace morvela

@@ -49,6 +49,12 @@ public:
     virtual QString TekstVremenaPrijenosa() const = 0;
     // Lets the window handle pending events once, so it repaints between steps.
     virtual void ObradiDogađaje() = 0;
+    // Bytes of the file being fetched so far, of ukupno (-1 when not announced). The
+    // window shows the fetch's own percentages instead; the command line uses this.
+    virtual void NapredakPrijenosa(qint64 primljeno, qint64 ukupno) {
+        Q_UNUSED(primljeno);
+        Q_UNUSED(ukupno);
+    }
 };
 
 // Wall clock, monotonic clock and the wait that keeps the window alive.

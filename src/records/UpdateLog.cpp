@@ -41,6 +41,12 @@ void UpdateLog::LogirajGreškuSamostalno(const QString& poruka) {
 void UpdateLog::Upiši(const QString& put, const QString& poruka) {
     // Plain stdio keeps the open, append and close of every entry visible and
     // leaves the file free for readers between entries.
+    const QDateTime sada = m_sat.Sada();
+    const QLocale lokal = QLocale::system();
+    const QString red = lokal.toString(sada.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+                        lokal.toString(sada.time(), QLocale::ShortFormat) + QLatin1Char(' ') + poruka +
+                        QStringLiteral("\r\n");
+    if (m_jeka) m_jeka(red.chopped(2));
     const QByteArray ime = QFile::encodeName(put);
     errno = 0;
     std::FILE* f = std::fopen(ime.constData(), "ab");
@@ -49,11 +55,6 @@ void UpdateLog::Upiši(const QString& put, const QString& poruka) {
         m_poruke.Pokaži(PočetakGreške + QString::number(g.broj) + QLatin1Char(' ') + g.opis, Ikona::Usklicnik);
         return;
     }
-    const QDateTime sada = m_sat.Sada();
-    const QLocale lokal = QLocale::system();
-    const QString red = lokal.toString(sada.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                        lokal.toString(sada.time(), QLocale::ShortFormat) + QLatin1Char(' ') + poruka +
-                        QStringLiteral("\r\n");
     QStringEncoder koder(QStringEncoder::System);
     const QByteArray bajtovi = koder.encode(red);
     errno = 0;

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace morvela {
 
 class IPoruke;
@@ -21,6 +23,8 @@ public:
     void LogirajGreškuSamostalno(const QString& poruka);
 
     QString Put() const;
+    // Every entry also goes here, dated, without its line end (the command line prints the log as it grows).
+    void PostaviJeku(std::function<void(const QString&)> jeka) { m_jeka = std::move(jeka); }
 
 private:
     void Upiši(const QString& put, const QString& poruka);
@@ -28,6 +32,7 @@ private:
     QString m_direktorija;
     IPoruke& m_poruke;
     const ISat& m_sat;
+    std::function<void(const QString&)> m_jeka;
 };
 
 } // namespace morvela

@@ -164,6 +164,10 @@ void HttpPreuzimanje::Inet1_StateChanged(qint16 stanje) {
 // on the https path, the transfer control's states on the http path.
 void HttpPreuzimanje::PratiNapredak(QNetworkReply& odgovor, QObject& vlasnik, bool https) {
     QNetworkReply* o = &odgovor;
+    QObject::connect(o, &QNetworkReply::downloadProgress, &vlasnik,
+                     [this, o](qint64 primljeno, qint64 ukupno) {
+                         if (UspješanStatus(*o)) m_k.status->NapredakPrijenosa(primljeno, ukupno);
+                     });
     if (https) {
         QObject::connect(o, &QNetworkReply::downloadProgress, &vlasnik,
                          [this, o, zadnji = -1](qint64 primljeno, qint64 ukupno) mutable {

@@ -1,0 +1,305 @@
+// The command line as cron or a technician runs it: the real program copied into a
+// temporary suite, started as a child process without a display, against the
+// loopback download server, with the real 7-Zip and a recording RegSvr32.exe.
+
+#include "Lazni.h"
+#include "Okruzenje.h"
+#include "PrivatniZaslon.h"
+#include "TestServer.h"
+#include "app/frmLiveUpdate.h"
+#include "versions/PravilaVerzija.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
+
+using namespace morvela;
+using namespace morvela::test;
+
+namespace {
+
+const QString Zaključano =
+    QStringLiteral("Druga instanca programa upravo radi na ovoj instalaciji; pokušajte kasnije.");
+
+struct Ishod {
+    int kod;
+    QString izlaz, greške;
+};
+
+class NaredbenaLinija : public ::testing::Test {
+protected:
+    NaredbenaLinija() {
+        for (const auto& [ime, sadržaj] : Novi)
+            Objavi(ime, sadržaj);
+        TestOkruženje::ZapišiListu(server + "Verzije.txt", lista);
+        TestOkruženje::Zapiši(server + "VerzijeU.txt", "u");
+        TestOkruženje::Zapiši(server + "TeamViewerQS.exe", "tv");
+        TestOkruženje::Zapiši(bin + "RegSvr32.exe", "#!/bin/sh\nprintf '%s|' \"$@\" >>\"$0.txt\"\n");
+        QFile::setPermissions(bin + "RegSvr32.exe", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // The stored source is the primary server, which is down; the secondary one is ours.
+        QSettings s(korijen.filePath("config/Morvela/Morvela.conf"), QSettings::IniFormat);
+        s.setValue("Settings/PrimarniServer21", "127.0.0.1:9");
+        s.setValue("Settings/SekundarniServer21", posluzitelj.HttpsHost());
+        s.setValue("Settings/DodatniCertifikati", TestServer::TestniCa());
+        s.setValue("Settings/UpdateLokDirMr21", korijen.filePath("nije-ovdje"));
+    }
+
+    // A new file of the update set: its archive packed by 7-Zip and its record in the list.
+    void Objavi(const QString& ime, const QByteArray& sadržaj) {
+        TestOkruženje::Zapiši(server + ime, sadržaj);
+        const QString arhiva = server + ImeArhive(ime);
+        ASSERT_EQ(QProcess::execute("/usr/bin/7za", {"a", "-bso0", arhiva, server + ime}), 0);
+        lista << QString("%1;21;2;0;%2;%3;").arg(ime).arg(QFileInfo(arhiva).size()).arg(sadržaj.size());
+    }
+
+    // An installed suite with the real program in it, one version behind.
+    QString Paket(const QString& ime) {
+        const QString dir = korijen.filePath(ime) + '/';
+        QDir().mkpath(dir + "Update");
+        EXPECT_TRUE(QFile::copy(MORVELA_PROGRAM, dir + "MorvelaLiveUpdate21"));
+        EXPECT_TRUE(QFile::link("/usr/bin/7za", dir + "7za"));
+        QStringList stara;
+        for (const auto& [datoteka, sadržaj] : Novi) {
+            TestOkruženje::Zapiši(dir + datoteka, "stara");
+            stara << datoteka + ";21;1;0;1;5;";
+        }
+        TestOkruženje::ZapišiListu(dir + "Verzije.txt", stara);
+        return dir;
+    }
+
+    // zaslon: the X display on which the running-program guard looks for the suite's windows.
+    QProcess* Započni(const QString& paket, const QStringList& argumenti, const QString& zaslon = {}) {
+        auto* p = new QProcess;
+        procesi.emplace_back(p);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // No display of any kind: the command line must not need one.
+        for (const char* ime : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(ime);
+        if (!zaslon.isEmpty()) env.insert("DISPLAY", zaslon);
+        env.insert("XDG_CONFIG_HOME", korijen.filePath("config"));
+        env.insert("PATH", bin + ':' + env.value("PATH"));
+        env.insert("LC_ALL", "C.UTF-8");
+        p->setProcessEnvironment(env);
+        p->start(paket + "MorvelaLiveUpdate21", argumenti);
+        EXPECT_TRUE(p->waitForStarted());
+        return p;
+    }
+    Ishod Pokreni(const QString& paket, const QStringList& argumenti) {
+        return Završi(Započni(paket, argumenti));
+    }
+    static Ishod Završi(QProcess* p) {
+        EXPECT_TRUE(p->waitForFinished(180000));
+        return {p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1,
+                QString::fromUtf8(p->readAllStandardOutput()), QString::fromUtf8(p->readAllStandardError())};
+    }
+    int Zahtjeva(const QString& ime) const {
+        int n = 0;
+        for (const Zahtjev& z : posluzitelj.Zahtjevi())
+            n += z.putanja.endsWith('/' + ime);
+        return n;
+    }
+    // Starts a run and waits, briefly polling, until it has asked the server for a file.
+    QProcess* ZapočniDo(const QString& ime, const QString& paket, const QStringList& argumenti) {
+        const int prije = Zahtjeva(ime);
+        QProcess* p = Započni(paket, argumenti);
+        for (int i = 0; i < 6000 && Zahtjeva(ime) == prije; ++i)
+            QThread::msleep(10);
+        EXPECT_GT(Zahtjeva(ime), prije) << "never asked for " << ime.toStdString();
+        return p;
+    }
+
+    const QList<std::pair<QString, QByteArray>> Novi{{"Pdv21.exe", "nova verzija"},
+                                                     {"Izvoz21.dll", "nova komponenta"}};
+    QTemporaryDir korijen;
+    const QString server = korijen.filePath("server/"), bin = korijen.filePath("bin/");
+    QStringList lista;
+    TestServer posluzitelj{server};
+    std::vector<std::unique_ptr<QProcess>> procesi;
+};
+
+TEST_F(NaredbenaLinija, CheckUpdateAndCheckAgainWithTheSourceOverriddenForTheRunOnly) {
+    const QString dir = Paket("Suite");
+    const QByteArray postavke = TestOkruženje::Pročitaj(korijen.filePath("config/Morvela/Morvela.conf"));
+
+    Ishod i = Pokreni(dir, {"--provjeri"});
+    EXPECT_EQ(i.kod, 1) << qPrintable(i.izlaz + i.greške);
+    EXPECT_TRUE(i.greške.startsWith("Upozorenje: Nije moguće učitati kontrolnu datoteku sa interneta!"))
+        << qPrintable(i.greške);
+
+    i = Pokreni(dir, {"--provjeri", "--izvor", "sekundarni"});
+    EXPECT_EQ(i.kod, 10) << qPrintable(i.izlaz + i.greške);
+    // The plan, then its totals; every log line on the way was printed too.
+    const QString veličina = lista[0].section(';', 4, 4), v2 = lista[1].section(';', 4, 4);
+    EXPECT_TRUE(i.izlaz.contains(QRegularExpression("\nPdv21\\.exe +21\\.2\\.0 +" + veličina + " +12\n")))
+        << qPrintable(i.izlaz);
+    EXPECT_TRUE(i.izlaz.contains(
+        QRegularExpression("\nUKUPNO: +" + QString::number(veličina.toInt() + v2.toInt()) + " +27\n")));
+    EXPECT_TRUE(i.izlaz.contains(" NapraviRsŠtoTrebaAžurirati - Treba instalirati: Izvoz21.dll\n"));
+    EXPECT_EQ(i.greške, "");
+
+    i = Pokreni(dir, {"--azuriraj", "--izvor", "sekundarni"});
+    EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
+    // Output to a file or pipe gets no progress line.
+    EXPECT_FALSE(i.izlaz.contains('\x1b') || i.izlaz.contains('\r'));
+    for (const auto& [ime, sadržaj] : Novi)
+        EXPECT_EQ(TestOkruženje::Pročitaj(dir + ime), sadržaj) << ime.toStdString();
+    EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Verzije.txt"), TestOkruženje::Pročitaj(server + "Verzije.txt"));
+    EXPECT_EQ(TestOkruženje::Pročitaj(bin + "RegSvr32.exe.txt"),
+              (dir + "Izvoz21.dll|/u|/s|" + dir + "Izvoz21.dll|/s|").toUtf8());
+    EXPECT_EQ(i.greške, "Pitanje: Svi novi programi su spremni za ažuriranje.\n"
+                        "Da bi instalirali nove programe morate zatvoriti sve otvorene Morvela programe!\n"
+                        "Želite li izvršiti ažuriranje/instaliranje novih programa? (odgovor: Da)\n"
+                        "Upozorenje: Uspješno instalirani novi programi!\n");
+
+    i = Pokreni(dir, {"--provjeri", "--izvor", "sekundarni"});
+    EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
+    EXPECT_TRUE(i.izlaz.contains(QRegularExpression("\nUKUPNO: +0 +0\n"))) << qPrintable(i.izlaz);
+    // Nothing was saved: the window still starts with its own choice.
+    EXPECT_EQ(TestOkruženje::Pročitaj(korijen.filePath("config/Morvela/Morvela.conf")), postavke);
+}
+
+TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
+    const QString dir = Paket("Suite"), L = korijen.filePath("Lokacija") + '/';
+    // The location already has its list but none of the archives.
+    TestOkruženje::Zapiši(L + "Verzije.txt", TestOkruženje::Pročitaj(server + "Verzije.txt"));
+    // The stored location is gone.
+    Ishod i = Pokreni(dir, {"--na-lokaciju", "--izvor", "sekundarni"});
+    EXPECT_EQ(i.kod, 1);
+    EXPECT_EQ(i.greške,
+              "Greška: Preuzimanje na lokaciju " + korijen.filePath("nije-ovdje/") + " nije završeno.\n");
+
+    const QStringList na = {"--na-lokaciju", "--lokacija", L, "--izvor", "sekundarni"};
+    i = Pokreni(dir, na);
+    ASSERT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
+    const auto Cijela = [&] {
+        for (const auto& [ime, sadržaj] : Novi)
+            EXPECT_EQ(TestOkruženje::Pročitaj(L + ImeArhive(ime)),
+                      TestOkruženje::Pročitaj(server + ImeArhive(ime)));
+        EXPECT_EQ(TestOkruženje::Pročitaj(L + "Verzije.txt"),
+                  TestOkruženje::Pročitaj(server + "Verzije.txt"));
+    };
+    Cijela();
+    EXPECT_EQ(Zahtjeva("Pdv21.7z") + Zahtjeva("Izvoz21.7z"), 2);
+    i = Pokreni(dir, na);
+    EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
+    EXPECT_EQ(Zahtjeva("Pdv21.7z") + Zahtjeva("Izvoz21.7z"), 2);
+
+    // A run that hangs on the server holds both locks: this suite's and the location's.
+    posluzitelj.PostaviKvar("VerzijeU.txt", Kvar::Zastoj);
+    QProcess* prvi = ZapočniDo("VerzijeU.txt", dir, na);
+    i = Pokreni(dir, na);
+    EXPECT_EQ(i.kod, 3);
+    EXPECT_EQ(i.greške, "Upozorenje: " + Zaključano + "\n");
+    // Another workstation filling the same location is turned away by the location's lock.
+    i = Pokreni(Paket("Druga"), na);
+    EXPECT_EQ(i.kod, 3) << qPrintable(i.izlaz + i.greške);
+    EXPECT_TRUE(i.izlaz.contains("Download na lokaciju- Druga instanca programa upravo puni lokaciju " + L +
+                                 "; pokušajte kasnije.\n"));
+
+    // Killed, the hanging run leaves its locks behind; the next run takes them over.
+    prvi->kill();
+    prvi->waitForFinished();
+    Cijela();
+    ASSERT_TRUE(QFile::exists(dir + "MorvelaLiveUpdate21.lock") &&
+                QFile::exists(L + "Update/MorvelaLiveUpdate21.lock"));
+    posluzitelj.PostaviKvar("VerzijeU.txt", Kvar::Nema);
+    i = Pokreni(dir, na);
+    EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
+    Cijela();
+    EXPECT_FALSE(QFile::exists(dir + "MorvelaLiveUpdate21.lock") ||
+                 QFile::exists(L + "Update/MorvelaLiveUpdate21.lock"));
+}
+
+TEST_F(NaredbenaLinija, UpdateStopsUntouchedWhenSuiteProgramsStayOpen) {
+    PrivatniZaslon zaslon;
+    if (!zaslon.radi()) GTEST_SKIP() << "Xvfb is not available";
+    zaslon.Otvori("Morvela URA 21");
+
+    const QString dir = Paket("Suite");
+    const Ishod i =
+        Završi(Započni(dir, {"--azuriraj", "--izvor", "sekundarni", "--cekaj", "0"}, zaslon.ime()));
+    EXPECT_EQ(i.kod, 4) << qPrintable(i.izlaz + i.greške);
+    for (const auto& [ime, sadržaj] : Novi)
+        EXPECT_EQ(TestOkruženje::Pročitaj(dir + ime), "stara");
+    EXPECT_TRUE(i.greške.contains("Pitanje: Postoje pokrenuti programi:\nKnjiga ulaznih računa\n\n"));
+    EXPECT_TRUE(i.greške.contains(
+        "Želite li zaista prekinuti sa ažuriranjem programa sa novim verzijama? (odgovor: Da)\n"));
+    EXPECT_EQ(i.izlaz.count("UpdatePrograma- Postoje startovani programi Knjiga ulaznih računa"), 1);
+}
+
+TEST_F(NaredbenaLinija, WindowOperationsWaitForTheCommandLine) {
+    const QString dir = Paket("Suite");
+    posluzitelj.PostaviKvar("Verzije.txt", Kvar::Zastoj);
+    QProcess* naredba = ZapočniDo("Verzije.txt", dir, {"--provjeri", "--izvor", "sekundarni"});
+
+    LažnePoruke poruke;
+    LažniSat sat;
+    MemorijskePostavke postavke;
+    OvisnostiProzora o;
+    o.usluge.poruke = &poruke;
+    o.usluge.sat = &sat;
+    o.usluge.postavke = &postavke;
+    o.usluge.izvršnaDirektorija = dir;
+    frmLiveUpdate prozor(o);
+    const int redova = TestOkruženje::Pročitaj(dir + "Update/Update.log").count('\n');
+    prozor.cmdVerzija->click();
+    EXPECT_EQ(poruke.tekstovi(), QStringList{Zaključano});
+    // A scheduled run leaves one line instead.
+    prozor.numVrijemeDownloada->setValue(1);
+    sat.sada = QDateTime(QDate(2026, 3, 14), QTime(14, 0, 10));
+    prozor.tmrUpdate_Timer();
+    const QStringList log = QString::fromUtf8(TestOkruženje::Pročitaj(dir + "Update/Update.log"))
+                                .split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(log.size(), redova + 1);
+    EXPECT_TRUE(log.last().endsWith("tmrUpdate - automatsko preuzimanje preskočeno: " + Zaključano));
+    EXPECT_EQ(poruke.upiti.size(), 1);
+    naredba->kill();
+    naredba->waitForFinished();
+}
+
+TEST(NaredbenaLinijaBezPaketa, HelpVersionAndBadCommandLines) {
+    const auto Pokreni = [](const QStringList& argumenti) {
+        QProcess p;
+        p.start(MORVELA_PROGRAM, argumenti);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return Ishod{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                     QString::fromUtf8(p.readAllStandardError())};
+    };
+    Ishod i = Pokreni({"--version"});
+    EXPECT_EQ(i.kod, 0);
+    EXPECT_EQ(i.izlaz, "MorvelaLiveUpdate21 21.4.0.3\n");
+    i = Pokreni({"--help"});
+    EXPECT_EQ(i.kod, 0);
+    for (const char* dio :
+         {"--provjeri", "--azuriraj", "--cekaj <MINUTA>", "--na-lokaciju", "--izvor <IZVOR>",
+          "--lokacija <DIR>", "  3   druga operacija drži zaključavanje"})
+        EXPECT_TRUE(i.izlaz.contains(QString::fromUtf8(dio))) << dio;
+    const QString pomoć = i.izlaz;
+
+    const QList<std::pair<QStringList, QString>> pogrešne{
+        {{"--nepoznata"}, "Nepoznata opcija 'nepoznata'."},
+        {{"--provjeri", "--na-lokaciju"},
+         "Zadajte točno jednu od opcija --provjeri, --azuriraj i --na-lokaciju."},
+        {{"--izvor", "oblak", "--provjeri"}, "Nepoznat izvor: oblak"},
+        {{"--azuriraj", "--cekaj", "pet"}, "--cekaj traži broj minuta od 0 do 1440, a ne: pet"},
+        {{"--provjeri", "višak"}, "Neočekivani argument: višak"},
+    };
+    for (const auto& [argumenti, razlog] : pogrešne) {
+        i = Pokreni(argumenti);
+        EXPECT_EQ(i.kod, 2) << qPrintable(argumenti.join(' '));
+        EXPECT_EQ(i.greške, "Greška: " + razlog + "\n\n" + pomoć) << qPrintable(argumenti.join(' '));
+        EXPECT_EQ(i.izlaz, "");
+    }
+}
+
+} // namespace
