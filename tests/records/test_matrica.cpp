@@ -26,7 +26,7 @@ TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
     o.Zapiši(put, račun + "   \r\n\r\n"
                           "Drugi.dll; 21;1;2;3;4;x\n" // bare LF, text after the sixth ";"
                           "Tre\xe6i.chm;1;2;3;4;5;"); // no final line break
-    ASSERT_TRUE(Učitaj());
+    ASSERT_TRUE(Učitaj()) << o.stanje.ZadnjaPoruka.toStdString();
     EXPECT_EQ(QStringList({Red(0), Red(1), Red(2)}),
               QStringList({"Račun čžšćđ ČŽŠĆĐ.exe|21|4|3|512|900|0", "Drugi.dll| 21|1|2|3|4|0",
                            "Treći.chm|1|2|3|4|5|0"}));
