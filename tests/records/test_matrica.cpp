@@ -60,6 +60,16 @@ TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
                 o.stanje.ZadnjaPoruka.startsWith("Greška u dodjeljivanju vrijednosti matrici! "));
     EXPECT_EQ(o.LogPoruke(), QStringList{o.stanje.ZadnjaPoruka});
 
+    // A name the list's code page cannot hold is not written at all; the old list stays whole.
+    const QByteArray stara = o.Pročitaj(put);
+    m.postavi(0, 0, QString("Program日.exe"));
+    EXPECT_FALSE(SnimiMatricu(m, put, o.k.ZaMatricu()));
+    EXPECT_EQ(o.poruke.tekstovi().value(0), "Greška u upisu u datoteku: " + put +
+                                                " Red: Program日.exe;2;3;4;5;5; Znak koji se ne može "
+                                                "zapisati u kodnoj stranici windows-1250");
+    EXPECT_EQ(o.Pročitaj(put), stara);
+    o.poruke.upiti.clear();
+
     QFile::remove(put);
     EXPECT_FALSE(Učitaj() || SnimiMatricu(m, o.dir() + "nema/V.txt", o.k.ZaMatricu()));
     EXPECT_EQ(Red(0), "||||0|0|0");
