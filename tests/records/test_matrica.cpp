@@ -65,7 +65,7 @@ TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
     m.postavi(0, 0, QString("Program日.exe"));
     EXPECT_FALSE(SnimiMatricu(m, put, o.k.ZaMatricu()));
     EXPECT_EQ(o.poruke.tekstovi().value(0), "Greška u upisu u datoteku: " + put +
-                                                " Red: Program日.exe;2;3;4;5;5; Znak koji se ne može "
+                                                " Red: Program日.exe;1;2;3;4;5; Znak koji se ne može "
                                                 "zapisati u kodnoj stranici windows-1250");
     EXPECT_EQ(o.Pročitaj(put), stara);
     o.poruke.upiti.clear();
