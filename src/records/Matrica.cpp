@@ -94,9 +94,7 @@ bool Odbij(Matrica& m, const OkruženjeMatrice& o, const QString& put, const QSt
 
 } // namespace
 
-Matrica::Matrica() {
-    IsprazniMatricu(*this);
-}
+Matrica::Matrica() { IsprazniMatricu(*this); }
 
 QString Matrica::tekst(int red, int stupac) const {
     const Ćelija& c = m_ćelije[red][stupac];
@@ -110,16 +108,12 @@ qint16 Matrica::broj(int red, int stupac) const {
     return 0;
 }
 
-bool Matrica::koristi(int red) const {
-    return !tekst(red, 0).isEmpty();
-}
+bool Matrica::koristi(int red) const { return !tekst(red, 0).isEmpty(); }
 
 void IsprazniMatricu(Matrica& m) {
     for (int r = 0; r < Matrica::Redova; ++r) {
-        for (int s = 0; s < 4; ++s)
-            m.postavi(r, s, QString());
-        for (int s = 4; s < Matrica::Stupaca; ++s)
-            m.postavi(r, s, qint16(0));
+        for (int s = 0; s < 4; ++s) m.postavi(r, s, QString());
+        for (int s = 4; s < Matrica::Stupaca; ++s) m.postavi(r, s, qint16(0));
     }
 }
 
