@@ -332,6 +332,11 @@ void frmLiveUpdate::PokreniProzor() {
 void frmLiveUpdate::ProvjeriOperatera() {
     m_programskaDirektorija = SaSeparatorom(m_k.izvršnaDirektorija);
     const QString proba = m_programskaDirektorija + QStringLiteral("UpdateADM");
+    if (JeSimboličkaVeza(proba)) {
+        // Probing or removing it would act on whatever it points at.
+        m_k.poruke->Pokaži(PorukaSimboličkeVeze(proba), Ikona::Usklicnik);
+        return;
+    }
     if (m_k.datoteke->PostojiDirektorij(proba)) m_k.datoteke->ObrišiDirektorij(proba);
     const GreškaDatoteke kreiranje = m_k.datoteke->KreirajDirektorij(proba);
     m_k.datoteke->ObrišiDirektorij(proba);

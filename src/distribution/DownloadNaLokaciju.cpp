@@ -99,6 +99,10 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     }
 
     W = L + QStringLiteral("Update") + Separator();
+    if (JeSimboličkaVeza(W)) {
+        Prijavi(PrefiksLoga, PorukaSimboličkeVeze(W));
+        return false;
+    }
     if (!d.PostojiDirektorij(W)) {
         if (const GreškaDatoteke g = d.KreirajDirektorij(W)) {
             if (interaktivno) {

@@ -8,11 +8,17 @@ namespace {
 // must not race a registration still under way.
 constexpr int NajdužeČekanjeMs = 60000;
 
-bool PokreniRegSvr32(Kontekst& k, const QString& dir, const QString& ime, const QString& sklopke) {
-    const QString linija = QStringLiteral("RegSvr32.exe \"") + dir + ime + QStringLiteral("\" ") + sklopke;
+const QString RegSvr32 = QStringLiteral("RegSvr32.exe");
+
+// The log shows the classic command line; the program gets the path as one
+// argument whatever characters it holds.
+bool PokreniRegSvr32(Kontekst& k, const QString& dir, const QString& ime, const QStringList& sklopke) {
+    const QString linija =
+        RegSvr32 + QStringLiteral(" \"") + dir + ime + QStringLiteral("\" ") + sklopke.join(' ');
     k.log->LogirajGreškuSamostalno(linija);
     QString opis;
-    const bool pokrenut = k.procesi->PokreniIČekaj(linija, NajdužeČekanjeMs, &opis);
+    const bool pokrenut =
+        k.procesi->PokreniIČekaj(RegSvr32, QStringList{dir + ime} + sklopke, NajdužeČekanjeMs, &opis);
     k.log->LogirajGreškuSamostalno(linija +
                                    (pokrenut ? QStringLiteral(" Uspješno") : QStringLiteral(" Neuspješno")));
     return pokrenut;
@@ -21,11 +27,11 @@ bool PokreniRegSvr32(Kontekst& k, const QString& dir, const QString& ime, const 
 } // namespace
 
 bool RegistrirajKomponentu(Kontekst& k, const QString& dir, const QString& ime) {
-    return PokreniRegSvr32(k, dir, ime, QStringLiteral("/s"));
+    return PokreniRegSvr32(k, dir, ime, {QStringLiteral("/s")});
 }
 
 bool DeregistrirajKomponentu(Kontekst& k, const QString& dir, const QString& ime) {
-    return PokreniRegSvr32(k, dir, ime, QStringLiteral("/u /s"));
+    return PokreniRegSvr32(k, dir, ime, {QStringLiteral("/u"), QStringLiteral("/s")});
 }
 
 } // namespace morvela

@@ -119,6 +119,13 @@ void PočistiIza(Kontekst& k) {
 
 bool UpdatePrograma(Kontekst& k) {
     k.LogirajGrešku(QStringLiteral("UpdatePrograma- početak"));
+    for (const QString& dir : {k.stanje->UpdateDirektorija, k.stanje->BackupDirektorija}) {
+        if (!JeSimboličkaVeza(dir)) continue;
+        k.stanje->ZadnjaPoruka = PorukaSimboličkeVeze(dir);
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma- ") + k.stanje->ZadnjaPoruka);
+        k.Pokaži(k.stanje->ZadnjaPoruka, Ikona::Kritična);
+        return false;
+    }
     if (!PričekajZatvaranjePrograma(k)) return false;
     if (!PripremiBackupDirektoriju(k)) return false;
     if (k.imena->ImeRačunala() == RazvojnoRačunalo) {

@@ -72,6 +72,13 @@ GreškaDatoteke GreškaIzSustava(int kodSustava, const QString& put) {
     return IzKoda(std::error_code(kodSustava, std::generic_category()), put);
 }
 
+bool JeSimboličkaVeza(const QString& put) {
+    QString bez = put;
+    while (bez.size() > 1 && (bez.endsWith(QDir::separator()) || bez.endsWith(QLatin1Char('/'))))
+        bez.chop(1);
+    return !bez.isEmpty() && JeLink(P(bez));
+}
+
 QString Separator() {
     return QString(QDir::separator());
 }

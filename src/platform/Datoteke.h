@@ -79,6 +79,18 @@ QString PrivremenaZa(const QString& cilj);
 // Removes the temporary files cut-short safe replaces left in a directory.
 void ObrišiPrivremene(const QString& direktorij);
 
+// True when the path (a trailing separator ignored) is itself a symbolic link.
+// Working directories that are links are refused: whatever they point at is
+// not ours to change.
+bool JeSimboličkaVeza(const QString& put);
+// What the person is told about such a directory.
+inline QString PorukaSimboličkeVeze(const QString& direktorij) {
+    return QStringLiteral("Direktorija ") + direktorij +
+           QStringLiteral(
+               " je simbolička veza na drugo mjesto. Program ne radi kroz takve veze i ništa u njoj "
+               "ne mijenja. Uklonite vezu (neka to bude obična direktorija) i pokušajte ponovno.");
+}
+
 // The numbered error for the last failed system call (errno), in the platform's words.
 GreškaDatoteke GreškaIzSustava(int kodSustava, const QString& put = QString());
 

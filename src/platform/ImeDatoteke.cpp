@@ -16,4 +16,17 @@ bool JeIspravnoImeDatoteke(const QString& ime) {
     return !uređaj.match(ime).hasMatch();
 }
 
+QString ImeZaPrikaz(const QString& ime) {
+    constexpr int Najviše = 300;
+    QString prikaz;
+    for (QChar c : QStringView(ime).left(Najviše)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Control)
+            prikaz += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            prikaz += c;
+    }
+    if (ime.size() > Najviše) prikaz += QStringLiteral("...");
+    return prikaz;
+}
+
 } // namespace morvela

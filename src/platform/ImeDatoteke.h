@@ -12,4 +12,8 @@ namespace morvela {
 // an extension).
 bool JeIspravnoImeDatoteke(const QString& ime);
 
+// A name from outside as a log or message may show it: control characters as
+// \xNN, at most 300 characters.
+QString ImeZaPrikaz(const QString& ime);
+
 } // namespace morvela

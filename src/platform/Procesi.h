@@ -6,7 +6,8 @@ namespace morvela {
 // Starts outside programs hidden (no console or window of their own) through QProcess.
 class QtProcesi : public IProcesi {
 public:
-    bool PokreniIČekaj(const QString& naredbenaLinija, int najviševMs, QString* opisGreške) override;
+    bool PokreniIČekaj(const QString& program, const QStringList& argumenti, int najviševMs,
+                       QString* opisGreške, QByteArray* ispis = nullptr) override;
 };
 
 } // namespace morvela

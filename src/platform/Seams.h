@@ -103,10 +103,15 @@ public:
 class IProcesi {
 public:
     virtual ~IProcesi() = default;
-    // Starts the command line hidden and waits up to the given time for it to
-    // end. Returns false only when it could not be started; opisGreške then
-    // holds the platform's words.
-    virtual bool PokreniIČekaj(const QString& naredbenaLinija, int najviševMs, QString* opisGreške) = 0;
+    // Starts the program with its arguments as given (never split again) hidden
+    // and waits up to the given time (-1: no limit) for it to end. Returns false
+    // only when it could not be started; opisGreške then holds the platform's
+    // words. The standard output goes to ispis when it is given, else nowhere;
+    // a program that writes more than NajvišeIspisa bytes is ended early and
+    // ispis then holds more than NajvišeIspisa bytes, so the caller can tell.
+    static constexpr qsizetype NajvišeIspisa = 1 << 20;
+    virtual bool PokreniIČekaj(const QString& program, const QStringList& argumenti, int najviševMs,
+                               QString* opisGreške, QByteArray* ispis = nullptr) = 0;
 };
 
 // Looks for top-level windows of other programs.

@@ -1,5 +1,7 @@
 #include "records/Matrica.h"
 
+#include "platform/Datoteke.h"
+#include "platform/ImeDatoteke.h"
 #include "platform/Seams.h"
 #include "records/UpdateLog.h"
 
@@ -7,6 +9,9 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <algorithm>
+#include <limits>
 
 namespace morvela {
 
@@ -32,6 +37,59 @@ void Logiraj(const OkruženjeMatrice& o, const QString& tekst) {
 
 void PostaviZadnju(const OkruženjeMatrice& o, const QString& tekst) {
     if (o.zadnjaPoruka) *o.zadnjaPoruka = tekst;
+}
+
+// More than a list of 71 records could ever need.
+constexpr qint64 NajvećaLista = 1 << 20;
+
+const QString ImenaBrojčanihPolja[] = {QStringLiteral("Ver_Gl"), QStringLiteral("Ver_Pom"),
+                                       QStringLiteral("Ver_Rev"), QStringLiteral("VeličinaDownload"),
+                                       QStringLiteral("StvarnaVeličina")};
+
+QString VelikaLista(qint64 bajtova) {
+    return QStringLiteral("Lista je veća od %1 bajtova (%2 bajtova)").arg(NajvećaLista).arg(bajtova);
+}
+
+// A whole number from 0 to 2147483647; blanks around it are kept in the
+// table and allowed here. An empty field is a version part left out, read as 0.
+bool JeCijeliBroj(const QString& polje) {
+    QStringView broj(polje);
+    while (!broj.isEmpty() && (broj.front() == u' ' || broj.front() == u'\t'))
+        broj = broj.mid(1);
+    while (!broj.isEmpty() && (broj.back() == u' ' || broj.back() == u'\t'))
+        broj.chop(1);
+    if (broj.isEmpty()) return true;
+    for (QChar c : broj)
+        if (c < u'0' || c > u'9') return false;
+    bool dobar = false;
+    const qint64 vrijednost = broj.toLongLong(&dobar);
+    return dobar && vrijednost <= std::numeric_limits<qint32>::max();
+}
+
+// Bytes that are certainly not Windows-1250 text: NULs (UTF-16 and the like)
+// or a line that is well-formed UTF-8 beyond ASCII. The name of that
+// encoding, or nothing.
+QString DrugaKodnaStranica(const QByteArray& bajtovi) {
+    if (bajtovi.contains('\0')) return QStringLiteral("UTF-16");
+    const bool samoAscii =
+        std::all_of(bajtovi.begin(), bajtovi.end(), [](char c) { return uchar(c) < 0x80; });
+    return !samoAscii && QByteArrayView(bajtovi).isValidUtf8() ? QStringLiteral("UTF-8") : QString();
+}
+
+// The read failure of a line: the last message and the log.
+void NeČitaSe(const OkruženjeMatrice& o, const QString& put, const QString& linija, const QString& opis) {
+    PostaviZadnju(o, QStringLiteral("Greška u čitanju datoteke: ") + put + QStringLiteral(" Red: ") + linija +
+                         QLatin1Char(' ') + opis);
+    Logiraj(o, o.zadnjaPoruka ? *o.zadnjaPoruka : opis);
+}
+
+// A list whose content is not to be trusted: nothing of it stays in the
+// table, and the log names the record and the reason.
+bool Odbij(Matrica& m, const OkruženjeMatrice& o, const QString& put, const QString& razlog) {
+    IsprazniMatricu(m);
+    PostaviZadnju(o, razlog + QStringLiteral(". Datoteka: ") + put);
+    Logiraj(o, QStringLiteral("UčitajMatricu - ") + razlog + QStringLiteral(". Datoteka: ") + put);
+    return false;
 }
 
 } // namespace
@@ -64,76 +122,117 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
 
     QFile datoteka(put);
     if (!QFileInfo(put).isFile() || !datoteka.open(QIODevice::ReadOnly)) {
-        const QString opis = QFileInfo(put).isDir() ? QStringLiteral("Is a directory") : datoteka.errorString();
+        const QString opis =
+            QFileInfo(put).isDir() ? QStringLiteral("Is a directory") : datoteka.errorString();
         Pokaži(o, QStringLiteral("Greška u otvaranju datoteke: ") + put + QLatin1Char(' ') + opis);
         return false;
     }
-
-    const QByteArray sadržaj = datoteka.readAll();
-    if (datoteka.error() != QFileDevice::NoError) {
-        PostaviZadnju(o, QStringLiteral("Greška u čitanju datoteke: ") + put + QStringLiteral(" Red: ") +
-                             QLatin1Char(' ') + datoteka.errorString());
-        datoteka.close();
-        Logiraj(o, o.zadnjaPoruka ? *o.zadnjaPoruka : QString());
-        return false;
-    }
-    datoteka.close();
+    // Lists come from servers and shares: a huge one is refused before it is read.
+    if (datoteka.size() > NajvećaLista) return Odbij(m, o, put, VelikaLista(datoteka.size()));
 
     QStringDecoder dekoder(KodnaStranica);
-    const QString tekst = dekoder.decode(sadržaj);
-    QStringList linije = tekst.split(QLatin1Char('\n'));
-    // A file that ends in a line break has no further line after it.
-    if (!linije.isEmpty() && linije.last().isEmpty()) linije.removeLast();
+    if (!dekoder.isValid()) {
+        NeČitaSe(o, put, QString(),
+                 QStringLiteral("Kodna stranica ") + QLatin1String(KodnaStranica) +
+                     QStringLiteral(" nije dostupna"));
+        return false;
+    }
 
+    qint64 pročitano = 0;
     int red = 0;
-    for (QString linija : linije) {
-        if (linija.endsWith(QLatin1Char('\r'))) linija.chop(1);
+    QString linija;
+    while (!datoteka.atEnd()) {
+        QByteArray bajtovi = datoteka.readLine(NajvećaLista + 1);
+        if (bajtovi.isEmpty() && datoteka.error() != QFileDevice::NoError) {
+            NeČitaSe(o, put, linija, datoteka.errorString());
+            return false;
+        }
+        // The file may grow while it is read.
+        pročitano += bajtovi.size();
+        if (pročitano > NajvećaLista) return Odbij(m, o, put, VelikaLista(pročitano));
+        if (bajtovi.endsWith('\n')) bajtovi.chop(1);
+        if (bajtovi.endsWith('\r')) bajtovi.chop(1);
+
+        const int zapis = red + 1;
+        if (const QString druga = DrugaKodnaStranica(bajtovi); !druga.isEmpty())
+            return Odbij(m, o, put,
+                         QStringLiteral("Zapis %1 nije u kodnoj stranici %2 nego %3")
+                             .arg(zapis)
+                             .arg(QLatin1String(KodnaStranica), druga));
+        linija = dekoder.decode(bajtovi);
+        if (dekoder.hasError())
+            return Odbij(m, o, put,
+                         QStringLiteral("Neispravan znak za kodnu stranicu %1 u zapisu %2")
+                             .arg(QLatin1String(KodnaStranica))
+                             .arg(zapis));
         if (JePrazanRed(linija)) continue;
 
         const QStringList dijelovi = linija.split(QLatin1Char(';'));
         if (dijelovi.size() != 7) {
             PostaviZadnju(o, QStringLiteral("Greška u splitu - ima : ") + QString::number(dijelovi.size()) +
-                                 QStringLiteral(" članova! Datoteka: ") + put + QStringLiteral(" Red: ") + linija +
-                                 QLatin1Char(' '));
+                                 QStringLiteral(" članova! Datoteka: ") + put + QStringLiteral(" Red: ") +
+                                 linija + QLatin1Char(' '));
             return false;
         }
         if (red >= Matrica::Redova) {
-            PostaviZadnju(o, QStringLiteral("Greška u dodjeljivanju vrijednosti matrici! Subscript out of range"));
+            PostaviZadnju(
+                o, QStringLiteral("Greška u dodjeljivanju vrijednosti matrici! Subscript out of range"));
             Logiraj(o, o.zadnjaPoruka ? *o.zadnjaPoruka
                                       : QStringLiteral("Greška u dodjeljivanju vrijednosti matrici! "));
             return false;
         }
-        for (int s = 0; s < 6; ++s) m.postavi(red, s, dijelovi[s]);
+        if (!JeIspravnoImeDatoteke(dijelovi[0]))
+            return Odbij(m, o, put,
+                         QStringLiteral("Neispravno ime datoteke u zapisu %1: %2")
+                             .arg(zapis)
+                             .arg(ImeZaPrikaz(dijelovi[0])));
+        for (int s = 1; s < 6; ++s)
+            if (!JeCijeliBroj(dijelovi[s]))
+                return Odbij(m, o, put,
+                             QStringLiteral("Neispravan broj u zapisu %1, polje %2: %3")
+                                 .arg(zapis)
+                                 .arg(ImenaBrojčanihPolja[s - 1], ImeZaPrikaz(dijelovi[s])));
+        for (int s = 0; s < 6; ++s)
+            m.postavi(red, s, dijelovi[s]);
         ++red;
     }
     return true;
 }
 
 bool SnimiMatricu(const Matrica& m, const QString& put, const OkruženjeMatrice& o) {
-    QFileInfo info(put);
-    // Like a plain delete: a read-only file stays and the open below then fails.
-    if (info.exists() && info.isFile() && (info.permissions() & QFileDevice::WriteOwner)) QFile::remove(put);
-
-    QFile datoteka(put);
-    if (!datoteka.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        Pokaži(o, QStringLiteral("Greška u otvaranju datoteke: ") + put + QLatin1Char(' ') + datoteka.errorString());
+    const QFileInfo info(put);
+    const auto otvaranje = [&](const QString& opis) {
+        Pokaži(o, QStringLiteral("Greška u otvaranju datoteke: ") + put + QLatin1Char(' ') + opis);
         return false;
-    }
+    };
+    // Like a plain delete first: a read-only file stays and the write fails.
+    if (info.isFile() && !info.isSymLink() && !(info.permissions() & QFileDevice::WriteOwner))
+        return otvaranje(QStringLiteral("Permission denied"));
     QStringEncoder koder(KodnaStranica);
+    if (!koder.isValid())
+        return otvaranje(QStringLiteral("Kodna stranica ") + QLatin1String(KodnaStranica) +
+                         QStringLiteral(" nije dostupna"));
+
+    const auto upis = [&](const QString& linija, const QString& opis) {
+        Pokaži(o, QStringLiteral("Greška u upisu u datoteku: ") + put + QStringLiteral(" Red: ") + linija +
+                      QLatin1Char(' ') + opis);
+        return false;
+    };
+    QByteArray sadržaj;
+    QString linija;
     for (int r = 0; r < Matrica::Redova; ++r) {
         if (!m.koristi(r)) continue;
-        QString linija;
-        for (int s = 0; s < 6; ++s) linija += m.tekst(r, s) + QLatin1Char(';');
-        const QByteArray bajtovi = koder.encode(linija + QStringLiteral("\r\n"));
-        if (datoteka.write(bajtovi) != bajtovi.size() || !datoteka.flush()) {
-            const QString opis = datoteka.errorString();
-            datoteka.close();
-            Pokaži(o, QStringLiteral("Greška u upisu u datoteku: ") + put + QStringLiteral(" Red: ") + linija +
-                          QLatin1Char(' ') + opis);
-            return false;
-        }
+        linija.clear();
+        for (int s = 0; s < 6; ++s)
+            linija += m.tekst(r, s) + QLatin1Char(';');
+        sadržaj += koder.encode(linija + QStringLiteral("\r\n"));
+        if (koder.hasError())
+            return upis(linija, QStringLiteral("Znak koji se ne može zapisati u kodnoj stranici ") +
+                                    QLatin1String(KodnaStranica));
     }
-    datoteka.close();
+    // Readers see the whole old list or the whole new one.
+    if (const GreškaDatoteke g = ZapišiSigurno(put, sadržaj))
+        return g.broj == GreškaDiskPun ? upis(linija, g.opis) : otvaranje(g.opis);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStringEncoder>
 
@@ -39,6 +40,13 @@ void UpdateLog::LogirajGreškuSamostalno(const QString& poruka) {
 }
 
 void UpdateLog::Upiši(const QString& put, const QString& poruka) {
+    // Never written through a link: what it points at is not the log.
+    if (JeSimboličkaVeza(QFileInfo(put).path()) || JeSimboličkaVeza(put)) {
+        m_poruke.Pokaži(PočetakGreške + QString::number(GreškaPristupa) + QLatin1Char(' ') +
+                            PorukaSimboličkeVeze(QFileInfo(put).path()),
+                        Ikona::Usklicnik);
+        return;
+    }
     // Plain stdio keeps the open, append and close of every entry visible and
     // leaves the file free for readers between entries.
     const QDateTime sada = m_sat.Sada();

@@ -1,6 +1,9 @@
 #include "transfer/Unzipaj.h"
 
+#include "platform/ImeDatoteke.h"
 #include "versions/PravilaVerzija.h"
+
+#include <QMap>
 
 #include <cmath>
 #include <limits>
@@ -15,16 +18,21 @@ const QString Program7za = QStringLiteral("7za.exe");
 const QString Program7za = QStringLiteral("7za");
 #endif
 
+// An unpacked file may be a little larger than its listed size before the
+// caller's size check says so; anything beyond this is refused unopened.
+constexpr qint64 DopuštenoViše = 1 << 20;
+
 // Help files and database scripts travel unpacked under the archive's name.
 bool SamoKopiranje(const QString& imeDatoteke) {
     const QString vrsta = VrstaDatoteke(imeDatoteke);
     return vrsta == QLatin1String("chm") || vrsta == QLatin1String("enc");
 }
 
-QString NaredbenaLinija(const StanjeRada& s, const QString& imeArhive) {
+// The command line as the log shows it: quoted paths, the output directory right after -o.
+QString NaredbenaLinija(const QString& program, const QStringList& argumenti) {
     const QChar q = QLatin1Char('"');
-    return q + s.ProgramskaDirektorija + Program7za + q + QStringLiteral(" e ") + q + s.UpdateDirektorija +
-           imeArhive + q + QStringLiteral(" -aoa -o") + q + s.UpdateDirektorija + q;
+    return q + program + q + QLatin1Char(' ') + argumenti[0] + QLatin1Char(' ') + q + argumenti[1] + q +
+           QLatin1Char(' ') + argumenti[2] + QStringLiteral(" -o") + q + argumenti[3].mid(2) + q;
 }
 
 // 7-Zip may still be flushing big files; give it a second per megabyte,
@@ -32,6 +40,87 @@ QString NaredbenaLinija(const StanjeRada& s, const QString& imeArhive) {
 qint16 SekundiZaArhivu(qint64 veličina) {
     const double sekundi = std::nearbyint(double(veličina) / 1000000.0);
     return qint16(std::min<double>(sekundi, std::numeric_limits<qint16>::max()));
+}
+
+// The largest unpacked file the list allows for this name.
+qint64 NajvišeRaspakirano(const StanjeRada& s, const QString& imeDatoteke) {
+    const int red = NađiRed(s.NoveVerzije, imeDatoteke);
+    const qint64 listano =
+        red < 0 ? 0 : qMax<qint64>(0, VeličinaKao32(s.NoveVerzije.tekst(red, StvarnaVeličina)));
+    return listano + DopuštenoViše;
+}
+
+bool JeObičnaDatoteka(const QMap<QString, QString>& stavka) {
+    const QStringList atributi = stavka.value(QStringLiteral("Attributes")).split(QLatin1Char(' '));
+    // Windows letters first (D: directory), then the Unix mode when the archive keeps one.
+    if (atributi.value(0).contains(QLatin1Char('D'))) return false;
+    if (atributi.size() > 1 && !atributi[1].startsWith(QLatin1Char('-'))) return false;
+    for (const char* ključ : {"Folder", "Anti"})
+        if (stavka.value(QLatin1String(ključ)) == QLatin1String("+")) return false;
+    for (const char* ključ : {"Symbolic Link", "Hard Link"})
+        if (!stavka.value(QLatin1String(ključ)).isEmpty()) return false;
+    return true;
+}
+
+// Reads 7-Zip's technical listing and says why the archive must not be
+// unpacked into the update directory, or nothing when it may. Only one plain
+// file named as the list names it, no larger than the list allows, may come
+// out of an archive: no paths, links, directories or other names.
+QString RazlogOdbijanja(const QByteArray& ispis, const QString& imeDatoteke, qint64 najviše) {
+    const QString nečitljiv = QStringLiteral("popis arhive nije čitljiv");
+    if (ispis.size() > IProcesi::NajvišeIspisa) return nečitljiv;
+    QStringList linije = QString::fromUtf8(ispis).split(QLatin1Char('\n'));
+    for (QString& l : linije)
+        if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
+
+    const qsizetype crta = linije.indexOf(QStringLiteral("----------"));
+    for (const QString& l : linije.mid(0, crta < 0 ? linije.size() : crta))
+        if (l.startsWith(QLatin1String("Type = ")) && l != QLatin1String("Type = 7z"))
+            return QStringLiteral("arhiva nije 7z nego ") + ImeZaPrikaz(l.mid(7));
+    // Nothing 7-Zip could open: the unpacking will not open it either.
+    if (crta < 0) return QString();
+
+    QList<QMap<QString, QString>> stavke;
+    bool novaStavka = true;
+    for (const QString& l : linije.mid(crta + 1)) {
+        if (l.isEmpty()) {
+            novaStavka = true;
+            continue;
+        }
+        const qsizetype jednako = l.indexOf(QLatin1String(" ="));
+        if (jednako <= 0) return nečitljiv + QStringLiteral(": ") + ImeZaPrikaz(l);
+        if (novaStavka) stavke.append(QMap<QString, QString>()), novaStavka = false;
+        const QString ključ = l.left(jednako);
+        if (stavke.last().contains(ključ)) return nečitljiv + QStringLiteral(": ") + ImeZaPrikaz(l);
+        stavke.last().insert(ključ, l.mid(jednako + 3));
+    }
+
+    qint64 ukupno = 0;
+    for (const auto& stavka : stavke) {
+        if (!stavka.contains(QStringLiteral("Path")) || !stavka.contains(QStringLiteral("Size")))
+            return nečitljiv;
+        const QString put = stavka.value(QStringLiteral("Path"));
+        if (put != imeDatoteke) return QStringLiteral("neočekivana stavka arhive: ") + ImeZaPrikaz(put);
+        if (!JeObičnaDatoteka(stavka))
+            return QStringLiteral("stavka arhive nije obična datoteka: ") + ImeZaPrikaz(put);
+        bool broj = false;
+        const qint64 veličina = stavka.value(QStringLiteral("Size")).toLongLong(&broj);
+        if (!broj || veličina < 0) return nečitljiv;
+        ukupno += qMin(veličina, najviše + 1);
+        if (ukupno > najviše)
+            return QStringLiteral("stavka arhive ") + ImeZaPrikaz(put) +
+                   QStringLiteral(" je veća od dopuštenog: ") + QString::number(veličina) +
+                   QStringLiteral(" bajtova, najviše ") + QString::number(najviše);
+    }
+    return QString();
+}
+
+bool Greška(Kontekst& k, const QString& poruka) {
+    StanjeRada& s = *k.stanje;
+    s.ZadnjaPoruka = poruka;
+    s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
+    k.LogirajGrešku(QStringLiteral("Unzipaj- Greška ") + s.ZadnjaPoruka);
+    return false;
 }
 
 } // namespace
@@ -51,16 +140,29 @@ bool Unzipaj(Kontekst& k, const QString& imeDatoteke) {
         if (k.datoteke->Kopiraj(arhiva, cilj))
             k.LogirajGrešku(QStringLiteral("Unzip - samo kopiranje datoteke: ") + s.ProgramskaDirektorija +
                             imeArhive + QStringLiteral(".7z"));
+    } else if (JeSimboličkaVeza(s.UpdateDirektorija)) {
+        return Greška(k, QStringLiteral("UNZIP: ") + arhiva + QStringLiteral(" - ") +
+                             PorukaSimboličkeVeze(s.UpdateDirektorija));
     } else {
-        const QString linija = NaredbenaLinija(s, imeArhive);
-        k.LogirajGrešku(QStringLiteral("Unzipaj- ") + linija);
+        const QString program = s.ProgramskaDirektorija + Program7za;
+        const QStringList argumenti{QStringLiteral("e"), arhiva, QStringLiteral("-aoa"),
+                                    QStringLiteral("-o") + s.UpdateDirektorija};
+        k.LogirajGrešku(QStringLiteral("Unzipaj- ") + NaredbenaLinija(program, argumenti));
+
+        // The archive comes from outside: look at what it holds before anything is written.
         QString opis;
-        if (!k.procesi->PokreniIČekaj(linija, -1, &opis)) {
-            s.ZadnjaPoruka = QStringLiteral("UNZIP: ") + arhiva + opis;
-            s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
-            k.LogirajGrešku(QStringLiteral("Unzipaj- Greška ") + s.ZadnjaPoruka);
-            return false;
-        }
+        QByteArray popis;
+        if (!k.procesi->PokreniIČekaj(program,
+                                      {QStringLiteral("l"), QStringLiteral("-slt"),
+                                       QStringLiteral("-sccUTF-8"), QStringLiteral("--"), arhiva},
+                                      -1, &opis, &popis))
+            return Greška(k, QStringLiteral("UNZIP: ") + arhiva + opis);
+        const QString razlog = RazlogOdbijanja(popis, imeDatoteke, NajvišeRaspakirano(s, imeDatoteke));
+        if (!razlog.isEmpty())
+            return Greška(k, QStringLiteral("UNZIP: ") + arhiva + QStringLiteral(" - ") + razlog);
+
+        if (!k.procesi->PokreniIČekaj(program, argumenti, -1, &opis))
+            return Greška(k, QStringLiteral("UNZIP: ") + arhiva + opis);
         s.PorukeAkcija += CRLF + QStringLiteral("UNZIP: ") + arhiva;
 
         qint64 veličina = 0;

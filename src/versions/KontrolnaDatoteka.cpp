@@ -115,7 +115,11 @@ bool PripremiVerzijaTXT(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     PostaviDirektorije(k);
 
-    // The log lives in the update directory, so this failure cannot be logged.
+    // The log lives in the update directory, so these failures cannot be logged.
+    if (JeSimboličkaVeza(s.UpdateDirektorija)) {
+        k.Pokaži(PorukaSimboličkeVeze(s.UpdateDirektorija), Ikona::Usklicnik);
+        return false;
+    }
     if (!k.datoteke->PostojiDirektorij(s.UpdateDirektorija) &&
         k.datoteke->KreirajDirektorij(s.UpdateDirektorija)) {
         k.Pokaži(

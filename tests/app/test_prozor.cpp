@@ -192,6 +192,23 @@ TEST_F(ProzorTest, StartUpAppendsVersionPaintsColourProbesAndEndsWhenTheCheckFai
     EXPECT_FALSE(poruke.upiti.isEmpty());
 }
 
+TEST_F(ProzorTest, AProbeDirectoryThatIsALinkIsLeftAloneWithAWarning) {
+    const QString drugdje = korijen.filePath("Drugdje"), tuđa = drugdje + "/ostatak/x.txt";
+    QDir().mkpath(drugdje + "/ostatak");
+    QFile f(tuđa);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("tuđe") == 5);
+    f.close();
+    ASSERT_TRUE(f.setPermissions(QFileDevice::ReadOwner) && QFile::link(drugdje, suite + "/UpdateADM"));
+
+    const auto prava = QFile::permissions(tuđa);
+    Prozor().PokreniProzor();
+    EXPECT_EQ(poruke.upiti.value(0).tekst, PorukaSimboličkeVeze(suite + "/UpdateADM"));
+    EXPECT_EQ(QFileInfo(suite + "/UpdateADM").symLinkTarget(), drugdje);
+    EXPECT_EQ(QFile::permissions(tuđa), prava);
+    EXPECT_TRUE(QFileInfo(tuđa).size() == 5 &&
+                QDir(drugdje).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size() == 1);
+}
+
 TEST_F(ProzorTest, ClosingWritesTheEndLineAndExitDoesNot) {
     frmLiveUpdate& p = Prozor();
     p.cmdIzlaz->click();

@@ -23,12 +23,13 @@ struct MatricaTest : ::testing::Test {
 
 TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
     const QByteArray račun = "Ra\xe8un \xe8\x9e\x9a\xe6\xf0 \xc8\x8e\x8a\xc6\xd0.exe;21;4;3;512;900;\r\n";
-    o.Zapiši(put, račun + "   \r\n\r\n"
-                          "Drugi.dll; 21;1;2;3;4;x\n" // bare LF, text after the sixth ";"
-                          "Tre\xe6i.chm;1;2;3;4;5;"); // no final line break
-    ASSERT_TRUE(Učitaj());
+    o.Zapiši(put, račun +
+                      "   \r\n\r\n"
+                      "Drugi.dll; 21;;2;3;4;x\n" // bare LF, a version part left out, text after the sixth ";"
+                      "Tre\xe6i.chm;1;2;3;4;5;"); // no final line break
+    ASSERT_TRUE(Učitaj()) << o.stanje.ZadnjaPoruka.toStdString();
     EXPECT_EQ(QStringList({Red(0), Red(1), Red(2)}),
-              QStringList({"Račun čžšćđ ČŽŠĆĐ.exe|21|4|3|512|900|0", "Drugi.dll| 21|1|2|3|4|0",
+              QStringList({"Račun čžšćđ ČŽŠĆĐ.exe|21|4|3|512|900|0", "Drugi.dll| 21||2|3|4|0",
                            "Treći.chm|1|2|3|4|5|0"}));
 
     m.postavi(1, 0, QString()); // a row without a name is not written
@@ -59,6 +60,16 @@ TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
     EXPECT_TRUE(Red(70).startsWith("F70.exe|") &&
                 o.stanje.ZadnjaPoruka.startsWith("Greška u dodjeljivanju vrijednosti matrici! "));
     EXPECT_EQ(o.LogPoruke(), QStringList{o.stanje.ZadnjaPoruka});
+
+    // A name the list's code page cannot hold is not written at all; the old list stays whole.
+    const QByteArray stara = o.Pročitaj(put);
+    m.postavi(0, 0, QString("Program日.exe"));
+    EXPECT_FALSE(SnimiMatricu(m, put, o.k.ZaMatricu()));
+    EXPECT_EQ(o.poruke.tekstovi().value(0), "Greška u upisu u datoteku: " + put +
+                                                " Red: Program日.exe;1;2;3;4;5; Znak koji se ne može "
+                                                "zapisati u kodnoj stranici windows-1250");
+    EXPECT_EQ(o.Pročitaj(put), stara);
+    o.poruke.upiti.clear();
 
     QFile::remove(put);
     EXPECT_FALSE(Učitaj() || SnimiMatricu(m, o.dir() + "nema/V.txt", o.k.ZaMatricu()));

@@ -1,0 +1,143 @@
+// Lists from a server, a share or a distribution location that break the
+// rules on names, numbers, size or encoding: each is refused as a list that
+// cannot be read, before anything is fetched or written for it.
+
+#include "Okruzenje.h"
+#include "Stablo.h"
+#include "TestServer.h"
+#include "distribution/DownloadNaLokaciju.h"
+#include "transfer/HttpPreuzimanje.h"
+#include "versions/KontrolnaDatoteka.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace morvela::test {
+
+namespace {
+
+const QString Podaci = QStringLiteral(MORVELA_TEST_DATA_DIR "/lose-liste/");
+const QString Instalirano = "Knjige21.exe;21;1;0;10;100;\r\nMorvIzmjBaza21.dll;21;0;0;10;100;\r\n";
+const QString PlanNeČita = "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu iz "
+                           "datoteke. Prekida se ažuriranje!";
+const QString DistribucijaNeČita =
+    "DownloadNaLokaciju - Desila se greška u čitanju zapisa u matricu. Prekida se ažuriranje!";
+
+struct LošaLista {
+    const char* datoteka; // under data/lose-liste, or empty for the list made here
+    QString razlog;
+};
+
+} // namespace
+
+struct LošeListe : ::testing::Test {
+    TestOkruženje o;
+    // The network update location, the distribution location and what the server serves.
+    const QString mreža = o.vanjski("Mreza") + Separator(), lokacija = o.vanjski("Lokacija") + Separator(),
+                  posluženo = o.vanjski("Server") + Separator();
+    TestServer server{posluženo};
+    HttpPreuzimanje preuzimanje{o.k, 1000};
+
+    LošeListe() {
+        o.k.preuzimanje = &preuzimanje;
+        o.postavke.Snimi("Settings", "PrimarniServer21", server.HttpHost());
+        o.stanje.KoristiChilkat = false;
+        o.Zapiši(o.dir() + "Verzije.txt", Instalirano.toLatin1());
+        for (const QString& dir : {o.dir(), mreža, lokacija, posluženo}) {
+            o.Zapiši(dir + "TeamViewerQS.exe", "tv");
+            o.Zapiši(dir + "Izvan.7z", "arhiva izvana");
+            o.Zapiši(dir + "Knjige21.7z", "arhiva");
+        }
+        o.Zapiši(mreža + "VerzijeU.txt", "u");
+        o.Zapiši(posluženo + "VerzijeU.txt", "u");
+        o.Zapiši(lokacija + "Verzije.txt", Instalirano.toLatin1());
+        o.izvor.lokacije[0] = mreža;
+        o.izvor.lokacije[1] = lokacija;
+    }
+    void Objavi(const QByteArray& lista) {
+        o.Zapiši(mreža + "Verzije.txt", lista);
+        o.Zapiši(posluženo + "Verzije.txt", lista);
+    }
+};
+
+TEST_F(LošeListe, AreRefusedByTheCheckAndTheDistributionBeforeAnythingIsFetched) {
+    const QList<LošaLista> liste = {
+        {"ime-roditelj.txt", "Neispravno ime datoteke u zapisu 4: ../Izvan.exe"},
+        {"ime-apsolutno.txt", "Neispravno ime datoteke u zapisu 4: /tmp/Izvan.exe"},
+        {"ime-obrnuta-kosa-crta.txt", "Neispravno ime datoteke u zapisu 4: Pod\\Izvan.exe"},
+        {"ime-pogon.txt", "Neispravno ime datoteke u zapisu 4: C:Izvan.exe"},
+        {"ime-dvije-tocke.txt", "Neispravno ime datoteke u zapisu 4: .."},
+        {"ime-prazno.txt", "Neispravno ime datoteke u zapisu 4: "},
+        {"ime-kontrolni-znak.txt", "Neispravno ime datoteke u zapisu 4: Izvan\\x07.exe"},
+        {"ime-navodnik.txt", "Neispravno ime datoteke u zapisu 4: Iz\"van.exe"},
+        {"ime-zvjezdica.txt", "Neispravno ime datoteke u zapisu 4: Iz*van.exe"},
+        {"ime-upitnik.txt", "Neispravno ime datoteke u zapisu 4: Iz?van.exe"},
+        {"ime-manje.txt", "Neispravno ime datoteke u zapisu 4: Iz<van.exe"},
+        {"ime-vece.txt", "Neispravno ime datoteke u zapisu 4: Iz>van.exe"},
+        {"ime-cijev.txt", "Neispravno ime datoteke u zapisu 4: Iz|van.exe"},
+        {"ime-tocka-na-kraju.txt", "Neispravno ime datoteke u zapisu 4: Izvan."},
+        {"ime-razmak-na-kraju.txt", "Neispravno ime datoteke u zapisu 4: Izvan.exe "},
+        {"ime-uredaj.txt", "Neispravno ime datoteke u zapisu 4: CON"},
+        {"ime-uredaj-s-nastavkom.txt", "Neispravno ime datoteke u zapisu 4: com1.dll"},
+        {"ime-predugo.txt", "Neispravno ime datoteke u zapisu 4: " + QString(252, 'A') + ".exe"},
+        {"broj-slova.txt", "Neispravan broj u zapisu 4, polje Ver_Gl: abc"},
+        {"broj-decimalni.txt", "Neispravan broj u zapisu 4, polje Ver_Rev: 1.5"},
+        {"broj-negativan.txt", "Neispravan broj u zapisu 4, polje VeličinaDownload: -5"},
+        {"broj-prevelik.txt", "Neispravan broj u zapisu 4, polje StvarnaVeličina: 2147483648"},
+        {"kodiranje-utf16.txt", "Zapis 1 nije u kodnoj stranici windows-1250 nego UTF-16"},
+        {"kodiranje-utf8.txt", "Zapis 2 nije u kodnoj stranici windows-1250 nego UTF-8"},
+        // Fetches of lists are cut off long before this size; a share has no such limit.
+        {"", "Lista je veća od 1048576 bajtova (52428800 bajtova)"},
+    };
+    for (const LošaLista& l : liste) {
+        SCOPED_TRACE(l.datoteka);
+        const bool velika = *l.datoteka == 0;
+        QByteArray lista = velika ? QByteArray() : o.Pročitaj(Podaci + l.datoteka);
+        ASSERT_TRUE(velika || !lista.isEmpty());
+        if (velika)
+            while (lista.size() < 50 * 1024 * 1024)
+                lista += "Knjige21.exe;21;1;0;10;100;\r\n";
+        lista.truncate(velika ? 50 * 1024 * 1024 : lista.size());
+        Objavi(lista);
+        const auto prije = StanjeStabla(o.korijen.path());
+        o.poruke.upiti.clear();
+
+        // The check from the network location: only the list is copied, the plan refuses it.
+        o.izvor.odabrana = MrežnaLokacija;
+        EXPECT_FALSE(PripremiVerzijaTXT(o.k));
+        EXPECT_EQ(o.poruke.tekstovi(), QStringList{PlanNeČita});
+        EXPECT_EQ(o.LogPoruke().mid(o.LogPoruke().size() - 2),
+                  QStringList({"UčitajMatricu - " + l.razlog + ". Datoteka: " + o.updateDir() + "Verzije.txt",
+                               PlanNeČita}));
+        EXPECT_FALSE(o.mreža.ažuriranjeOmogućeno || o.stanje.NoveVerzije.koristi(0));
+        EXPECT_EQ(Promjene(prije, StanjeStabla(o.korijen.path())),
+                  QStringList({"Suite/Update/Update.log", "Suite/Update/Verzije.txt"}));
+
+        // The distribution reads lists the same way; one of each kind shows that it stops too.
+        if (!QString(l.datoteka)
+                 .contains(QRegularExpression("^(ime-roditelj|broj-negativan|kodiranje-utf16)")))
+            continue;
+        // The distribution run fetches the two lists into its working directory and stops there.
+        o.izvor.odabrana = InternetPrimarni;
+        const int zahtjeva = server.Zahtjevi().size();
+        EXPECT_FALSE(DownloadNaLokaciju(o.k, true));
+        QStringList dohvaćeno;
+        for (const Zahtjev& z : server.Zahtjevi().mid(zahtjeva))
+            dohvaćeno << z.putanja.section('/', -1);
+        EXPECT_EQ(dohvaćeno, QStringList({"Verzije.txt", "VerzijeU.txt"}));
+        EXPECT_EQ(o.poruke.tekstovi().last(), DistribucijaNeČita);
+        EXPECT_EQ(o.LogPoruke().mid(o.LogPoruke().size() - 2),
+                  QStringList({"UčitajMatricu - " + l.razlog + ". Datoteka: " + lokacija + "Update" +
+                                   Separator() + "Verzije.txt",
+                               DistribucijaNeČita}));
+        EXPECT_EQ(
+            Promjene(prije, StanjeStabla(o.korijen.path())),
+            QStringList({"Lokacija/Update", "Lokacija/Update/Verzije.txt", "Lokacija/Update/VerzijeU.txt",
+                         "Suite/Update/Update.log", "Suite/Update/Verzije.txt"}));
+        QDir(lokacija + "Update").removeRecursively();
+    }
+}
+
+} // namespace morvela::test
