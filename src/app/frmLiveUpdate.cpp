@@ -5,6 +5,7 @@
 #include "app/modGetUserName.h"
 #include "app/mreza/MrezaPlana.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "install/DnevnikInstalacije.h"
 #include "install/UpdateCommand.h"
 #include "platform/Postavke.h"
 #include "platform/Procesi.h"
@@ -311,6 +312,7 @@ void frmLiveUpdate::PokreniProzor() {
     tmrSat->start();
     tmrUpdate->start();
 
+    IzvršiOperaciju([this] { ObnoviPrekinutuInstalaciju(m_k); });
     IzvršiOperaciju([this] {
         if (!PripremiVerzijaTXT(m_k)) m_završiPriAktivaciji = true;
     });

@@ -36,6 +36,7 @@ public:
 private:
     bool ProvjereIKontrolneDatoteke();
     bool UčitajStaruListu();
+    bool StaniBezPrvogPresnimavanja();
     void PokreniPrikaze();
     bool ObradiRed(int red);
     bool PreuzmiArhivu(const QString& ime, const QString& arhiva, const QString& veličina, bool zbrojiPrije);
@@ -46,6 +47,10 @@ private:
 
     void Pokaži(const QString& tekst, Ikona ikona = Ikona::Usklicnik) {
         if (interaktivno) k.Pokaži(tekst, ikona);
+    }
+    // A stop nobody sees on the screen still leaves its trace.
+    void LogirajBezNadzora(const QString& tekst) {
+        if (!interaktivno) k.LogirajGrešku(PrefiksLoga + tekst);
     }
     // A failure's usual road: the last message, the log, and a box when someone is watching.
     void Prijavi(const QString& prefiks, const QString& poruka) {
@@ -92,10 +97,17 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     IDatoteke& d = *k.datoteke;
     if (!d.PostojiDirektorij(L)) {
         Pokaži(NemaLokacije(L));
+        LogirajBezNadzora(QStringLiteral("Ne postoji unesena lokacija za download programa: ") + L +
+                          QStringLiteral(". Prekida se preuzimanje."));
         return false;
     }
 
+    if (!interaktivno && !d.PostojiDatoteka(L + ImeListeVerzija)) return StaniBezPrvogPresnimavanja();
+
     W = L + QStringLiteral("Update") + Separator();
+    // What a cut-short replace left at the location goes before anything new comes.
+    ObrišiPrivremene(L);
+    ObrišiPrivremene(W);
     if (!d.PostojiDirektorij(W)) {
         if (const GreškaDatoteke g = d.KreirajDirektorij(W)) {
             if (interaktivno) {
@@ -162,6 +174,8 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         Pokaži(QStringLiteral("Ne postoji direktorija: ") + L + QStringLiteral(" ili niste spojeni!") + CRLF +
                    QStringLiteral("Prekida se sa prebacivanjem!"),
                Ikona::Nema);
+        LogirajBezNadzora(QStringLiteral("Ne postoji direktorija: ") + L +
+                          QStringLiteral(" ili niste spojeni! Prekida se sa prebacivanjem!"));
         return false;
     }
     return true;
@@ -178,9 +192,7 @@ bool Prolaz::UčitajStaruListu() {
                          Ikona::Pitanje, Gumbi::DaNe);
             if (o != Odgovor::Da) return false;
         } else {
-            // An unattended run cannot wait for an answer; a first run has to copy everything anyway.
-            k.LogirajGrešku(PrefiksLoga + QStringLiteral("Ne postoji datoteka: ") + stara +
-                            QStringLiteral(". Automatsko preuzimanje kopira sve datoteke."));
+            return StaniBezPrvogPresnimavanja();
         }
         kopirajSve = true;
         IsprazniMatricu(s.StareVerzije);
@@ -195,6 +207,16 @@ bool Prolaz::UčitajStaruListu() {
         kopirajSve = true;
     }
     return true;
+}
+
+// An unmounted share looks like an empty directory: copying everything there
+// would fill the local disk under the mount point. The first full copy is
+// started by someone at the screen.
+bool Prolaz::StaniBezPrvogPresnimavanja() {
+    k.LogirajGrešku(PrefiksLoga + QStringLiteral("Ne postoji datoteka: ") + L + ImeListeVerzija +
+                    QStringLiteral(". Prvo presnimavanje svih datoteka na lokaciju mora se pokrenuti ručno. "
+                                   "Automatsko preuzimanje se prekida."));
+    return false;
 }
 
 void Prolaz::PokreniPrikaze() {
@@ -224,7 +246,7 @@ bool Prolaz::ObradiRed(int red) {
                                QStringLiteral(" pa se mora kopirati");
             if (!PreuzmiArhivu(N, A, S, false)) return false;
         } else if (JeNovijiRed(red, stari, A, S)) {
-            k.datoteke->Obriši(L + A, false);
+            // The fetch replaces the archive in one step; until then the old one stays whole.
             if (!PreuzmiArhivu(N, A, S, false)) return false;
         } else {
             s.PorukeAkcija += CRLF + QStringLiteral("Ista verzija: ") + N;
@@ -311,10 +333,13 @@ void Prolaz::PomakniProgBar() {
     k.status->ObradiDogađaje();
 }
 
+// The lists go last, each replaced whole, so they never name an archive that is not there.
 void Prolaz::KopirajListu(const QString& ime) {
-    if (const GreškaDatoteke g = k.datoteke->Kopiraj(W + ime, L + ime))
-        s.PorukeGrešaka += CRLF + QStringLiteral("Greška u kopiranju ") + ime + QLatin1Char(' ') + g.opis;
-    else
+    if (const GreškaDatoteke g = k.datoteke->Kopiraj(W + ime, L + ime)) {
+        const QString greška = QStringLiteral("Greška u kopiranju ") + ime + QLatin1Char(' ') + g.opis;
+        s.PorukeGrešaka += CRLF + greška;
+        LogirajBezNadzora(greška);
+    } else
         s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + ime;
 }
 
@@ -324,7 +349,11 @@ bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
     QString lokacija = k.izvor->Lokacija(1);
     if (lokacija.isEmpty()) {
         // An empty text would name the root of the drive; refuse it instead.
-        if (interaktivno) k.Pokaži(NemaLokacije(lokacija), Ikona::Usklicnik);
+        if (interaktivno)
+            k.Pokaži(NemaLokacije(lokacija), Ikona::Usklicnik);
+        else
+            k.LogirajGrešku(PrefiksLoga + QStringLiteral("Nije unesena lokacija za download programa. "
+                                                         "Prekida se preuzimanje."));
         return false;
     }
     if (!lokacija.endsWith(Separator())) {
