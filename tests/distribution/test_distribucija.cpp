@@ -215,7 +215,9 @@ TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
     MaliDisk disk(L, 128);
     if (!disk.montiran()) GTEST_SKIP() << qPrintable(disk.razlog);
     Objavi(Osnovni);
+    o.Zapiši(L + "Knjige21.7z" + NastavakPrivremene, "ostatak prekinutog presnimavanja");
     ASSERT_TRUE(Pokreni());
+    EXPECT_FALSE(QFile::exists(L + "Knjige21.7z" + NastavakPrivremene));
     const QByteArray lista = o.Pročitaj(L + "Verzije.txt"), listaU = o.Pročitaj(L + "VerzijeU.txt");
 
     // A newer program fills the disk as it arrives; the lists no longer fit.

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <cerrno>
 
@@ -153,6 +154,95 @@ TEST_F(Prekid, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
     // Every file moved and copied, the list swapped, the clean-up after it.
     EXPECT_GE(operacije.count(QLatin1Char('K')), 8) << qPrintable(operacije);
     EXPECT_GE(operacije.size(), 20) << qPrintable(operacije);
+}
+
+// A journal left by a run that stopped: what it moved aside goes back, what it
+// added goes away, the user hears it once; the journal stays while a file cannot go back.
+TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
+    TestOkruženje o;
+    QtProcesi procesi;
+    BezProzora prozori;
+    o.k.procesi = &procesi;
+    o.k.prozori = &prozori;
+    o.izvor.odabrana = MrežnaLokacija; // the check after an installation finds nothing
+    Postavi(o);
+    const StanjeRada& s = o.stanje;
+    const QString p = o.dir(), b = s.BackupDirektorija, skr = s.SkripteDirektorija;
+    for (const QString ime : {"A.exe", "Izvoz.dll"}) {
+        TestOkruženje::Zapiši(p + ime, "nova");
+        TestOkruženje::Zapiši(b + ime, "stara");
+    }
+    TestOkruženje::Zapiši(skr + "N.enc", "nova");
+    TestOkruženje::Zapiši(p + "B.exe", "stara");
+    TestOkruženje::Zapiši(p + "Verzije.txt", "nova lista");
+    TestOkruženje::Zapiši(b + "Verzije.txt", "stara lista");
+    TestOkruženje::Zapiši(p + "A.exe" + NastavakPrivremene, "pola");
+    ASSERT_TRUE(ZapočniDnevnik(o.k, {"A.exe", "Izvoz.dll", "N.enc", "B.exe"}).uspjeh());
+    for (const auto& [oznaka, ime] : QList<QPair<QString, QString>>{{DnevnikBackup, "A.exe"},
+                                                                    {DnevnikGotovo, "A.exe"},
+                                                                    {DnevnikBackup, "Izvoz.dll"},
+                                                                    {DnevnikBackup, "Izvoz.dll"},
+                                                                    {DnevnikBackup, "N.enc"},
+                                                                    {DnevnikNova, "N.enc"},
+                                                                    {DnevnikBackup, "B.exe"},
+                                                                    {DnevnikBackup, "Verzije.txt"},
+                                                                    {DnevnikBackup, "../x.exe"}})
+        ASSERT_TRUE(ZabilježiUDnevnik(o.k, oznaka, ime).uspjeh());
+
+    ObnoviPrekinutuInstalaciju(o.k);
+    EXPECT_EQ((QStringList{TestOkruženje::Pročitaj(p + "A.exe"), TestOkruženje::Pročitaj(p + "Izvoz.dll"),
+                           TestOkruženje::Pročitaj(p + "B.exe"), TestOkruženje::Pročitaj(p + "Verzije.txt")}),
+              (QStringList{"stara", "stara", "stara", "stara lista"}));
+    EXPECT_FALSE(QFile::exists(skr + "N.enc") || QFile::exists(p + "A.exe" + NastavakPrivremene) ||
+                 QFile::exists(PutDnevnika(s)));
+    EXPECT_EQ(o.poruke.tekstovi(),
+              QStringList{"Prethodna instalacija novih verzija je prekinuta prije kraja.\r\n"
+                          "Vraćene su stare verzije datoteka:\r\nA.exe\r\nIzvoz.dll\r\n"
+                          "Verzije.txt\r\nUklonjene su nove datoteke koje prije nisu "
+                          "postojale:\r\nN.enc\r\nProgrami su u stanju prije te "
+                          "instalacije."});
+    const QString o_ = "ObnoviPrekinutuInstalaciju - ";
+    EXPECT_EQ(
+        o.LogPoruke().filter(QRegularExpression("^(ObnoviPrekinutu|RegSvr32)")),
+        (QStringList{
+            o_ + "Pronađen je dnevnik prekinute instalacije: " + PutDnevnika(s),
+            o_ + "Vraćanje stare datoteke: A.exe", "RegSvr32.exe \"" + p + "Izvoz.dll\" /u /s",
+            "RegSvr32.exe \"" + p + "Izvoz.dll\" /u /s Uspješno", o_ + "Vraćanje stare datoteke: Izvoz.dll",
+            "RegSvr32.exe \"" + p + "Izvoz.dll\" /s", "RegSvr32.exe \"" + p + "Izvoz.dll\" /s Uspješno",
+            o_ + "Nije premještena u backup, ostaje kakva jest: N.enc", o_ + "Brisanje nove datoteke: N.enc",
+            o_ + "Nije premještena u backup, ostaje kakva jest: B.exe",
+            o_ + "Vraćanje stare datoteke: Verzije.txt", o_ + "Nepoznat zapis u dnevniku: BACKUP;../x.exe",
+            o_ + "Dnevnik prekinute instalacije je obrisan", o_ + "Kraj"}));
+    EXPECT_EQ(QString(TestOkruženje::Pročitaj(bin + "RegSvr32.exe.txt")).remove(p),
+              "Izvoz.dll|/u|/s|nova\nIzvoz.dll|/s|stara\n");
+
+    // A file that cannot go back keeps the journal, and with it the backup directory.
+    ASSERT_TRUE(ZapočniDnevnik(o.k, {"C.exe"}).uspjeh());
+    ASSERT_TRUE(ZabilježiUDnevnik(o.k, DnevnikBackup, "C.exe").uspjeh());
+    TestOkruženje::Zapiši(b + "C.exe", "stara");
+    QDir().mkpath(p + "C.exe");
+    o.poruke.upiti.clear();
+    ObnoviPrekinutuInstalaciju(o.k);
+    EXPECT_TRUE(QFile::exists(PutDnevnika(s)));
+    EXPECT_EQ(o.poruke.upiti.value(0).ikona, Ikona::Kritična);
+    EXPECT_TRUE(o.poruke.tekstovi().value(0).contains("Nije moguće vratiti:\r\nC.exe (" +
+                                                      GreškaIzSustava(EISDIR).opis + ")"));
+    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_EQ(TestOkruženje::Pročitaj(b + "C.exe"), "stara");
+    EXPECT_EQ(o.poruke.tekstovi().last(), "Stare verzije prekinute instalacije nisu vraćene iz " + b +
+                                              ". Nije moguće nastaviti sa instalacijom!");
+
+    // Once it can, the next installation goes ahead: a help file into a suite without Help/.
+    QDir(p + "C.exe").removeRecursively();
+    ObnoviPrekinutuInstalaciju(o.k);
+    EXPECT_EQ(TestOkruženje::Pročitaj(p + "C.exe"), "stara");
+    QDir(s.HelpDirektorija).removeRecursively();
+    o.stanje.NoveVerzije.postavi(0, Ime, QString("Upute21.chm"));
+    o.stanje.NoveVerzije.postavi(0, TrebaInstalirati, qint16(1));
+    EXPECT_TRUE(UpdatePrograma(o.k));
+    EXPECT_EQ(TestOkruženje::Pročitaj(s.HelpDirektorija + "Upute21.chm"),
+              QByteArray(3000, 'n') + "Upute21.chm");
+    EXPECT_FALSE(QFile::exists(PutDnevnika(s)));
 }
 
 // A full disk under the program directory: the new program and the new list
