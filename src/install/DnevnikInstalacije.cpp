@@ -56,8 +56,10 @@ public:
         }
         Javi();
         if (neuspjele.isEmpty()) {
-            ObrišiDnevnik(k);
-            Logiraj(QStringLiteral("Dnevnik prekinute instalacije je obrisan"));
+            if (const GreškaDatoteke g = ObrišiDnevnik(k))
+                Logiraj(QStringLiteral("Greška u brisanju dnevnika prekinute instalacije ") + g.opis);
+            else
+                Logiraj(QStringLiteral("Dnevnik prekinute instalacije je obrisan"));
         }
         Logiraj(QStringLiteral("Kraj"));
     }
@@ -151,8 +153,8 @@ GreškaDatoteke ZabilježiUDnevnik(Kontekst& k, const QString& oznaka, const QSt
     return ZapišiSigurno(put, PročitajDnevnik(put) + Red(oznaka, ime));
 }
 
-void ObrišiDnevnik(Kontekst& k) {
-    k.datoteke->Obriši(PutDnevnika(*k.stanje), true);
+GreškaDatoteke ObrišiDnevnik(Kontekst& k) {
+    return k.datoteke->Obriši(PutDnevnika(*k.stanje), true);
 }
 
 void ObnoviPrekinutuInstalaciju(Kontekst& k) {

@@ -25,7 +25,7 @@ GreškaDatoteke ZapočniDnevnik(Kontekst& k, const QStringList& plan);
 // Adds one entry to a running journal; without a journal (a replacement outside
 // an installation run) there is nothing to record.
 GreškaDatoteke ZabilježiUDnevnik(Kontekst& k, const QString& oznaka, const QString& ime);
-void ObrišiDnevnik(Kontekst& k);
+GreškaDatoteke ObrišiDnevnik(Kontekst& k);
 
 // At start-up, before the check: removes temporary files cut-short replaces
 // left in the directories the program writes, and when a journal shows that

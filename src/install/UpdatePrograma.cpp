@@ -111,7 +111,12 @@ bool InstalirajPlan(Kontekst& k) {
 void ZamijeniVerzijeTxt(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Backup Verzije.txt"));
-    ZabilježiUDnevnik(k, DnevnikBackup, ImeListeVerzija);
+    if (const GreškaDatoteke g = ZabilježiUDnevnik(k, DnevnikBackup, ImeListeVerzija)) {
+        // A list swapped without the journal knowing could not be undone after a crash.
+        s.ZadnjaPoruka = QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis;
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
+        return;
+    }
     if (const GreškaDatoteke g = k.datoteke->Kopiraj(s.ProgramskaDirektorija + ImeListeVerzija,
                                                      s.BackupDirektorija + ImeListeVerzija)) {
         s.ZadnjaPoruka =
@@ -127,7 +132,8 @@ void ZamijeniVerzijeTxt(Kontekst& k) {
 }
 
 // Archives and installed files leave the update directory; Verzije.txt stays.
-void PočistiIza(Kontekst& k) {
+// The backup directory goes only when no journal refers to it any more.
+void PočistiIza(Kontekst& k, bool obrišiBackup) {
     const StanjeRada& s = *k.stanje;
     for (const char* vrsta : {"7z", "exe", "enc", "chm", "dll"}) {
         const QString uzorak = QStringLiteral("*.") + QLatin1String(vrsta);
@@ -136,6 +142,7 @@ void PočistiIza(Kontekst& k) {
             k.LogirajGrešku(QStringLiteral("UpdatePrograma - Greška u brisanju fajlova ") + uzorak +
                             QStringLiteral(" - ") + g.opis);
     }
+    if (!obrišiBackup) return;
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Brisanje direktorije ") + s.BackupDirektorija);
     QString bezSeparatora = s.BackupDirektorija;
     if (bezSeparatora.endsWith(Separator())) bezSeparatora.chop(Separator().size());
@@ -165,10 +172,13 @@ bool UpdatePrograma(Kontekst& k) {
         return false;
     }
     ZamijeniVerzijeTxt(k);
-    // From here the new set stands; the backup may go.
-    ObrišiDnevnik(k);
+    // From here the new set stands; the backup may go once the journal has.
+    const GreškaDatoteke dnevnik = ObrišiDnevnik(k);
+    if (dnevnik)
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - Greška u brisanju dnevnika instalacije ") +
+                        PutDnevnika(*k.stanje) + QLatin1Char(' ') + dnevnik.opis);
     k.PrikažiAkciju(QString());
-    PočistiIza(k);
+    PočistiIza(k, dnevnik.uspjeh());
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kraj"));
     // Shows what is left to update; its own outcome does not change ours.
     PripremiVerzijaTXT(k);
