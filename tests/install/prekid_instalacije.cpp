@@ -7,11 +7,10 @@
 // code is a fault of the run itself, 3 a nth operation that is no copy.
 //   prekid_instalacije <program directory> <n> prije|usred
 
-#include "Lazni.h"
+#include "Okruzenje.h"
 #include "install/UpdatePrograma.h"
 #include "platform/Datoteke.h"
 #include "platform/Procesi.h"
-#include "records/Kontekst.h"
 #include "versions/KontrolnaDatoteka.h"
 #include "versions/Plan.h"
 
@@ -97,20 +96,11 @@ int main(int argc, char** argv) {
     const QString dir = QString::fromLocal8Bit(argv[1]);
     UbojiteDatoteke datoteke(std::atoi(argv[2]), std::strcmp(argv[3], "usred") == 0);
 
-    StanjeRada stanje;
-    LažnePoruke poruke;
-    LažniStatus status;
-    LažniSat sat;
-    LažniIzvor izvor;
-    LažnaMreža mreža;
-    LažnaImena imena;
-    MemorijskePostavke postavke;
+    TestOkruženje o(dir);
     BezVanjskogSvijeta svijet;
     QtProcesi procesi;
-    UpdateLog log(dir, poruke, sat);
-    Kontekst k{&stanje, &poruke,   &status, &sat,      &izvor,
-               &mreža,  &datoteke, &imena,  &postavke, &log,
-               &svijet, &procesi,  &svijet, dir,       [] { std::_Exit(4); }};
+    Kontekst& k = o.k;
+    k.datoteke = &datoteke, k.preuzimanje = &svijet, k.prozori = &svijet, k.procesi = &procesi;
     PostaviDirektorije(k);
     if (!NapraviRsŠtoTrebaAžurirati(k)) return 5;
     datoteke.Naoružaj();
