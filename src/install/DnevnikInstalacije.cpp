@@ -158,7 +158,8 @@ GreškaDatoteke ObrišiDnevnik(Kontekst& k) {
 }
 
 void ObnoviPrekinutuInstalaciju(Kontekst& k) {
-    PostaviDirektorije(k);
+    // At start-up nothing has set the working directories yet.
+    if (k.stanje->ProgramskaDirektorija.isEmpty()) PostaviDirektorije(k);
     const StanjeRada& s = *k.stanje;
     for (const QString& dir : {s.ProgramskaDirektorija, s.UpdateDirektorija, s.BackupDirektorija,
                                s.SkripteDirektorija, s.HelpDirektorija})

@@ -32,7 +32,8 @@ GreškaDatoteke ObrišiDnevnik(Kontekst& k);
 // an installation was cut short, puts back everything it had moved aside
 // (components re-registered), removes the files it had newly added, restores
 // the installed list, tells the user once and removes the journal. The journal
-// stays when something could not be put back. Sets the working directories.
+// stays when something could not be put back. Sets the working directories
+// where nothing has set them yet.
 void ObnoviPrekinutuInstalaciju(Kontekst& k);
 
 } // namespace morvela
