@@ -40,19 +40,18 @@ public:
         QSet<QString> obrađeni;
         for (const auto& [oznaka, ime] : zapisi) {
             if (oznaka == DnevnikPlan || oznaka == DnevnikGotovo) continue;
-            if (obrađeni.contains(oznaka + Razdjelnik + ime)) continue;
-            obrađeni.insert(oznaka + Razdjelnik + ime);
+            // A component is noted before its unregistration and again before its move.
+            const QString zapis = oznaka + Razdjelnik + ime;
+            if (obrađeni.contains(zapis)) continue;
+            obrađeni.insert(zapis);
             const QString dir = DirektorijaDatoteke(s, ime);
-            if (dir.isEmpty() || !JeIspravnoImeDatoteke(ime)) {
-                Logiraj(QStringLiteral("Nepoznat zapis u dnevniku: ") + oznaka + Razdjelnik + ime);
-                continue;
-            }
-            if (oznaka == DnevnikBackup)
+            const bool ispravan = !dir.isEmpty() && JeIspravnoImeDatoteke(ime);
+            if (ispravan && oznaka == DnevnikBackup)
                 Vrati(ime, dir);
-            else if (oznaka == DnevnikNova)
+            else if (ispravan && oznaka == DnevnikNova)
                 Ukloni(ime, dir);
             else
-                Logiraj(QStringLiteral("Nepoznat zapis u dnevniku: ") + oznaka + Razdjelnik + ime);
+                Logiraj(QStringLiteral("Nepoznat zapis u dnevniku: ") + zapis);
         }
         Javi();
         if (neuspjele.isEmpty()) {
