@@ -5,6 +5,7 @@
 #include "app/Usluge.h"
 #include "app/mreza/MrezaPlana.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "install/DnevnikInstalacije.h"
 #include "install/UpdateCommand.h"
 #include "transfer/HttpPreuzimanje.h"
 #include "versions/KontrolnaDatoteka.h"
@@ -324,6 +325,7 @@ void frmLiveUpdate::PokreniProzor() {
     tmrSat->start();
     tmrUpdate->start();
 
+    IzvršiOperaciju([this] { ObnoviPrekinutuInstalaciju(m_k); });
     IzvršiOperaciju([this] {
         if (!PripremiVerzijaTXT(m_k)) m_završiPriAktivaciji = true;
     });

@@ -38,6 +38,7 @@ public:
 private:
     bool ProvjereIKontrolneDatoteke();
     bool UčitajStaruListu();
+    bool StaniBezPrvogPresnimavanja();
     void PokreniPrikaze();
     bool ObradiRed(int red);
     bool PreuzmiArhivu(const QString& ime, const QString& arhiva, const QString& veličina, bool zbrojiPrije);
@@ -48,6 +49,10 @@ private:
 
     void Pokaži(const QString& tekst, Ikona ikona = Ikona::Usklicnik) {
         if (interaktivno) k.Pokaži(tekst, ikona);
+    }
+    // A stop nobody sees on the screen still leaves its trace.
+    void LogirajBezNadzora(const QString& tekst) {
+        if (!interaktivno) k.LogirajGrešku(PrefiksLoga + tekst);
     }
     // A failure's usual road: the last message, the log, and a box when someone is watching.
     void Prijavi(const QString& prefiks, const QString& poruka) {
@@ -95,8 +100,12 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     IDatoteke& d = *k.datoteke;
     if (!d.PostojiDirektorij(L)) {
         Pokaži(NemaLokacije(L));
+        LogirajBezNadzora(QStringLiteral("Ne postoji unesena lokacija za download programa: ") + L +
+                          QStringLiteral(". Prekida se preuzimanje."));
         return false;
     }
+
+    if (!interaktivno && !d.PostojiDatoteka(L + ImeListeVerzija)) return StaniBezPrvogPresnimavanja();
 
     W = L + QStringLiteral("Update") + Separator();
     if (JeSimboličkaVeza(W)) {
@@ -128,6 +137,10 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         Prijavi(PrefiksLoga, PorukaZauzeteLokacije(L));
         return false;
     }
+    // What a cut-short replace left at the location goes before anything new comes; only
+    // under the lock, so another computer's run in progress keeps its files.
+    ObrišiPrivremene(L);
+    ObrišiPrivremene(W);
 
     if (k.preuzimanje->DownloadDatoteke(ImeListeVerzija, W)) {
         if (!d.PostojiDatoteka(W + ImeListeVerzija)) {
@@ -176,6 +189,8 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         Pokaži(QStringLiteral("Ne postoji direktorija: ") + L + QStringLiteral(" ili niste spojeni!") + CRLF +
                    QStringLiteral("Prekida se sa prebacivanjem!"),
                Ikona::Nema);
+        LogirajBezNadzora(QStringLiteral("Ne postoji direktorija: ") + L +
+                          QStringLiteral(" ili niste spojeni! Prekida se sa prebacivanjem!"));
         return false;
     }
     return true;
@@ -192,9 +207,7 @@ bool Prolaz::UčitajStaruListu() {
                          Ikona::Pitanje, Gumbi::DaNe);
             if (o != Odgovor::Da) return false;
         } else {
-            // An unattended run cannot wait for an answer; a first run has to copy everything anyway.
-            k.LogirajGrešku(PrefiksLoga + QStringLiteral("Ne postoji datoteka: ") + stara +
-                            QStringLiteral(". Automatsko preuzimanje kopira sve datoteke."));
+            return StaniBezPrvogPresnimavanja();
         }
         kopirajSve = true;
         IsprazniMatricu(s.StareVerzije);
@@ -209,6 +222,16 @@ bool Prolaz::UčitajStaruListu() {
         kopirajSve = true;
     }
     return true;
+}
+
+// An unmounted share looks like an empty directory: copying everything there
+// would fill the local disk under the mount point. The first full copy is
+// started by someone at the screen.
+bool Prolaz::StaniBezPrvogPresnimavanja() {
+    k.LogirajGrešku(PrefiksLoga + QStringLiteral("Ne postoji datoteka: ") + L + ImeListeVerzija +
+                    QStringLiteral(". Prvo presnimavanje svih datoteka na lokaciju mora se pokrenuti ručno. "
+                                   "Automatsko preuzimanje se prekida."));
+    return false;
 }
 
 void Prolaz::PokreniPrikaze() {
@@ -238,7 +261,7 @@ bool Prolaz::ObradiRed(int red) {
                                QStringLiteral(" pa se mora kopirati");
             if (!PreuzmiArhivu(N, A, S, false)) return false;
         } else if (JeNovijiRed(red, stari, A, S)) {
-            k.datoteke->Obriši(L + A, false);
+            // The fetch replaces the archive in one step; until then the old one stays whole.
             if (!PreuzmiArhivu(N, A, S, false)) return false;
         } else {
             s.PorukeAkcija += CRLF + QStringLiteral("Ista verzija: ") + N;
@@ -325,10 +348,13 @@ void Prolaz::PomakniProgBar() {
     k.status->ObradiDogađaje();
 }
 
+// The lists go last, each replaced whole, so they never name an archive that is not there.
 void Prolaz::KopirajListu(const QString& ime) {
-    if (const GreškaDatoteke g = k.datoteke->Kopiraj(W + ime, L + ime))
-        s.PorukeGrešaka += CRLF + QStringLiteral("Greška u kopiranju ") + ime + QLatin1Char(' ') + g.opis;
-    else
+    if (const GreškaDatoteke g = k.datoteke->Kopiraj(W + ime, L + ime)) {
+        const QString greška = QStringLiteral("Greška u kopiranju ") + ime + QLatin1Char(' ') + g.opis;
+        s.PorukeGrešaka += CRLF + greška;
+        LogirajBezNadzora(greška);
+    } else
         s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + ime;
 }
 
@@ -343,7 +369,11 @@ bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
     QString lokacija = k.izvor->Lokacija(1);
     if (lokacija.isEmpty()) {
         // An empty text would name the root of the drive; refuse it instead.
-        if (interaktivno) k.Pokaži(NemaLokacije(lokacija), Ikona::Usklicnik);
+        if (interaktivno)
+            k.Pokaži(NemaLokacije(lokacija), Ikona::Usklicnik);
+        else
+            k.LogirajGrešku(PrefiksLoga + QStringLiteral("Nije unesena lokacija za download programa. "
+                                                         "Prekida se preuzimanje."));
         return false;
     }
     if (!lokacija.endsWith(Separator())) {

@@ -1,5 +1,6 @@
 #include "install/UpdatePrograma.h"
 
+#include "install/DnevnikInstalacije.h"
 #include "install/ZamijeniDatotekuPoVrsti.h"
 #include "install/modAppJeStartana.h"
 #include "versions/KontrolnaDatoteka.h"
@@ -49,6 +50,15 @@ bool PričekajZatvaranjePrograma(Kontekst& k) {
 bool PripremiBackupDirektoriju(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     if (k.datoteke->PostojiDirektorij(s.BackupDirektorija)) {
+        // The only copy of an old file may be in there; the journal's files go back first.
+        if (PostojiDnevnik(k)) ObnoviPrekinutuInstalaciju(k);
+        if (PostojiDnevnik(k)) {
+            s.ZadnjaPoruka = QStringLiteral("Stare verzije prekinute instalacije nisu vraćene iz ") +
+                             s.BackupDirektorija + QStringLiteral(". Nije moguće nastaviti sa instalacijom!");
+            k.LogirajGrešku(QStringLiteral("UpdatePrograma- ") + s.ZadnjaPoruka);
+            k.Pokaži(s.ZadnjaPoruka, Ikona::Kritična);
+            return false;
+        }
         // Leftovers that will not go are harmless: a rollback restores them too.
         k.datoteke->ObrišiUzorak(s.BackupDirektorija, QStringLiteral("*.*"));
         return true;
@@ -66,6 +76,23 @@ bool PripremiBackupDirektoriju(Kontekst& k) {
     return false;
 }
 
+// The journal names every planned row before the first file is moved.
+bool ZapočniDnevnikPlana(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    QStringList plan;
+    for (int red = 0; red < Matrica::Redova; ++red) {
+        const QString ime = s.NoveVerzije.tekst(red, Ime);
+        if (!ime.isEmpty() && s.NoveVerzije.broj(red, TrebaInstalirati) == 1) plan << ime;
+    }
+    const GreškaDatoteke g = ZapočniDnevnik(k, plan);
+    if (g.uspjeh()) return true;
+    s.ZadnjaPoruka = QStringLiteral("Nastala je greška u zapisu dnevnika instalacije ") + PutDnevnika(s) +
+                     CRLF + QStringLiteral("Greška: ") + g.opis;
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
+    k.Pokaži(s.ZadnjaPoruka, Ikona::Usklicnik);
+    return false;
+}
+
 bool InstalirajPlan(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     for (int red = 0; red < Matrica::Redova; ++red) {
@@ -75,6 +102,7 @@ bool InstalirajPlan(Kontekst& k) {
         s.TrenutnaDatoteka = ime;
         OznačiStanjeReda(k, ime, StanjeInstalacija);
         if (!ZamijeniDatotekuPoVrsti(k, ime)) return false;
+        ZabilježiUDnevnik(k, DnevnikGotovo, ime);
         OznačiStanjeReda(k, ime, StanjeInstalirano);
     }
     return true;
@@ -83,6 +111,12 @@ bool InstalirajPlan(Kontekst& k) {
 void ZamijeniVerzijeTxt(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Backup Verzije.txt"));
+    if (const GreškaDatoteke g = ZabilježiUDnevnik(k, DnevnikBackup, ImeListeVerzija)) {
+        // A list swapped without the journal knowing could not be undone after a crash.
+        s.ZadnjaPoruka = QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis;
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
+        return;
+    }
     if (const GreškaDatoteke g = k.datoteke->Kopiraj(s.ProgramskaDirektorija + ImeListeVerzija,
                                                      s.BackupDirektorija + ImeListeVerzija)) {
         s.ZadnjaPoruka =
@@ -98,7 +132,8 @@ void ZamijeniVerzijeTxt(Kontekst& k) {
 }
 
 // Archives and installed files leave the update directory; Verzije.txt stays.
-void PočistiIza(Kontekst& k) {
+// The backup directory goes only when no journal refers to it any more.
+void PočistiIza(Kontekst& k, bool obrišiBackup) {
     const StanjeRada& s = *k.stanje;
     for (const char* vrsta : {"7z", "exe", "enc", "chm", "dll"}) {
         const QString uzorak = QStringLiteral("*.") + QLatin1String(vrsta);
@@ -107,6 +142,7 @@ void PočistiIza(Kontekst& k) {
             k.LogirajGrešku(QStringLiteral("UpdatePrograma - Greška u brisanju fajlova ") + uzorak +
                             QStringLiteral(" - ") + g.opis);
     }
+    if (!obrišiBackup) return;
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Brisanje direktorije ") + s.BackupDirektorija);
     QString bezSeparatora = s.BackupDirektorija;
     if (bezSeparatora.endsWith(Separator())) bezSeparatora.chop(Separator().size());
@@ -136,10 +172,20 @@ bool UpdatePrograma(Kontekst& k) {
     }
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Početak"));
     k.PrikažiAkciju(QStringLiteral("Početak ..."));
-    if (!InstalirajPlan(k)) return false;
+    if (!ZapočniDnevnikPlana(k)) return false;
+    if (!InstalirajPlan(k)) {
+        // The rollback has put back what it could and told the user.
+        ObrišiDnevnik(k);
+        return false;
+    }
     ZamijeniVerzijeTxt(k);
+    // From here the new set stands; the backup may go once the journal has.
+    const GreškaDatoteke dnevnik = ObrišiDnevnik(k);
+    if (dnevnik)
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - Greška u brisanju dnevnika instalacije ") +
+                        PutDnevnika(*k.stanje) + QLatin1Char(' ') + dnevnik.opis);
     k.PrikažiAkciju(QString());
-    PočistiIza(k);
+    PočistiIza(k, dnevnik.uspjeh());
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kraj"));
     // Shows what is left to update; its own outcome does not change ours.
     PripremiVerzijaTXT(k);

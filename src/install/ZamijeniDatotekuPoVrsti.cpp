@@ -1,5 +1,6 @@
 #include "install/ZamijeniDatotekuPoVrsti.h"
 
+#include "install/DnevnikInstalacije.h"
 #include "install/PokusajVratitiSveNaPocetak.h"
 #include "install/Registracija.h"
 #include "install/TekstoviInstalacije.h"
@@ -77,14 +78,25 @@ QString GreškaPremještanja(const QString& početak, const TekstoviVrste& t, co
     return početak + ime + (t.drugiPokušaj ? UUporabi : QString()) + CRLF + DetaljGreške + g.opis;
 }
 
+// The journal hears of a step before it happens, so a cut-short run can be undone.
+bool Zabilježi(Kontekst& k, const QString& oznaka, const QString& ime) {
+    const GreškaDatoteke g = ZabilježiUDnevnik(k, oznaka, ime);
+    if (g.uspjeh()) return true;
+    ZabilježiGrešku(k, QStringLiteral("Nastala je greška u zapisu dnevnika instalacije za datoteku: ") + ime +
+                           CRLF + DetaljGreške + g.opis);
+    return false;
+}
+
 // Moves the installed file into the backup directory. A file that is not
 // installed yet (53) needs no backup.
 bool NapraviBackup(Kontekst& k, const TekstoviVrste& t, const QString& ime, const QString& dir) {
     const QString od = dir + ime;
     const QString na = k.stanje->BackupDirektorija + ime;
     Najavi(k, t.backup + ime);
+    if (!Zabilježi(k, DnevnikBackup, ime)) return OdustaniUzZadnjuPoruku(k);
     GreškaDatoteke g = k.datoteke->Premjesti(od, na);
-    if (g.uspjeh() || g.broj == GreškaNijePronađena) return true;
+    if (g.uspjeh()) return true;
+    if (g.broj == GreškaNijePronađena) return Zabilježi(k, DnevnikNova, ime) || OdustaniUzZadnjuPoruku(k);
     ZabilježiGrešku(k, GreškaPremještanja(t.greškaPremještanja, t, ime, g));
     if (!t.drugiPokušaj) return OdustaniUzZadnjuPoruku(k);
     if (k.Pokaži(k.stanje->ZadnjaPoruka + CRLF + PitanjePonovo, Ikona::Pitanje, Gumbi::DaNe) != Odgovor::Da)
@@ -107,6 +119,8 @@ bool KopirajNovu(Kontekst& k, const TekstoviVrste& t, const QString& ime, const 
 bool ZamijeniKomponentu(Kontekst& k, const QString& ime) {
     const QString dir = k.stanje->ProgramskaDirektorija;
     Najavi(k, QStringLiteral("Deregistracija komponente: ") + ime, false, true);
+    // Noted before the unregistration, so a cut-short run registers the component again.
+    if (!Zabilježi(k, DnevnikBackup, ime)) return OdustaniUzZadnjuPoruku(k);
     if (!DeregistrirajKomponentu(k, dir, ime))
         return KritičnoIOdustani(k, QStringLiteral("Desila se greška u deregistraciji komponente: ") + ime +
                                         CRLF + k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
@@ -126,8 +140,11 @@ bool ZamijeniDatotekuPoVrsti(Kontekst& k, const QString& ime) {
     if (vrsta == QLatin1String("exe"))
         return NapraviBackup(k, Program, ime, dir) && KopirajNovu(k, Program, ime, dir);
     if (vrsta == QLatin1String("dll")) return ZamijeniKomponentu(k, ime);
-    if (vrsta == QLatin1String("enc") || vrsta == QLatin1String("chm"))
+    if (vrsta == QLatin1String("enc") || vrsta == QLatin1String("chm")) {
+        // Where the scripts or help directory is still missing, a first file just goes in.
+        if (!k.datoteke->PostojiDirektorij(dir)) k.datoteke->KreirajDirektorij(dir);
         return NapraviBackup(k, Datoteka, ime, dir) && KopirajNovu(k, Datoteka, ime, dir);
+    }
     // Left in the update directory; the run still counts the row as done.
     k.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + vrsta);
     return true;

@@ -37,13 +37,31 @@ GreškaDatoteke IzKoda(const std::error_code& ec, const QString& put) {
     return {GreškaPristupa, opis};
 }
 
-// The number from errno where the platform sets it, the words from the file itself.
+// Number and words from errno where the platform set it (Qt's own text for a
+// failed buffered write is "Unknown error"), otherwise the file's own words.
 GreškaDatoteke GreškaZapisa(const QFile& datoteka, const QString& put) {
     const int kod = errno;
-    GreškaDatoteke g = kod ? IzKoda(std::error_code(kod, std::generic_category()), put)
-                           : GreškaDatoteke{GreškaPristupa, QString()};
-    g.opis = datoteka.errorString();
-    return g;
+    if (kod) return IzKoda(std::error_code(kod, std::generic_category()), put);
+    return {GreškaPristupa, datoteka.errorString()};
+}
+
+// Copies the bytes and the permissions into a new file. Done here rather than by
+// std::filesystem, which reports every failed write (a full disk too) as an I/O error.
+GreškaDatoteke KopirajUNovu(const QString& od, const QString& na) {
+    QFile izvor(od), cilj(na);
+    errno = 0;
+    if (!izvor.open(QIODevice::ReadOnly)) return GreškaZapisa(izvor, od);
+    errno = 0;
+    if (!cilj.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return GreškaZapisa(cilj, na);
+    for (;;) {
+        const QByteArray blok = izvor.read(1 << 20);
+        if (izvor.error() != QFileDevice::NoError) return GreškaZapisa(izvor, od);
+        if (blok.isEmpty()) break;
+        errno = 0;
+        if (cilj.write(blok) != blok.size() || !cilj.flush()) return GreškaZapisa(cilj, na);
+    }
+    cilj.setPermissions(izvor.permissions());
+    return {};
 }
 
 GreškaDatoteke NijePronađena(const QString& put) {
@@ -143,12 +161,9 @@ GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na) {
     if (!fs::is_regular_file(P(od), ec)) return NijePronađena(od);
     const QString privremena = PrivremenaZa(na);
     fs::remove(P(privremena), ec);
-    ec.clear();
-    fs::copy_file(P(od), P(privremena), ec);
-    if (ec) {
-        std::error_code ec2;
-        fs::remove(P(privremena), ec2);
-        return IzKoda(ec, na);
+    if (const GreškaDatoteke g = KopirajUNovu(od, privremena)) {
+        fs::remove(P(privremena), ec);
+        return g;
     }
     return ZamijeniTrajno(privremena, na);
 }

@@ -14,6 +14,8 @@ const QString Proc = QStringLiteral("PripremiVerzijaTXT- ");
 const QString NemaPodataka = QStringLiteral("Podaci o novim verzijama na postoje na lokaciji: ");
 const QString Prekida = QStringLiteral(" Prekida se ažuriranje!");
 
+} // namespace
+
 void PostaviDirektorije(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     const QString sep = Separator();
@@ -31,6 +33,8 @@ void PostaviDirektorije(Kontekst& k) {
                             ? s.ProgramskaDirektorija + QStringLiteral("Help") + sep
                             : QDir::toNativeSeparators(winDir) + sep + QStringLiteral("Help") + sep;
 }
+
+namespace {
 
 // A failure that ends the check: remembered, logged with a prefix and shown.
 bool Prekini(Kontekst& k, const QString& logPrefiks, const QString& poruka) {

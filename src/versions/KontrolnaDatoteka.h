@@ -8,4 +8,8 @@ namespace morvela {
 // command exactly when the plan succeeded.
 bool PripremiVerzijaTXT(Kontekst& k);
 
+// Sets the working directories from the program's own directory (fixed on the
+// developer computer).
+void PostaviDirektorije(Kontekst& k);
+
 } // namespace morvela

@@ -535,4 +535,26 @@ TEST_F(ProzorTest, ScheduleStartsOncePerMatchingHourAndSkipsWhileBusy) {
     EXPECT_EQ(Log().size(), poslije);
 }
 
+// A journal left by a cut-short installation: the start puts the old program
+// back and says so once, before the check and its own message.
+TEST_F(ProzorTest, StartUpRestoresACutShortInstallationBeforeTheCheck) {
+    QDir().mkpath(suite + "/UpdateBackup");
+    for (const auto& [put, sadržaj] : {std::pair{"/A.exe", "nova"},
+                                       {"/UpdateBackup/A.exe", "stara"},
+                                       {"/Update/Instalacija.dnevnik", "PLAN;A.exe\r\nBACKUP;A.exe\r\n"}}) {
+        QFile f(suite + put);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(sadržaj);
+    }
+    Prozor().PokreniProzor();
+    QFile a(suite + "/A.exe");
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), "stara");
+    EXPECT_FALSE(QFile::exists(suite + "/Update/Instalacija.dnevnik"));
+    ASSERT_EQ(poruke.upiti.size(), 2);
+    EXPECT_EQ(poruke.upiti[0].tekst,
+              "Prethodna instalacija novih verzija je prekinuta prije kraja.\r\nVraćene su "
+              "stare verzije datoteka:\r\nA.exe\r\nProgrami su u stanju prije te instalacije.");
+}
+
 } // namespace

@@ -1,11 +1,17 @@
+#include "MaliDisk.h"
 #include "Okruzenje.h"
+#include "TestServer.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "transfer/HttpPreuzimanje.h"
 #include "versions/PravilaVerzija.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QSet>
+
+#include <cerrno>
+#include <functional>
 
 namespace morvela::test {
 
@@ -21,6 +27,7 @@ struct Distribucija : ::testing::Test, IPreuzimanje {
     const QString server = o.vanjski("Server") + Separator(), L = o.vanjski("Lokacija") + Separator();
     QStringList imena;
     QSet<QString> ne;
+    std::function<void(const QString&)> poDohvatu;
     Distribucija() {
         QDir().mkpath(L);
         o.izvor.lokacije[1] = o.vanjski("Lokacija"); // the run adds the separator
@@ -32,7 +39,9 @@ struct Distribucija : ::testing::Test, IPreuzimanje {
         imena << ime;
         if (ne.contains(ime)) return false;
         QFile::remove(dir + ime);
-        return QFile::copy(server + ime, dir + ime);
+        const bool ok = QFile::copy(server + ime, dir + ime);
+        if (poDohvatu) poDohvatu(ime);
+        return ok;
     }
     // Publishes the list and an archive of the listed size per record; fill tells publications apart.
     void Objavi(const QStringList& lista, char fill = 'a') {
@@ -69,19 +78,23 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     EXPECT_TRUE(
         o.poruke.tekstovi().last().startsWith("Upozorenje. Nisu uspješno skinuti programi na lokaciju " + L));
 
-    // Nobody is there to answer a scheduled run, so it copies everything at once.
+    // Nobody is there to answer a scheduled run: it leaves the first full copy to a person.
     ne.clear();
     imena.clear();
     o.poruke.upiti.clear();
     PreuzmiNaLokacijuIJavi(o.k, false);
-    EXPECT_TRUE(o.poruke.upiti.isEmpty() && imena.filter(".7z").size() == 4);
-    EXPECT_EQ(o.LogPoruke().last(5).first(), "Download na lokaciju- Ne postoji datoteka: " + L +
-                                                 "Verzije.txt. Automatsko preuzimanje kopira sve datoteke.");
+    EXPECT_TRUE(o.poruke.upiti.isEmpty() && imena.isEmpty());
+    EXPECT_EQ(o.LogPoruke().last(), "Download na lokaciju- Ne postoji datoteka: " + L +
+                                        "Verzije.txt. Prvo presnimavanje svih datoteka na lokaciju mora se "
+                                        "pokrenuti ručno. Automatsko preuzimanje se prekida.");
+    PreuzmiNaLokacijuIJavi(o.k, true);
+    EXPECT_EQ(imena.filter(".7z").size(), 4);
     EXPECT_EQ(o.stanje.UkupnoPreneseno, 40);
     EXPECT_EQ(o.status.txtPor + o.status.txtPorGr, "\r\nKopirano Verzije.txt\r\nKopirano VerzijeU.txt");
     EXPECT_TRUE(o.status.prikazaPoruka == 1 && !o.status.vidljiv && !o.status.mjeriVrijeme);
 
     imena.clear();
+    o.poruke.upiti.clear();
     PreuzmiNaLokacijuIJavi(o.k, true);
     EXPECT_EQ(imena, QStringList({"Verzije.txt", "VerzijeU.txt"}));
     EXPECT_EQ(o.poruke.tekstovi().join("|"),
@@ -96,11 +109,12 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     EXPECT_EQ(o.status.txtPor, isto.join("") + "\r\nKopirano Verzije.txt\r\nKopirano VerzijeU.txt");
     EXPECT_EQ(o.LogPoruke().last(4), ok);
 
-    // Otherwise an archive counts once fetched, and an outdated one goes before its fetch.
+    // Otherwise an archive counts once fetched, and an outdated one stays whole until its fetch succeeds.
     ne = {"MorvIzmjBaza21.7z"};
     Objavi({R("Knjige21.exe", "22;0;0"), R("MorvIzmjBaza21.dll", "22;0;0"), Osnovni[2], Osnovni[3]}, 'b');
     EXPECT_FALSE(Pokreni());
-    EXPECT_TRUE(o.stanje.UkupnoPreneseno == 10 && !QFile::exists(L + "MorvIzmjBaza21.7z"));
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, 10);
+    EXPECT_EQ(o.Pročitaj(L + "MorvIzmjBaza21.7z"), QByteArray(10, 'a'));
 }
 
 TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
@@ -134,6 +148,109 @@ TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
                   "\r\nNije nađena 7z datoteka: Knjige21.7z pa se mora napraviti");
     EXPECT_TRUE(o.poruke.tekstovi() == QStringList{razlika} &&
                 o.LogPoruke().contains("Download na lokaciju - " + razlika));
+}
+
+// Every stop of a scheduled run leaves its line in the log, and none fetches an archive.
+TEST_F(Distribucija, ScheduledRunsLogEveryStop) {
+    const QString p = "Download na lokaciju- ";
+    struct Slučaj {
+        QString lokacija;
+        bool lista; // the location holds its list already
+        QSet<QString> ne;
+        QByteArray novaLista;
+        QString redLoga;
+    };
+    const QString nema = o.vanjski("Nema") + Separator();
+    const QList<Slučaj> slučajevi = {
+        {"", true, {}, {}, p + "Nije unesena lokacija za download programa. Prekida se preuzimanje."},
+        {nema,
+         true,
+         {},
+         {},
+         p + "Ne postoji unesena lokacija za download programa: " + nema + ". Prekida se preuzimanje."},
+        {L,
+         false,
+         {},
+         {},
+         p + "Ne postoji datoteka: " + L +
+             "Verzije.txt. Prvo presnimavanje svih datoteka na lokaciju mora "
+             "se pokrenuti ručno. Automatsko preuzimanje se prekida."},
+        {L,
+         true,
+         {"Verzije.txt"},
+         {},
+         p + "Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa internetom i pokušajte "
+             "ponovno! Prekida se ažuriranje!"},
+        {L,
+         true,
+         {"VerzijeU.txt"},
+         {},
+         p + "Nije moguće učitati kontrolnu datoteku sa interneta VerzijeU! Provjerite vezu sa internetom i "
+             "pokušajte ponovno! Prekida se ažuriranje!"},
+        {L,
+         true,
+         {},
+         "x;1;2;3;4;5;6;7;8;\r\n",
+         "DownloadNaLokaciju - Desila se greška u čitanju zapisa u matricu. Prekida se ažuriranje!"},
+    };
+    for (const Slučaj& s : slučajevi) {
+        Objavi(Osnovni);
+        if (!s.novaLista.isEmpty()) o.Zapiši(server + "Verzije.txt", s.novaLista);
+        QFile::remove(L + "Verzije.txt");
+        if (s.lista) o.ZapišiListu(L + "Verzije.txt", Osnovni);
+        o.izvor.lokacije[1] = s.lokacija;
+        ne = s.ne;
+        imena.clear();
+        o.poruke.upiti.clear();
+        PreuzmiNaLokacijuIJavi(o.k, false);
+        EXPECT_TRUE(imena.filter(".7z").isEmpty()) << qPrintable(s.redLoga);
+        EXPECT_TRUE(o.poruke.upiti.isEmpty()) << qPrintable(s.redLoga);
+        EXPECT_TRUE(o.LogPoruke().contains(s.redLoga)) << qPrintable(o.LogPoruke().join('\n'));
+    }
+}
+
+// The location runs out of space: the final list copy and the fetch of a
+// newer archive fail, and what was there stays whole, byte for byte.
+TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
+    MaliDisk disk(L, 128);
+    if (!disk.montiran()) GTEST_SKIP() << qPrintable(disk.razlog);
+    Objavi(Osnovni);
+    o.Zapiši(L + "Knjige21.7z" + NastavakPrivremene, "ostatak prekinutog presnimavanja");
+    ASSERT_TRUE(Pokreni());
+    EXPECT_FALSE(QFile::exists(L + "Knjige21.7z" + NastavakPrivremene));
+    const QByteArray lista = o.Pročitaj(L + "Verzije.txt"), listaU = o.Pročitaj(L + "VerzijeU.txt");
+
+    // A newer program fills the disk as it arrives; the lists no longer fit.
+    QStringList novi = Osnovni;
+    novi[0] = R("Knjige21.exe", "21;2;0");
+    o.Zapiši(server + "VerzijeU.txt", QByteArray(8000, 'u'));
+    Objavi(novi, 'b');
+    poDohvatu = [&](const QString& ime) {
+        if (ime.endsWith(".7z")) disk.Napuni();
+    };
+    EXPECT_TRUE(Pokreni(false));
+    const QString pun = GreškaIzSustava(ENOSPC).opis;
+    EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
+    EXPECT_EQ(o.Pročitaj(L + "VerzijeU.txt"), listaU);
+    const QStringList log = o.LogPoruke();
+    EXPECT_TRUE(log.contains("Download na lokaciju- Greška u kopiranju Verzije.txt " + pun) &&
+                log.contains("Download na lokaciju- Greška u kopiranju VerzijeU.txt " + pun))
+        << qPrintable(log.join('\n'));
+
+    // Over the real transfer, a newer archive bigger than the space left stays away.
+    disk.Isprazni();
+    poDohvatu = nullptr;
+    o.Zapiši(server + "VerzijeU.txt", "u");
+    novi[0] = R("Knjige21.exe", "21;3;0", 200000);
+    Objavi(novi, 'c');
+    TestServer posluzitelj(server);
+    o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
+    o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
+    HttpPreuzimanje http(o.k);
+    o.k.preuzimanje = &http;
+    EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
+    EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), QByteArray(10, 'b'));
+    EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
 }
 
 } // namespace morvela::test

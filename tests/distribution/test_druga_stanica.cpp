@@ -36,7 +36,7 @@ TEST(DrugaStanica, UpdatesFromAFilledDistributionLocation) {
     HttpPreuzimanje http(prva.k);
     prva.k.preuzimanje = &http;
     prva.izvor.lokacije[1] = L;
-    ASSERT_TRUE(DownloadNaLokaciju(prva.k, false));
+    ASSERT_TRUE(DownloadNaLokaciju(prva.k, true)); // the first full copy, started by hand
 
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, druga.vanjski("postavke"));
     ASSERT_TRUE(QFile::link("/usr/bin/7za", druga.dir() + "7za"));

@@ -10,9 +10,13 @@
 
 namespace morvela::test {
 
-TestOkruženje::TestOkruženje() {
+TestOkruženje::TestOkruženje() : TestOkruženje(QString()) {}
+
+TestOkruženje::TestOkruženje(const QString& postojeći) {
     if (!korijen.isValid()) throw std::runtime_error("no temporary directory");
-    const QString suite = korijen.filePath(QStringLiteral("Suite"));
+    // A given suite needs no temporary root of its own.
+    if (!postojeći.isEmpty()) korijen.remove();
+    const QString suite = postojeći.isEmpty() ? korijen.filePath(QStringLiteral("Suite")) : postojeći;
     QDir().mkpath(suite + QStringLiteral("/Update"));
     const QString p = stanje.ProgramskaDirektorija = SaSeparatorom(QDir::toNativeSeparators(suite));
     stanje.UpdateDirektorija = p + QStringLiteral("Update") + Separator();

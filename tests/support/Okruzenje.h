@@ -14,6 +14,8 @@ namespace morvela::test {
 
 struct TestOkruženje {
     TestOkruženje();
+    // Wired to a suite directory that already exists (a helper process working on a test's suite).
+    explicit TestOkruženje(const QString& postojeći);
 
     // Program directory of the suite, ending in the separator.
     QString dir() const { return stanje.ProgramskaDirektorija; }

@@ -1,0 +1,110 @@
+// Runs the real installation of the plan a test laid out in a suite directory
+// and kills itself (SIGKILL, no clean-up) at the nth changing file operation:
+// just before it ("prije"), or, when that operation is a copy, after writing
+// half of the copy's temporary file ("usred").
+// A run that is not killed (n = 0) ends with 0 and writes one letter per
+// changing file operation to standard output, K for a copy; any other exit
+// code is a fault of the run itself, 3 a nth operation that is no copy.
+//   prekid_instalacije <program directory> <n> prije|usred
+
+#include "Okruzenje.h"
+#include "install/UpdatePrograma.h"
+#include "platform/Datoteke.h"
+#include "platform/Procesi.h"
+#include "versions/KontrolnaDatoteka.h"
+#include "versions/Plan.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+using namespace morvela;
+using namespace morvela::test;
+
+namespace {
+
+class UbojiteDatoteke : public StvarneDatoteke {
+public:
+    UbojiteDatoteke(int n, bool usred) : m_n(n), m_usred(usred) {}
+    void Naoružaj() { m_naoružane = true; }
+    const QByteArray& Operacije() const { return m_operacije; }
+
+    GreškaDatoteke KreirajDirektorij(const QString& put) override {
+        Korak();
+        return StvarneDatoteke::KreirajDirektorij(put);
+    }
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na) override {
+        Korak(&od, &na);
+        return StvarneDatoteke::Kopiraj(od, na);
+    }
+    GreškaDatoteke Premjesti(const QString& od, const QString& na) override {
+        Korak();
+        return StvarneDatoteke::Premjesti(od, na);
+    }
+    GreškaDatoteke Obriši(const QString& put, bool prisilno) override {
+        Korak();
+        return StvarneDatoteke::Obriši(put, prisilno);
+    }
+    GreškaDatoteke ObrišiUzorak(const QString& direktorij, const QString& uzorak) override {
+        Korak();
+        return StvarneDatoteke::ObrišiUzorak(direktorij, uzorak);
+    }
+    GreškaDatoteke ObrišiDirektorij(const QString& put) override {
+        Korak();
+        return StvarneDatoteke::ObrišiDirektorij(put);
+    }
+
+private:
+    void Korak(const QString* od = nullptr, const QString* na = nullptr) {
+        if (!m_naoružane) return;
+        m_operacije += od ? 'K' : '-';
+        if (++m_broj != m_n) return;
+        if (m_usred) {
+            if (!od) std::_Exit(3);
+            // Half of the copy written, as a power cut would leave it.
+            QFile izvor(*od), privremena(PrivremenaZa(*na));
+            if (izvor.open(QIODevice::ReadOnly) && privremena.open(QIODevice::WriteOnly)) {
+                privremena.write(izvor.read(izvor.size() / 2));
+                privremena.flush();
+            }
+        }
+        std::raise(SIGKILL);
+    }
+
+    const int m_n;
+    const bool m_usred;
+    bool m_naoružane = false;
+    int m_broj = 0;
+    QByteArray m_operacije;
+};
+
+// No suite program is open, and the check after the run gets nothing from the internet.
+struct BezVanjskogSvijeta : IProzori, IPreuzimanje {
+    bool NađiProzor(const QString&, const QString&, bool) override { return false; }
+    bool DownloadDatoteke(const QString&, const QString&) override { return false; }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) return 2;
+    QCoreApplication app(argc, argv);
+    const QString dir = QString::fromLocal8Bit(argv[1]);
+    UbojiteDatoteke datoteke(std::atoi(argv[2]), std::strcmp(argv[3], "usred") == 0);
+
+    TestOkruženje o(dir);
+    BezVanjskogSvijeta svijet;
+    QtProcesi procesi;
+    Kontekst& k = o.k;
+    k.datoteke = &datoteke, k.preuzimanje = &svijet, k.prozori = &svijet, k.procesi = &procesi;
+    PostaviDirektorije(k);
+    if (!NapraviRsŠtoTrebaAžurirati(k)) return 5;
+    datoteke.Naoružaj();
+    if (!UpdatePrograma(k)) return 6;
+    std::fputs(datoteke.Operacije().constData(), stdout);
+    return 0;
+}
