@@ -1,13 +1,16 @@
 #include "transfer/HttpPreuzimanje.h"
 
+#include "versions/PravilaVerzija.h"
+
 #include <QEventLoop>
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QSslConfiguration>
 #include <QUrl>
 
+#include <algorithm>
 #include <iterator>
 
 namespace morvela {
@@ -16,6 +19,10 @@ namespace {
 
 const QString Sekcija = QStringLiteral("Settings");
 constexpr qint64 ReadBuffer = 256 * 1024;
+
+constexpr qint64 MiB = 1024 * 1024;
+// A file the list does not name (the remote-support program) may be this large.
+constexpr qint64 GranicaNepopisane = 256 * MiB;
 
 QString HostIzPostavki(const IPostavke& postavke, const QString& ključ, const QString& zadano) {
     const QString host = postavke.Čitaj(Sekcija, ključ, QString()).trimmed();
@@ -115,7 +122,7 @@ bool HttpPreuzimanje::Preuzmi(const QString& imeDatoteke, const QString& ciljnaD
     const QString url = UrlDatoteke(imeDatoteke, https);
     m_k.LogirajGrešku(QStringLiteral("Početak Download: ") + url);
 
-    const Ishod ishod = Prenesi(url, ciljnaDirektorija + imeDatoteke, https);
+    const Ishod ishod = Prenesi(url, ciljnaDirektorija + imeDatoteke, https, GranicaVeličine(imeDatoteke));
     switch (ishod.vrsta) {
     case Ishod::Spremljeno:
         m_k.LogirajGrešku(QStringLiteral("Uspješan download: ") + imeDatoteke);
@@ -192,10 +199,23 @@ void HttpPreuzimanje::PratiNapredak(QNetworkReply& odgovor, QObject& vlasnik, bo
     QObject::connect(o, &QNetworkReply::errorOccurred, &vlasnik, [this] { Inet1_StateChanged(11); });
 }
 
-// The body goes straight into a QSaveFile beside the target, which replaces the
+// The most a transfer of this file may bring: what the new list says of its
+// archive plus 1 MiB of slack, 1 MiB for a list. Anything more is not the file
+// the list speaks of, and is not written to the end before the size check.
+qint64 HttpPreuzimanje::GranicaVeličine(const QString& imeDatoteke) const {
+    if (imeDatoteke == ImeListeVerzija || imeDatoteke == ImeListeVerzijaU) return MiB;
+    const Matrica& nove = m_k.stanje->NoveVerzije;
+    for (int red = 0; red < Matrica::Redova; ++red)
+        if (nove.koristi(red) && ImeArhive(nove.tekst(red, Ime)) == imeDatoteke)
+            return qint64(std::max(0.0, BrojčanaVrijednost(nove.tekst(red, VeličinaDownload)))) + MiB;
+    return GranicaNepopisane;
+}
+
+// The body goes to a temporary file beside the target, which replaces the
 // target only when the whole transfer succeeded; on any failure, and for an
 // empty body, the old file stays as it was and nothing new appears.
-HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QString& lokalniPut, bool https) {
+HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QString& lokalniPut, bool https,
+                                                qint64 granica) {
     // QUrl's tolerant parsing encodes blanks and non-ASCII letters, nothing else.
     QNetworkRequest zahtjev{QUrl(url)};
     // Never to another host, port or scheme, so never from https down to http.
@@ -207,8 +227,10 @@ HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QStrin
     zahtjev.setRawHeader("Accept-Encoding", "identity");
     if (https) zahtjev.setSslConfiguration(TlsKonfiguracija(*m_k.postavke));
 
-    QSaveFile datoteka(lokalniPut);
-    QString greškaDatoteke;
+    const QString privremena = PrivremenaZa(lokalniPut);
+    QFile::remove(privremena);
+    QFile datoteka(privremena);
+    QString greškaDatoteke, prevelik;
     qint64 primljeno = 0;
 
     if (!https) Inet1_StateChanged(1);
@@ -219,11 +241,25 @@ HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QStrin
     // Without a limit the client reads ahead of the disk and holds hundreds of MB.
     o->setReadBufferSize(ReadBuffer);
 
+    const auto predugo = [&](qint64 bajtova, const char* što) {
+        if (bajtova <= granica || !prevelik.isEmpty()) return false;
+        prevelik = QStringLiteral("Prijenos je prekinut: %1 %2 bajtova, a datoteka smije imati najviše %3.")
+                       .arg(QLatin1String(što))
+                       .arg(bajtova)
+                       .arg(granica);
+        o->abort();
+        return true;
+    };
+    QObject::connect(o, &QNetworkReply::metaDataChanged, o, [&] {
+        const QVariant najava = o->header(QNetworkRequest::ContentLengthHeader);
+        if (UspješanStatus(*o) && najava.isValid()) predugo(najava.toLongLong(), "najavljeno je");
+    });
     auto spremi = [&] {
         if (!o->isOpen()) return; // aborted
         const QByteArray dio = o->readAll();
         // Error pages and refused redirects carry bodies too; they are not the file.
         if (dio.isEmpty() || !greškaDatoteke.isEmpty() || !UspješanStatus(*o)) return;
+        if (predugo(primljeno + dio.size(), "primljeno je više od")) return;
         if (!https && primljeno == 0) Inet1_StateChanged(8);
         if ((!datoteka.isOpen() && !datoteka.open(QIODevice::WriteOnly)) ||
             datoteka.write(dio) != dio.size()) {
@@ -239,28 +275,41 @@ HttpPreuzimanje::Ishod HttpPreuzimanje::Prenesi(const QString& url, const QStrin
     QObject::connect(o, &QNetworkReply::readyRead, &petlja, spremi);
     PratiNapredak(*o, petlja, https);
     if (!o->isFinished()) petlja.exec();
+    const bool završen = o->isFinished();
+    if (!završen) o->abort();
     spremi();
-
-    if (!greškaDatoteke.isEmpty()) return {Ishod::GreškaDatoteke, greškaDatoteke};
-    if (o->error() == QNetworkReply::OperationCanceledError || o->error() == QNetworkReply::TimeoutError)
-        return {Ishod::GreškaPrijenosa, QStringLiteral("Prijenos je prekinut: nema podataka %1 s.")
-                                            .arg(QString::number(m_zastojMs / 1000.0))};
-    if (o->error() != QNetworkReply::NoError) return {Ishod::GreškaPrijenosa, o->errorString()};
-    if (!UspješanStatus(*o))
-        return {Ishod::GreškaPrijenosa,
-                QStringLiteral("Poslužitelj je odgovorio: %1 %2")
-                    .arg(o->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt())
-                    .arg(o->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())};
-    // A connection closed early over plain http ends without an error.
-    const QVariant najavljeno = o->header(QNetworkRequest::ContentLengthHeader);
-    if (najavljeno.isValid() && najavljeno.toLongLong() != primljeno)
-        return {Ishod::GreškaPrijenosa, QStringLiteral("Primljeno je %1 od najavljenih %2 bajtova.")
-                                            .arg(primljeno)
-                                            .arg(najavljeno.toLongLong())};
-    if (primljeno == 0) return {Ishod::NištaPrimljeno, QStringLiteral("Ništa nije primljeno (dužina 0).")};
-    if (!datoteka.commit()) return {Ishod::GreškaDatoteke, datoteka.errorString()};
-    if (!https) Inet1_StateChanged(12);
-    return {Ishod::Spremljeno, QString()};
+    datoteka.close();
+    const Ishod ishod = [&]() -> Ishod {
+        if (!greškaDatoteke.isEmpty()) return {Ishod::GreškaDatoteke, greškaDatoteke};
+        if (!prevelik.isEmpty()) return {Ishod::GreškaPrijenosa, prevelik};
+        // The program is closing: whatever arrived is not the whole file.
+        if (!završen) return {Ishod::GreškaPrijenosa, QStringLiteral("Prijenos je prekinut prije kraja.")};
+        if (o->error() == QNetworkReply::OperationCanceledError || o->error() == QNetworkReply::TimeoutError)
+            return {Ishod::GreškaPrijenosa, QStringLiteral("Prijenos je prekinut: nema podataka %1 s.")
+                                                .arg(QString::number(m_zastojMs / 1000.0))};
+        if (o->error() != QNetworkReply::NoError) return {Ishod::GreškaPrijenosa, o->errorString()};
+        if (!UspješanStatus(*o))
+            return {Ishod::GreškaPrijenosa,
+                    QStringLiteral("Poslužitelj je odgovorio: %1 %2")
+                        .arg(o->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt())
+                        .arg(o->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString())};
+        // A connection closed early over plain http ends without an error.
+        const QVariant najavljeno = o->header(QNetworkRequest::ContentLengthHeader);
+        if (najavljeno.isValid() && najavljeno.toLongLong() != primljeno)
+            return {Ishod::GreškaPrijenosa, QStringLiteral("Primljeno je %1 od najavljenih %2 bajtova.")
+                                                .arg(primljeno)
+                                                .arg(najavljeno.toLongLong())};
+        if (primljeno == 0)
+            return {Ishod::NištaPrimljeno, QStringLiteral("Ništa nije primljeno (dužina 0).")};
+        if (const GreškaDatoteke g = ZamijeniTrajno(privremena, lokalniPut))
+            return {Ishod::GreškaDatoteke, g.opis};
+        return {Ishod::Spremljeno, QString()};
+    }();
+    if (ishod.vrsta != Ishod::Spremljeno)
+        QFile::remove(privremena);
+    else if (!https)
+        Inet1_StateChanged(12);
+    return ishod;
 }
 
 } // namespace morvela

@@ -43,7 +43,8 @@ public:
 private:
     struct Ishod;
     bool Preuzmi(const QString& imeDatoteke, const QString& ciljnaDirektorija, bool https);
-    Ishod Prenesi(const QString& url, const QString& lokalniPut, bool https);
+    Ishod Prenesi(const QString& url, const QString& lokalniPut, bool https, qint64 granica);
+    qint64 GranicaVeličine(const QString& imeDatoteke) const;
     void PratiNapredak(QNetworkReply& odgovor, QObject& vlasnik, bool https);
     QString UrlDatoteke(const QString& imeDatoteke, bool https) const;
     void GreškaLokalneDatoteke(const QString& imeDatoteke, const QString& opis);

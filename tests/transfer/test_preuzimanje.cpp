@@ -39,6 +39,10 @@ TEST_P(ObaPrijenosa, StoresTheBodyByteForByteUnderANameWithBlanksAndCroatianLett
     server.PostaviKvar("c.7z", Kvar::PreusmjeriIstiHost); // within the same server
     EXPECT_TRUE(Preuzmi("c.7z", "preusmjereno"));
     EXPECT_EQ(server.Zahtjevi().last().putanja, "/premjesteno/c.7z");
+    server.PostaviKvar("d.7z", Kvar::Komadno); // no length announced, but the last chunk came
+    EXPECT_TRUE(Preuzmi("d.7z", tijelo));
+    EXPECT_EQ(Pročitaj("d.7z"), tijelo);
+    EXPECT_EQ(QDir(upd).entryList({"*.mlu-novo"}), QStringList());
 }
 
 // A failed transfer keeps the old file; its reason is the last message and goes
@@ -47,7 +51,7 @@ TEST_P(ObaPrijenosa, AFailedTransferKeepsTheOldFileAndLogsItsReason) {
     TestOkruženje::Zapiši(upd + "b.7z", "staro");
     for (Kvar kvar :
          {Kvar::Status404, Kvar::Status500, Kvar::PraznoTijelo, Kvar::SkraćenoTijelo, Kvar::PogrešnaDužina,
-          Kvar::Zastoj, Kvar::PreusmjeriDrugiHost, Kvar::PreusmjeriNaHttp}) {
+          Kvar::KomadnoPrekinuto, Kvar::Zastoj, Kvar::PreusmjeriDrugiHost, Kvar::PreusmjeriNaHttp}) {
         if (!https && kvar == Kvar::PreusmjeriNaHttp) continue; // the same origin for plain http
         SCOPED_TRACE(int(kvar));
         const qsizetype redaka = o.LogPoruke().size(), zahtjeva = server.Zahtjevi().size();
@@ -56,6 +60,7 @@ TEST_P(ObaPrijenosa, AFailedTransferKeepsTheOldFileAndLogsItsReason) {
         server.PostaviKvar("b.7z", kvar);
         EXPECT_FALSE(Preuzmi("b.7z", QByteArray(200'000, 'b')));
         EXPECT_EQ(Pročitaj("b.7z"), "staro");
+        EXPECT_FALSE(QFile::exists(upd + "b.7z.mlu-novo"));
         const bool prazno = !https && kvar == Kvar::PraznoTijelo;
         const QString zp = o.stanje.ZadnjaPoruka;
         EXPECT_EQ(zp == "prije" || zp.isEmpty(), prazno) << zp.toStdString();
@@ -69,6 +74,43 @@ TEST_P(ObaPrijenosa, AFailedTransferKeepsTheOldFileAndLogsItsReason) {
         // Never to another host, never down from https.
         for (const Zahtjev& z : server.Zahtjevi().mid(zahtjeva))
             EXPECT_TRUE(z.https == https && z.host.startsWith("127.0.0.1:")) << z.host.toStdString();
+    }
+}
+
+// A body larger than the list allows is cut off as soon as that shows, whether
+// the length was announced or not; the slack is 1 MiB over the listed archive
+// size, a list may have 1 MiB, a file the list does not name far more.
+TEST_P(ObaPrijenosa, StopsABodyLargerThanTheListAllows) {
+    constexpr qint64 MiB = 1 << 20;
+    o.stanje.NoveVerzije.postavi(0, Ime, QStringLiteral("Veliki.exe"));
+    o.stanje.NoveVerzije.postavi(0, VeličinaDownload, QStringLiteral("1000"));
+    const struct {
+        QString ime;
+        qint64 veličina;
+        Kvar kvar;
+        bool stigne;
+    } slučajevi[] = {
+        {"Veliki.7z", 1000 + MiB, Kvar::Nema, true},
+        {"Veliki.7z", 1001 + MiB, Kvar::Nema, false},
+        // Cut after 2 MiB: the limit must end it before that.
+        {"Veliki.7z", 4 * MiB, Kvar::KomadnoPrekinuto, false},
+        {"Verzije.txt", MiB, Kvar::Komadno, true},
+        {"Verzije.txt", MiB + 1, Kvar::Komadno, false},
+        {"VerzijeU.txt", MiB + 1, Kvar::Nema, false},
+        {"TeamViewerQS.exe", 3 * MiB, Kvar::Komadno, true},
+    };
+    for (const auto& s : slučajevi) {
+        SCOPED_TRACE((s.ime + " " + QString::number(s.veličina)).toStdString());
+        const qsizetype redaka = o.LogPoruke().size();
+        QFile::remove(upd + s.ime);
+        server.PostaviKvar(s.ime, s.kvar);
+        EXPECT_EQ(Preuzmi(s.ime, QByteArray(s.veličina, 'v')), s.stigne);
+        EXPECT_EQ(QFileInfo(upd + s.ime).size(), s.stigne ? s.veličina : 0);
+        const QString zadnji = o.LogPoruke().value(redaka + 1);
+        if (!s.stigne)
+            EXPECT_TRUE(zadnji.startsWith("Greška: Download: " + s.ime + " ") &&
+                        zadnji.contains("smije imati najviše"))
+                << zadnji.toStdString();
     }
 }
 
