@@ -107,10 +107,11 @@ TEST_P(ObaPrijenosa, StopsABodyLargerThanTheListAllows) {
         EXPECT_EQ(Preuzmi(s.ime, QByteArray(s.veličina, 'v')), s.stigne);
         EXPECT_EQ(QFileInfo(upd + s.ime).size(), s.stigne ? s.veličina : 0);
         const QString zadnji = o.LogPoruke().value(redaka + 1);
-        if (!s.stigne)
+        if (!s.stigne) {
             EXPECT_TRUE(zadnji.startsWith("Greška: Download: " + s.ime + " ") &&
                         zadnji.contains("smije imati najviše"))
                 << zadnji.toStdString();
+        }
     }
 }
 
