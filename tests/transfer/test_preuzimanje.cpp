@@ -1,4 +1,8 @@
 #include "Arhive.h"
+#include "TestProxy.h"
+
+#include <QTcpServer>
+#include <sys/mount.h>
 
 #include <QRegularExpression>
 
@@ -113,6 +117,111 @@ TEST_P(ObaPrijenosa, StopsABodyLargerThanTheListAllows) {
                 << zadnji.toStdString();
         }
     }
+}
+
+// Proxy variables for one test; the old state comes back at its end.
+struct ProxyOkolina {
+    ~ProxyOkolina() {
+        for (const char* ime : {"http_proxy", "https_proxy", "no_proxy"})
+            qunsetenv(ime);
+    }
+    void Postavi(const QString& proxy, const QString& izuzeti = QString()) {
+        qputenv("http_proxy", proxy.toLatin1());
+        qputenv("https_proxy", proxy.toLatin1());
+        qputenv("no_proxy", izuzeti.toLatin1());
+    }
+};
+
+TEST_P(ObaPrijenosa, GoesThroughTheSystemProxyUnlessTheHostIsExempt) {
+    ProxyOkolina okolina;
+    TestProxy proxy, sPrijavom(true);
+    okolina.Postavi(proxy.Adresa());
+    ASSERT_TRUE(Preuzmi("p.7z", "kroz proxy")) << o.stanje.ZadnjaPoruka.toStdString();
+    EXPECT_EQ(Pročitaj("p.7z"), "kroz proxy");
+    const QString host = https ? server.HttpsHost() : server.HttpHost();
+    EXPECT_EQ(proxy.Zahtjevi(),
+              QStringList{https ? "CONNECT " + host + " HTTP/1.1" : "GET " + url + "p.7z HTTP/1.1"});
+    EXPECT_EQ(server.Zahtjevi().size(), 1);
+
+    okolina.Postavi(proxy.Adresa(), "127.0.0.1");
+    ASSERT_TRUE(Preuzmi("p.7z", "izravno"));
+    EXPECT_EQ(proxy.Zahtjevi().size(), 1);
+
+    okolina.Postavi(sPrijavom.Adresa());
+    EXPECT_FALSE(Preuzmi("p.7z", "nikad"));
+    EXPECT_EQ(Pročitaj("p.7z"), "izravno");
+    EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith("Proxy traži prijavu (407)"))
+        << o.stanje.ZadnjaPoruka.toStdString();
+    EXPECT_EQ(o.LogPoruke().last(), "Greška: Download: p.7z " + o.stanje.ZadnjaPoruka);
+    EXPECT_EQ(sPrijavom.Zahtjevi().size(), 1);
+}
+
+// Each way a fetch fails reaches the person and the log with its class first,
+// the library's or system's own words after it. Disk full and a read-only
+// disk need a small file system mounted, so root.
+TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
+    TestServer nepovjerljiv(posluženo.path(), Certifikat::Samopotpisan);
+    QTcpServer zatvoren;
+    ASSERT_TRUE(zatvoren.listen(QHostAddress::LocalHost));
+    const QString zatvorenHost = QStringLiteral("127.0.0.1:%1").arg(zatvoren.serverPort());
+    zatvoren.close(); // nobody listens there any more
+    QTemporaryDir mali;
+    const QString maliDir = mali.path() + "/";
+    const auto montiraj = [&](bool samoČitanje) {
+        ::umount(mali.path().toLocal8Bit().constData());
+        return ::mount("tmpfs", mali.path().toLocal8Bit().constData(), "tmpfs", samoČitanje ? MS_RDONLY : 0,
+                       "size=64k") == 0;
+    };
+    const bool imaMontiranja = montiraj(false);
+
+    // Where the file goes: the update directory, or a small file system, full or read-only.
+    enum Cilj { Uobičajeni, MaliDisk, SamoZaČitanje };
+    const struct {
+        const char* slučaj;
+        QString host;
+        Kvar kvar;
+        Cilj cilj;
+        QString klasa;
+    } slučajevi[] = {
+        {"404", server.HttpsHost(), Kvar::Status404, Uobičajeni,
+         "Poslužitelj je odgovorio statusom 404: Not Found"},
+        {"refused", zatvorenHost, Kvar::Nema, Uobičajeni, "Poslužitelj je odbio vezu: "},
+        {"unknown host", "nepostoji.invalid", Kvar::Nema, Uobičajeni, "Poslužitelj nije pronađen: "},
+        {"untrusted", nepovjerljiv.HttpsHost(), Kvar::Nema, Uobičajeni,
+         "Certifikat poslužitelja nije pouzdan (127.0.0.1): SSL certificate problem: self-signed "
+         "certificate"},
+        {"stall", server.HttpsHost(), Kvar::Zastoj, Uobičajeni, "Nema podataka 1 s: prijenos je prekinut."},
+        {"disk full", server.HttpsHost(), Kvar::Nema, MaliDisk,
+         "Lokalna datoteka se ne može zapisati, disk je pun: "},
+        {"read-only", server.HttpsHost(), Kvar::Nema, SamoZaČitanje,
+         "Lokalna datoteka se ne može zapisati, nema dozvole: "},
+    };
+    TestOkruženje::Zapiši(posluženo.filePath("f.7z"), QByteArray(200'000, 'f'));
+    for (const auto& s : slučajevi) {
+        SCOPED_TRACE(s.slučaj);
+        if (!https && QByteArray(s.slučaj) == "untrusted") continue;
+        const bool lokalna = s.cilj != Uobičajeni;
+        if (lokalna && !imaMontiranja) continue;
+        if (lokalna) {
+            ASSERT_TRUE(montiraj(s.cilj == SamoZaČitanje));
+        }
+        QString host = s.host;
+        if (!https && host == server.HttpsHost()) host = server.HttpHost();
+        o.postavke.Snimi("Settings", "PrimarniServer21", host);
+        server.PostaviKvar("f.7z", s.kvar);
+        o.poruke.upiti.clear();
+        EXPECT_FALSE(preuzimanje.DownloadDatoteke("f.7z", lokalna ? maliDir : upd));
+        const QString opis = lokalna ? "DownInet: Greška u downloadu datoteke: f.7z " + s.klasa : s.klasa;
+        EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith(opis)) << o.stanje.ZadnjaPoruka.toStdString();
+        EXPECT_EQ(o.LogPoruke().last(),
+                  lokalna ? o.stanje.ZadnjaPoruka : "Greška: Download: f.7z " + o.stanje.ZadnjaPoruka);
+        // The http path and a local failure show it; the https path leaves it to its caller.
+        EXPECT_EQ(o.poruke.tekstovi(), lokalna ? QStringList{o.stanje.ZadnjaPoruka}
+                                       : https ? QStringList()
+                                               : QStringList{"Greška: " + o.stanje.ZadnjaPoruka});
+    }
+    ::umount(mali.path().toLocal8Bit().constData());
+    if (!imaMontiranja) GTEST_SKIP() << "disk full and read-only not tried: mounting a tmpfs needs root";
 }
 
 INSTANTIATE_TEST_SUITE_P(Transport, ObaPrijenosa, ::testing::Values(true, false),
