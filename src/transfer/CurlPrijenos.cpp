@@ -87,12 +87,11 @@ struct Rad {
         for (int s : stanja)
             Javi([f = napredak.stanje, s] { f(s); });
     }
-    bool Prevelik(qint64 bajtova, const char* kako) {
+    void Prevelik(qint64 bajtova, const char* kako) {
         prevelik = QStringLiteral("Datoteka je veća od dopuštene: %1 %2 bajtova, a smije imati najviše %3.")
                        .arg(QLatin1String(kako))
                        .arg(bajtova)
                        .arg(z.granica);
-        return true;
     }
     void ZapamtiGreškuDatoteke(int kod) {
         greškaDatoteke = kod ? GreškaIzSustava(kod, z.datoteka) : GreškaDatoteke{GreškaPristupa, QString()};
@@ -114,7 +113,10 @@ struct Rad {
             curl_off_t dužina = -1;
             curl_easy_getinfo(r.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &dužina);
             r.najava = dužina;
-            if (dužina > r.z.granica && r.Prevelik(dužina, "najavljeno je")) return 0;
+            if (dužina > r.z.granica) {
+                r.Prevelik(dužina, "najavljeno je");
+                return 0;
+            }
         }
         return n;
     }
@@ -123,8 +125,10 @@ struct Rad {
         Rad& r = *static_cast<Rad*>(korisnik);
         // Error pages and redirects carry bodies too; they are not the file.
         if (!r.Uspješan()) return n;
-        if (r.primljeno + qint64(n) > r.z.granica && r.Prevelik(r.primljeno + qint64(n), "primljeno je"))
+        if (r.primljeno + qint64(n) > r.z.granica) {
+            r.Prevelik(r.primljeno + qint64(n), "primljeno je");
             return 0;
+        }
         if (!r.datoteka.isOpen()) {
             errno = 0;
             if (!r.datoteka.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
