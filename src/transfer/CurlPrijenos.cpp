@@ -26,6 +26,8 @@ constexpr int NajvišePreusmjerenja = 10;
 constexpr long Međuspremnik = 512 * 1024;
 // How long the look at an untrusted server's certificate may take.
 constexpr int ProvjeraCertifikataMs = 5000;
+// WSAECONNREFUSED: Windows reports a refused connection in its own numbering.
+constexpr long WsaVezaOdbijena = 10061;
 
 void PokreniCurl() {
     static const CURLcode početak = curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -52,7 +54,11 @@ QString PredmetCertifikata(const QUrl& url) {
     if (!utičnica.waitForEncrypted(ProvjeraCertifikataMs)) return QString();
     const QSslCertificate certifikat = utičnica.peerCertificate();
     utičnica.abort();
-    return certifikat.isNull() ? QString() : certifikat.subjectDisplayName();
+    QStringList dijelovi;
+    for (const QByteArray& atribut : certifikat.subjectInfoAttributes())
+        dijelovi << QString::fromLatin1(atribut) + '=' +
+                        certifikat.subjectInfo(atribut).join(QStringLiteral(", "));
+    return dijelovi.join(QStringLiteral(", "));
 }
 
 // What one transfer keeps between curl's callbacks, on the worker thread.
@@ -288,7 +294,7 @@ struct Rad {
         case CURLE_COULDNT_CONNECT: {
             long kod = 0;
             curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &kod);
-            return neuspjeh(Opis(kod == ECONNREFUSED
+            return neuspjeh(Opis(kod == ECONNREFUSED || kod == WsaVezaOdbijena
                                      ? QStringLiteral("Poslužitelj je odbio vezu")
                                      : QStringLiteral("Veza s poslužiteljem nije uspostavljena"),
                                  curlTekst));

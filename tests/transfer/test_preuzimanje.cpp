@@ -2,6 +2,7 @@
 #include "TestProxy.h"
 
 #include <QTcpServer>
+#include <QTimer>
 #include <sys/mount.h>
 
 #include <QRegularExpression>
@@ -24,7 +25,13 @@ TEST_P(ObaPrijenosa, StoresTheBodyByteForByteUnderANameWithBlanksAndCroatianLett
     const QByteArray tijelo = QByteArray(300'000, '\0') + "\n\r\n\xff";
     TestOkruženje::Zapiši(upd + ime, QByteArray(400'000, 'x')); // longer than the new one
     server.PostaviKvar(ime, Kvar::Polagano);
+    int otkucaja = 0; // the window's own events go on during a fetch
+    QTimer sat;
+    QObject::connect(&sat, &QTimer::timeout, [&] { ++otkucaja; });
+    sat.start(10);
     ASSERT_TRUE(Preuzmi(ime, tijelo));
+    sat.stop();
+    EXPECT_GT(otkucaja, 0);
     EXPECT_EQ(Pročitaj(ime), tijelo);
     // The name goes out and into the log unescaped.
     EXPECT_EQ(server.Zahtjevi().value(0).putanja, "/download/Verzija21/" + ime);
@@ -119,7 +126,7 @@ TEST_P(ObaPrijenosa, StopsABodyLargerThanTheListAllows) {
     }
 }
 
-// Proxy variables for one test; the old state comes back at its end.
+// Proxy variables for one test, removed again at its end (tests start without any).
 struct ProxyOkolina {
     ~ProxyOkolina() {
         for (const char* ime : {"http_proxy", "https_proxy", "no_proxy"})
@@ -188,8 +195,8 @@ TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
         {"refused", zatvorenHost, Kvar::Nema, Uobičajeni, "Poslužitelj je odbio vezu: "},
         {"unknown host", "nepostoji.invalid", Kvar::Nema, Uobičajeni, "Poslužitelj nije pronađen: "},
         {"untrusted", nepovjerljiv.HttpsHost(), Kvar::Nema, Uobičajeni,
-         "Certifikat poslužitelja nije pouzdan (127.0.0.1): SSL certificate problem: self-signed "
-         "certificate"},
+         "Certifikat poslužitelja nije pouzdan (CN=127.0.0.1, O=Nepoznat): SSL certificate problem: "
+         "self-signed certificate"},
         {"stall", server.HttpsHost(), Kvar::Zastoj, Uobičajeni, "Nema podataka 1 s: prijenos je prekinut."},
         {"disk full", server.HttpsHost(), Kvar::Nema, MaliDisk,
          "Lokalna datoteka se ne može zapisati, disk je pun: "},
