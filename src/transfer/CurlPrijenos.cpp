@@ -1,6 +1,7 @@
 #include "transfer/CurlPrijenos.h"
 
 #include "platform/Datoteke.h"
+#include "platform/Proxy.h"
 
 #include <curl/curl.h>
 
@@ -237,6 +238,9 @@ struct Rad {
         PostaviCertifikate(certifikati);
         // Tolerant parsing encodes blanks and non-ASCII letters of the name, nothing else.
         QUrl url(z.url);
+        // Redirects stay at the same origin, so one answer serves them all.
+        const QByteArray proxy = SistemskiProxy(url.toString()).toUtf8();
+        if (!proxy.isEmpty()) curl_easy_setopt(curl, CURLOPT_PROXY, proxy.constData());
         Stanja({1});
         CURLcode rezultat = CURLE_OK;
         for (int skok = 0;; ++skok) {
