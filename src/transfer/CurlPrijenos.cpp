@@ -2,6 +2,7 @@
 
 #include "platform/Datoteke.h"
 #include "platform/Proxy.h"
+#include "platform/UpisNaDisk.h"
 
 #include <curl/curl.h>
 
@@ -25,6 +26,9 @@ using Sat = std::chrono::steady_clock;
 constexpr int NajvišePreusmjerenja = 10;
 // curl's largest receive buffer: fewer, larger writes to the file.
 constexpr long Međuspremnik = 512 * 1024;
+// The file is handed to the disk in steps of this size while it arrives, so
+// the flush before it is put in place does not wait for all of it.
+constexpr qint64 KorakUpisa = 8 * 1024 * 1024;
 // How long the look at an untrusted server's certificate may take.
 constexpr int ProvjeraCertifikataMs = 5000;
 // WSAECONNREFUSED: Windows reports a refused connection in its own numbering.
@@ -74,7 +78,7 @@ struct Rad {
     CURL* curl = nullptr;
     char greška[CURL_ERROR_SIZE] = {};
     QFile datoteka;
-    qint64 primljeno = 0, najava = -1;
+    qint64 primljeno = 0, najava = -1, predanoDisku = 0;
     long status = 0;
     QString razlog, prevelik, odbijenoPreusmjerenje;
     bool odgovor = false, zastoj = false;
@@ -150,6 +154,10 @@ struct Rad {
             return 0;
         }
         r.primljeno += qint64(n);
+        if (r.primljeno - r.predanoDisku >= KorakUpisa) {
+            PočniUpisNaDisk(r.datoteka, r.predanoDisku, r.primljeno - r.predanoDisku);
+            r.predanoDisku = r.primljeno;
+        }
         return n;
     }
 
