@@ -28,7 +28,7 @@ constexpr int NajvišePreusmjerenja = 10;
 constexpr long Međuspremnik = 512 * 1024;
 // The file is handed to the disk in steps of this size while it arrives, so
 // the flush before it is put in place does not wait for all of it.
-constexpr qint64 KorakUpisa = 8 * 1024 * 1024;
+constexpr qint64 KorakUpisa = 2 * 1024 * 1024;
 // How long the look at an untrusted server's certificate may take.
 constexpr int ProvjeraCertifikataMs = 5000;
 // WSAECONNREFUSED: Windows reports a refused connection in its own numbering.
