@@ -1,18 +1,13 @@
 #pragma once
 // Fetching one file of the update set from the primary or secondary download
-// server. One Qt HTTP client stands in for both transports of the suite: the
-// https path (DownChilkat) reports percentages, the http path (DownInet) the
-// transfer control's state texts.
+// server. One HTTP client (libcurl) stands in for both transports of the suite:
+// the https path (DownChilkat) reports percentages, the http path (DownInet)
+// the transfer control's state texts.
 
 #include "records/Kontekst.h"
+#include "transfer/CurlPrijenos.h"
 
 #include <QString>
-
-#include <memory>
-
-class QNetworkAccessManager;
-class QNetworkReply;
-class QObject;
 
 namespace morvela {
 
@@ -41,16 +36,14 @@ public:
     void Inet1_StateChanged(qint16 stanje);
 
 private:
-    struct Ishod;
     bool Preuzmi(const QString& imeDatoteke, const QString& ciljnaDirektorija, bool https);
-    Ishod Prenesi(const QString& url, const QString& lokalniPut, bool https);
-    void PratiNapredak(QNetworkReply& odgovor, QObject& vlasnik, bool https);
+    IshodPrijenosa Prenesi(const QString& url, const QString& lokalniPut, bool https, qint64 granica);
+    qint64 GranicaVeličine(const QString& imeDatoteke) const;
     QString UrlDatoteke(const QString& imeDatoteke, bool https) const;
     void GreškaLokalneDatoteke(const QString& imeDatoteke, const QString& opis);
 
     Kontekst& m_k;
     int m_zastojMs;
-    std::unique_ptr<QNetworkAccessManager> m_klijent;
     // The text of the last state of the http path that had one.
     QString m_tekstStanja;
 };

@@ -109,6 +109,7 @@ void TestServer::Poslužuj(bool https, bool bezKvara, const httplib::Request& z,
         return preusmjeri(false, "127.0.0.1");
     case Kvar::SkraćenoTijelo:
     case Kvar::Zastoj:
+    case Kvar::KomadnoPrekinuto:
         šalje = veličina / 2;
         break;
     case Kvar::PogrešnaDužina:
@@ -118,6 +119,7 @@ void TestServer::Poslužuj(bool https, bool bezKvara, const httplib::Request& z,
         komad = std::max<qint64>(1, (veličina + SporihKomada - 1) / SporihKomada);
         break;
     case Kvar::Nema:
+    case Kvar::Komadno:
         break;
     }
     const auto šalji = [this, datoteka, šalje, komad, kvar](size_t od, size_t, httplib::DataSink& sink) {
@@ -136,7 +138,16 @@ void TestServer::Poslužuj(bool https, bool bezKvara, const httplib::Request& z,
                 Spavaj(5);
         return !m_zaustavlja.load();
     };
-    o.set_content_provider(size_t(najava), VrstaSadržaja, šalji);
+    if (kvar != Kvar::Komadno && kvar != Kvar::KomadnoPrekinuto)
+        return o.set_content_provider(size_t(najava), VrstaSadržaja, šalji);
+    // Chunked: the last (empty) chunk goes out only once the whole file did.
+    o.set_chunked_content_provider(VrstaSadržaja, [=](size_t od, httplib::DataSink& sink) {
+        if (qint64(od) >= veličina) {
+            sink.done();
+            return true;
+        }
+        return šalji(od, 0, sink);
+    });
 }
 
 } // namespace morvela::test

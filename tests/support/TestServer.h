@@ -25,11 +25,13 @@ enum class Kvar {
     Nema,
     Status404,
     Status500,
-    PraznoTijelo,   // 200 with an empty body
-    SkraćenoTijelo, // announces the whole file, sends half of it and closes
-    PogrešnaDužina, // announces more bytes than the file holds, sends the file and closes
-    Zastoj,         // sends half of the file, then nothing until the server stops
-    Polagano,       // sends the file in a few pieces with pauses between them
+    PraznoTijelo,     // 200 with an empty body
+    SkraćenoTijelo,   // announces the whole file, sends half of it and closes
+    PogrešnaDužina,   // announces more bytes than the file holds, sends the file and closes
+    Zastoj,           // sends half of the file, then nothing until the server stops
+    Polagano,         // sends the file in a few pieces with pauses between them
+    Komadno,          // sends the whole file chunked, with no length announced
+    KomadnoPrekinuto, // chunked, half of the file, then closes without the last chunk
     // Redirects (302) to the same file under another path: of the same server,
     // on "localhost" instead of "127.0.0.1", or from HTTPS to plain HTTP.
     PreusmjeriIstiHost,

@@ -1,4 +1,9 @@
 #include "Arhive.h"
+#include "TestProxy.h"
+
+#include <QTcpServer>
+#include <QTimer>
+#include <sys/mount.h>
 
 #include <QRegularExpression>
 
@@ -20,7 +25,13 @@ TEST_P(ObaPrijenosa, StoresTheBodyByteForByteUnderANameWithBlanksAndCroatianLett
     const QByteArray tijelo = QByteArray(300'000, '\0') + "\n\r\n\xff";
     TestOkruženje::Zapiši(upd + ime, QByteArray(400'000, 'x')); // longer than the new one
     server.PostaviKvar(ime, Kvar::Polagano);
+    int otkucaja = 0; // the window's own events go on during a fetch
+    QTimer sat;
+    QObject::connect(&sat, &QTimer::timeout, [&] { ++otkucaja; });
+    sat.start(10);
     ASSERT_TRUE(Preuzmi(ime, tijelo));
+    sat.stop();
+    EXPECT_GT(otkucaja, 0);
     EXPECT_EQ(Pročitaj(ime), tijelo);
     // The name goes out and into the log unescaped.
     EXPECT_EQ(server.Zahtjevi().value(0).putanja, "/download/Verzija21/" + ime);
@@ -39,6 +50,10 @@ TEST_P(ObaPrijenosa, StoresTheBodyByteForByteUnderANameWithBlanksAndCroatianLett
     server.PostaviKvar("c.7z", Kvar::PreusmjeriIstiHost); // within the same server
     EXPECT_TRUE(Preuzmi("c.7z", "preusmjereno"));
     EXPECT_EQ(server.Zahtjevi().last().putanja, "/premjesteno/c.7z");
+    server.PostaviKvar("d.7z", Kvar::Komadno); // no length announced, but the last chunk came
+    EXPECT_TRUE(Preuzmi("d.7z", tijelo));
+    EXPECT_EQ(Pročitaj("d.7z"), tijelo);
+    EXPECT_EQ(QDir(upd).entryList({"*.mlu-novo"}), QStringList());
 }
 
 // A failed transfer keeps the old file; its reason is the last message and goes
@@ -47,7 +62,7 @@ TEST_P(ObaPrijenosa, AFailedTransferKeepsTheOldFileAndLogsItsReason) {
     TestOkruženje::Zapiši(upd + "b.7z", "staro");
     for (Kvar kvar :
          {Kvar::Status404, Kvar::Status500, Kvar::PraznoTijelo, Kvar::SkraćenoTijelo, Kvar::PogrešnaDužina,
-          Kvar::Zastoj, Kvar::PreusmjeriDrugiHost, Kvar::PreusmjeriNaHttp}) {
+          Kvar::KomadnoPrekinuto, Kvar::Zastoj, Kvar::PreusmjeriDrugiHost, Kvar::PreusmjeriNaHttp}) {
         if (!https && kvar == Kvar::PreusmjeriNaHttp) continue; // the same origin for plain http
         SCOPED_TRACE(int(kvar));
         const qsizetype redaka = o.LogPoruke().size(), zahtjeva = server.Zahtjevi().size();
@@ -56,6 +71,7 @@ TEST_P(ObaPrijenosa, AFailedTransferKeepsTheOldFileAndLogsItsReason) {
         server.PostaviKvar("b.7z", kvar);
         EXPECT_FALSE(Preuzmi("b.7z", QByteArray(200'000, 'b')));
         EXPECT_EQ(Pročitaj("b.7z"), "staro");
+        EXPECT_FALSE(QFile::exists(upd + "b.7z.mlu-novo"));
         const bool prazno = !https && kvar == Kvar::PraznoTijelo;
         const QString zp = o.stanje.ZadnjaPoruka;
         EXPECT_EQ(zp == "prije" || zp.isEmpty(), prazno) << zp.toStdString();
@@ -70,6 +86,149 @@ TEST_P(ObaPrijenosa, AFailedTransferKeepsTheOldFileAndLogsItsReason) {
         for (const Zahtjev& z : server.Zahtjevi().mid(zahtjeva))
             EXPECT_TRUE(z.https == https && z.host.startsWith("127.0.0.1:")) << z.host.toStdString();
     }
+}
+
+// A body larger than the list allows is cut off as soon as that shows, whether
+// the length was announced or not; the slack is 1 MiB over the listed archive
+// size, a list may have 1 MiB, a file the list does not name far more.
+TEST_P(ObaPrijenosa, StopsABodyLargerThanTheListAllows) {
+    constexpr qint64 MiB = 1 << 20;
+    o.stanje.NoveVerzije.postavi(0, Ime, QStringLiteral("Veliki.exe"));
+    o.stanje.NoveVerzije.postavi(0, VeličinaDownload, QStringLiteral("1000"));
+    const struct {
+        QString ime;
+        qint64 veličina;
+        Kvar kvar;
+        bool stigne;
+    } slučajevi[] = {
+        {"Veliki.7z", 1000 + MiB, Kvar::Nema, true},
+        {"Veliki.7z", 1001 + MiB, Kvar::Nema, false},
+        // Cut after 2 MiB: the limit must end it before that.
+        {"Veliki.7z", 4 * MiB, Kvar::KomadnoPrekinuto, false},
+        {"Verzije.txt", MiB, Kvar::Komadno, true},
+        {"Verzije.txt", MiB + 1, Kvar::Komadno, false},
+        {"VerzijeU.txt", MiB + 1, Kvar::Nema, false},
+        {"TeamViewerQS.exe", 3 * MiB, Kvar::Komadno, true},
+    };
+    for (const auto& s : slučajevi) {
+        SCOPED_TRACE((s.ime + " " + QString::number(s.veličina)).toStdString());
+        const qsizetype redaka = o.LogPoruke().size();
+        QFile::remove(upd + s.ime);
+        server.PostaviKvar(s.ime, s.kvar);
+        EXPECT_EQ(Preuzmi(s.ime, QByteArray(s.veličina, 'v')), s.stigne);
+        EXPECT_EQ(QFileInfo(upd + s.ime).size(), s.stigne ? s.veličina : 0);
+        const QString zadnji = o.LogPoruke().value(redaka + 1);
+        if (!s.stigne) {
+            EXPECT_TRUE(zadnji.startsWith("Greška: Download: " + s.ime + " ") &&
+                        zadnji.contains("smije imati najviše"))
+                << zadnji.toStdString();
+        }
+    }
+}
+
+// Proxy variables for one test, removed again at its end (tests start without any).
+struct ProxyOkolina {
+    ~ProxyOkolina() {
+        for (const char* ime : {"http_proxy", "https_proxy", "no_proxy"})
+            qunsetenv(ime);
+    }
+    void Postavi(const QString& proxy, const QString& izuzeti = QString()) {
+        qputenv("http_proxy", proxy.toLatin1());
+        qputenv("https_proxy", proxy.toLatin1());
+        qputenv("no_proxy", izuzeti.toLatin1());
+    }
+};
+
+TEST_P(ObaPrijenosa, GoesThroughTheSystemProxyUnlessTheHostIsExempt) {
+    ProxyOkolina okolina;
+    TestProxy proxy, sPrijavom(true);
+    okolina.Postavi(proxy.Adresa());
+    ASSERT_TRUE(Preuzmi("p.7z", "kroz proxy")) << o.stanje.ZadnjaPoruka.toStdString();
+    EXPECT_EQ(Pročitaj("p.7z"), "kroz proxy");
+    const QString host = https ? server.HttpsHost() : server.HttpHost();
+    EXPECT_EQ(proxy.Zahtjevi(),
+              QStringList{https ? "CONNECT " + host + " HTTP/1.1" : "GET " + url + "p.7z HTTP/1.1"});
+    EXPECT_EQ(server.Zahtjevi().size(), 1);
+
+    okolina.Postavi(proxy.Adresa(), "127.0.0.1");
+    ASSERT_TRUE(Preuzmi("p.7z", "izravno"));
+    EXPECT_EQ(proxy.Zahtjevi().size(), 1);
+
+    okolina.Postavi(sPrijavom.Adresa());
+    EXPECT_FALSE(Preuzmi("p.7z", "nikad"));
+    EXPECT_EQ(Pročitaj("p.7z"), "izravno");
+    EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith("Proxy traži prijavu (407)"))
+        << o.stanje.ZadnjaPoruka.toStdString();
+    EXPECT_EQ(o.LogPoruke().last(), "Greška: Download: p.7z " + o.stanje.ZadnjaPoruka);
+    EXPECT_EQ(sPrijavom.Zahtjevi().size(), 1);
+}
+
+// Each way a fetch fails reaches the person and the log with its class first,
+// the library's or system's own words after it. Disk full and a read-only
+// disk need a small file system mounted, so root.
+TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
+    TestServer nepovjerljiv(posluženo.path(), Certifikat::Samopotpisan);
+    QTcpServer zatvoren;
+    ASSERT_TRUE(zatvoren.listen(QHostAddress::LocalHost));
+    const QString zatvorenHost = QStringLiteral("127.0.0.1:%1").arg(zatvoren.serverPort());
+    zatvoren.close(); // nobody listens there any more
+    QTemporaryDir mali;
+    const QString maliDir = mali.path() + "/";
+    const auto montiraj = [&](bool samoČitanje) {
+        ::umount(mali.path().toLocal8Bit().constData());
+        return ::mount("tmpfs", mali.path().toLocal8Bit().constData(), "tmpfs", samoČitanje ? MS_RDONLY : 0,
+                       "size=64k") == 0;
+    };
+    const bool imaMontiranja = montiraj(false);
+
+    // Where the file goes: the update directory, or a small file system, full or read-only.
+    enum Cilj { Uobičajeni, MaliDisk, SamoZaČitanje };
+    const struct {
+        const char* slučaj;
+        QString host;
+        Kvar kvar;
+        Cilj cilj;
+        QString klasa;
+    } slučajevi[] = {
+        {"404", server.HttpsHost(), Kvar::Status404, Uobičajeni,
+         "Poslužitelj je odgovorio statusom 404: Not Found"},
+        {"refused", zatvorenHost, Kvar::Nema, Uobičajeni, "Poslužitelj je odbio vezu: "},
+        {"unknown host", "nepostoji.invalid", Kvar::Nema, Uobičajeni, "Poslužitelj nije pronađen: "},
+        {"untrusted", nepovjerljiv.HttpsHost(), Kvar::Nema, Uobičajeni,
+         "Certifikat poslužitelja nije pouzdan (CN=127.0.0.1, O=Nepoznat): SSL certificate problem: "
+         "self-signed certificate"},
+        {"stall", server.HttpsHost(), Kvar::Zastoj, Uobičajeni, "Nema podataka 1 s: prijenos je prekinut."},
+        {"disk full", server.HttpsHost(), Kvar::Nema, MaliDisk,
+         "Lokalna datoteka se ne može zapisati, disk je pun: "},
+        {"read-only", server.HttpsHost(), Kvar::Nema, SamoZaČitanje,
+         "Lokalna datoteka se ne može zapisati, nema dozvole: "},
+    };
+    TestOkruženje::Zapiši(posluženo.filePath("f.7z"), QByteArray(200'000, 'f'));
+    for (const auto& s : slučajevi) {
+        SCOPED_TRACE(s.slučaj);
+        if (!https && QByteArray(s.slučaj) == "untrusted") continue;
+        const bool lokalna = s.cilj != Uobičajeni;
+        if (lokalna && !imaMontiranja) continue;
+        if (lokalna) {
+            ASSERT_TRUE(montiraj(s.cilj == SamoZaČitanje));
+        }
+        QString host = s.host;
+        if (!https && host == server.HttpsHost()) host = server.HttpHost();
+        o.postavke.Snimi("Settings", "PrimarniServer21", host);
+        server.PostaviKvar("f.7z", s.kvar);
+        o.poruke.upiti.clear();
+        EXPECT_FALSE(preuzimanje.DownloadDatoteke("f.7z", lokalna ? maliDir : upd));
+        const QString opis = lokalna ? "DownInet: Greška u downloadu datoteke: f.7z " + s.klasa : s.klasa;
+        EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith(opis)) << o.stanje.ZadnjaPoruka.toStdString();
+        EXPECT_EQ(o.LogPoruke().last(),
+                  lokalna ? o.stanje.ZadnjaPoruka : "Greška: Download: f.7z " + o.stanje.ZadnjaPoruka);
+        // The http path and a local failure show it; the https path leaves it to its caller.
+        EXPECT_EQ(o.poruke.tekstovi(), lokalna ? QStringList{o.stanje.ZadnjaPoruka}
+                                       : https ? QStringList()
+                                               : QStringList{"Greška: " + o.stanje.ZadnjaPoruka});
+    }
+    ::umount(mali.path().toLocal8Bit().constData());
+    if (!imaMontiranja) GTEST_SKIP() << "disk full and read-only not tried: mounting a tmpfs needs root";
 }
 
 INSTANTIATE_TEST_SUITE_P(Transport, ObaPrijenosa, ::testing::Values(true, false),

@@ -1,0 +1,51 @@
+#pragma once
+// One HTTP(S) transfer by libcurl into a temporary file. curl runs on a worker
+// thread; the calling thread keeps processing its events while it waits, and
+// the progress callbacks reach it there, in order, before the result.
+
+#include "platform/Datoteke.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace morvela {
+
+struct ZahtjevPrijenosa {
+    QString url;
+    // The body goes here; the caller puts it in place or removes it.
+    QString datoteka;
+    // More bytes than this, announced or received, end the transfer.
+    qint64 granica = 0;
+    // A transfer that receives nothing for this long fails.
+    int zastojMs = 60000;
+    // PEM certificates trusted besides the system's.
+    QByteArray dodatniCertifikati;
+};
+
+// The transfer control's state numbers as the transfer passes them
+// (1 resolving, 2-3 connecting, 4-6 request, 7 response, 8 body, 11 error,
+// 12 done), the percentage of the announced body, only when it changes, and
+// the bytes received of those announced (0 when none), at most ten times a second.
+struct NapredakPrijenosa {
+    std::function<void(int)> stanje;
+    std::function<void(int)> postotak;
+    std::function<void(qint64, qint64)> bajtovi;
+};
+
+struct IshodPrijenosa {
+    enum Vrsta { Spremljeno, GreškaPrijenosa, NištaPrimljeno, GreškaDatoteke };
+    Vrsta vrsta = GreškaPrijenosa;
+    // For a failure: a short Croatian class, then what curl or the system said.
+    QString opis;
+};
+
+// A local file that cannot be written, with its class in front.
+QString OpisGreškeDatoteke(const GreškaDatoteke& greška);
+
+// Follows redirects only within the same scheme, host and port. Honours the
+// system's proxy settings (http_proxy, https_proxy, no_proxy).
+IshodPrijenosa PrenesiCurlom(const ZahtjevPrijenosa& zahtjev, const NapredakPrijenosa& napredak);
+
+} // namespace morvela
