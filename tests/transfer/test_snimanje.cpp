@@ -134,7 +134,8 @@ TEST_F(Snimanje, FromTheNetworkEveryArchiveIsCopiedCheckedAndUnpackedAndTheListT
     EXPECT_TRUE(o.status.akcije.contains("Kopiranje datoteke: Pomoć 21.7z"));
 
     o.stanje.NoveVerzije = Matrica();
-    EXPECT_FALSE(SnimitiSaInterneta(o.k) || SnimitiSaMrežneLokacije(o.k));
+    EXPECT_FALSE(SnimitiSaInterneta(o.k));
+    EXPECT_FALSE(SnimitiSaMrežneLokacije(o.k));
     EXPECT_EQ(o.poruke.tekstovi(), QStringList(2, "Nema novih verzija progama!"));
 }
 

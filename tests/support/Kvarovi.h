@@ -1,0 +1,59 @@
+#pragma once
+// Faults the real file system and the real server cannot be made to show on
+// cue: the real operations, with a chosen call answering as a broken disk or
+// a lost network share would. A fetch stand-in that serves one directory.
+
+#include "platform/Datoteke.h"
+#include "platform/Seams.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <cerrno>
+#include <functional>
+
+namespace morvela::test {
+
+// "dir", "datoteka", "kopiraj", "obriši", "veličina" or "obrišiDir", and the path.
+using KvarDatoteke = std::function<bool(const char* operacija, const QString& put)>;
+
+struct DatotekeSKvarom : StvarneDatoteke {
+    KvarDatoteke kvar = [](const char*, const QString&) { return false; };
+    // A faulty copy reports its failure, or with this set claims success and writes nothing.
+    bool kopijaBezDatoteke = false;
+
+    static GreškaDatoteke Greška(const QString& put) { return GreškaIzSustava(EIO, put); }
+    bool PostojiDirektorij(const QString& p) const override {
+        return !kvar("dir", p) && StvarneDatoteke::PostojiDirektorij(p);
+    }
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na) override {
+        if (!kvar("kopiraj", na)) return StvarneDatoteke::Kopiraj(od, na);
+        return kopijaBezDatoteke ? GreškaDatoteke{} : Greška(na);
+    }
+    GreškaDatoteke Obriši(const QString& p, bool prisilno) override {
+        return kvar("obriši", p) ? Greška(p) : StvarneDatoteke::Obriši(p, prisilno);
+    }
+    GreškaDatoteke ObrišiDirektorij(const QString& p) override {
+        return kvar("obrišiDir", p) ? Greška(p) : StvarneDatoteke::ObrišiDirektorij(p);
+    }
+    GreškaDatoteke Veličina(const QString& p, qint64& v) const override {
+        return kvar("veličina", p) ? Greška(p) : StvarneDatoteke::Veličina(p, v);
+    }
+};
+
+// Serves the files of one directory; names in "ne" fail, names in "bezDatoteke"
+// report success and leave nothing behind.
+struct PosluziteljDirektorija : IPreuzimanje {
+    explicit PosluziteljDirektorija(QString dir) : dir(std::move(dir)) {}
+    bool DownloadDatoteke(const QString& ime, const QString& cilj) override {
+        imena << ime;
+        if (ne.contains(ime)) return false;
+        QFile::remove(cilj + ime);
+        return bezDatoteke.contains(ime) || QFile::copy(dir + ime, cilj + ime);
+    }
+    QString dir;
+    QSet<QString> ne, bezDatoteke;
+    QStringList imena;
+};
+
+} // namespace morvela::test
