@@ -5,8 +5,6 @@
 
 #include <QDir>
 
-#include <algorithm>
-
 #include <gtest/gtest.h>
 
 namespace morvela::test {
@@ -41,7 +39,7 @@ struct Okolina {
     }
     void Kvar(const char* operacija, const QString& put, int kojiPut = 1) {
         datoteke.kvar = [=, n = 0](const char* op, const QString& p) mutable {
-            return op == QLatin1String(operacija) && p == put && ++n == kojiPut;
+            return qstrcmp(op, operacija) == 0 && p == put && ++n == kojiPut;
         };
     }
 };
@@ -210,7 +208,7 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
          {}},
         {"archive size cannot be checked",
          true,
-         [](Okolina& o) { o.Kvar("veličina", o.L + "P2.7z", 2); },
+         [](Okolina& o) { o.Kvar("velicina", o.L + "P2.7z", 2); },
          [](const Okolina& o) {
              const QString t =
                  "Greška u provjeri veličine datoteke-dohvatu datoteke P2.7z. Prekida se ažuriranje!";
@@ -276,10 +274,8 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
         if (linija.isEmpty()) {
             EXPECT_EQ(log, QStringList());
         } else {
-            EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const QString& l) {
-                return l.startsWith(linija);
+            EXPECT_TRUE(ImaRed(log, linija)) << linija.toStdString();
         }
-        })) << linija.toStdString();
         for (const QString& put : red.netaknuto)
             EXPECT_EQ(o.t.Pročitaj(o.L + put), prije[put]) << put.toStdString();
         EXPECT_FALSE(o.t.status.vidljiv);

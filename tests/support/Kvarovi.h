@@ -8,13 +8,14 @@
 
 #include <QFile>
 #include <QSet>
+#include <QStringList>
 
 #include <cerrno>
 #include <functional>
 
 namespace morvela::test {
 
-// "dir", "datoteka", "kopiraj", "obriši", "veličina" or "obrišiDir", and the path.
+// "dir", "kopiraj", "brisi", "brisiDir" or "velicina", and the path.
 using KvarDatoteke = std::function<bool(const char* operacija, const QString& put)>;
 
 struct DatotekeSKvarom : StvarneDatoteke {
@@ -31,13 +32,13 @@ struct DatotekeSKvarom : StvarneDatoteke {
         return kopijaBezDatoteke ? GreškaDatoteke{} : Greška(na);
     }
     GreškaDatoteke Obriši(const QString& p, bool prisilno) override {
-        return kvar("obriši", p) ? Greška(p) : StvarneDatoteke::Obriši(p, prisilno);
+        return kvar("brisi", p) ? Greška(p) : StvarneDatoteke::Obriši(p, prisilno);
     }
     GreškaDatoteke ObrišiDirektorij(const QString& p) override {
-        return kvar("obrišiDir", p) ? Greška(p) : StvarneDatoteke::ObrišiDirektorij(p);
+        return kvar("brisiDir", p) ? Greška(p) : StvarneDatoteke::ObrišiDirektorij(p);
     }
     GreškaDatoteke Veličina(const QString& p, qint64& v) const override {
-        return kvar("veličina", p) ? Greška(p) : StvarneDatoteke::Veličina(p, v);
+        return kvar("velicina", p) ? Greška(p) : StvarneDatoteke::Veličina(p, v);
     }
 };
 
@@ -55,5 +56,12 @@ struct PosluziteljDirektorija : IPreuzimanje {
     QSet<QString> ne, bezDatoteke;
     QStringList imena;
 };
+
+// Whether a line of the log starts with the given text.
+inline bool ImaRed(const QStringList& log, const QString& početak) {
+    for (const QString& red : log)
+        if (red.startsWith(početak)) return true;
+    return false;
+}
 
 } // namespace morvela::test

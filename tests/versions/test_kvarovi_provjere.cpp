@@ -37,7 +37,7 @@ struct Okolina {
     void KopijaNe(const QString& na, bool bezDatoteke = false) {
         datoteke.kopijaBezDatoteke = bezDatoteke;
         datoteke.kvar = [na](const char* op, const QString& p) {
-            return op == QLatin1String("kopiraj") && p == na;
+            return qstrcmp(op, "kopiraj") == 0 && p == na;
         };
     }
 };
