@@ -19,7 +19,11 @@ using namespace morvela::test;
 
 namespace {
 
-const QString Detalj = "\r\nPoruka o grešci je: ",
+const QString Pitanje =
+                  "Svi novi programi su spremni za ažuriranje.\r\nDa bi instalirali nove programe morate "
+                  "zatvoriti sve otvorene Morvela programe!\r\nŽelite li izvršiti ažuriranje/instaliranje "
+                  "novih programa?",
+              Detalj = "\r\nPoruka o grešci je: ",
               StaraVerzija = "\r\nProgram ne može razriješiti problem te će pokušati vratiti staru verziju "
                              "programa. Ukoliko ne uspije najvjerojatnije ćete morati reinstalirati program!";
 
@@ -84,34 +88,39 @@ struct Okolina {
 
 using Okviri = QList<QPair<QString, Ikona>>;
 
-// One fault: how it is set up, the operation, the boxes (a text with "…" gives its start and its
-// end, for parts that are the platform's words or the implementer's), the starts of log lines that
-// must be there, the result, and the files afterwards ("-": must not exist).
+// One fault: how it is set up, the operation, the boxes (a text with "…" gives its start and end,
+// around parts that are the platform's words or the implementer's), the starts of log lines that
+// must be there, the result, the files afterwards ("-": must not exist), and any further check.
+// Texts name directories {prog}, {upd}, {bak}, {skr}, {hlp} and error descriptions {ENOENT}, {EEXIST}.
 struct Kvar {
     const char* naziv;
     std::function<void(Okolina&)> postavi;
     std::function<bool(Okolina&)> radnja;
-    std::function<Okviri(const Okolina&)> okviri;
-    std::function<QStringList(const Okolina&)> log;
+    Okviri okviri;
+    QStringList log;
     bool rezultat;
-    std::function<QMap<QString, QString>(const Okolina&)> naDisku;
+    QMap<QString, QString> naDisku;
+    std::function<void(const Okolina&)> još = [](const Okolina&) {};
 };
 
 bool Zamijeni(Okolina& o, const QString& ime) {
     return ZamijeniDatotekuPoVrsti(o.o.k, ime);
 }
+bool Ažuriraj(Okolina& o) {
+    cmdDownloadAndUpdate_Click(o.o.k);
+    return true;
+}
+
+const QString
+    P = "UpdatePrograma - ",
+    V = "PokušajVratitiSveNaPočetak - ",
+    Ponovo = "\r\nPreporuka je da se prestane koristiti navedeni program i da se pokuša još jednom. Jeste "
+             "li izašli iz programa i želite li nastaviti sa instalacijom (Da - Yes) ili želite prekinuti "
+             "sa instalacijom (Ne - No)?",
+    Neuspjeh = "Programi nisu uspješno instalirani. Kontaktirajte Mor-vela i prenesite im ove informacije!",
+    UUporabi = "premještanju programa: A.exeNajvjerojatnije se koristi. " + Detalj;
 
 TEST(Kvarovi, EveryFailureOfTheInstallation) {
-    const QString P = "UpdatePrograma - ", V = "PokušajVratitiSveNaPočetak - ";
-    const QString ponovo =
-        "\r\nPreporuka je da se prestane koristiti navedeni program i da se pokuša još jednom. "
-        "Jeste li izašli iz programa i želite li nastaviti sa instalacijom (Da - Yes) ili "
-        "želite prekinuti sa instalacijom (Ne - No)?";
-    const QString pitanje = "Svi novi programi su spremni za ažuriranje.\r\nDa bi instalirali nove programe "
-                            "morate zatvoriti sve otvorene Morvela programe!\r\nŽelite li izvršiti "
-                            "ažuriranje/instaliranje novih programa?";
-    const QString neuspjeh =
-        "Programi nisu uspješno instalirani. Kontaktirajte Mor-vela i prenesite im ove informacije!";
     const Kvar redovi[] = {
         // A leftover of the same name in the backup blocks the move until the person clears it.
         {"component in use, moved on the second try",
@@ -121,33 +130,23 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              o.korisnik.zatim = [&o] { QFile::remove(o.bak + "X.dll"); };
          },
          [](Okolina& o) { return Zamijeni(o, "X.dll"); },
-         [&](const Okolina& o) {
-             return Okviri{{"Nastala je greška u premještanju komponente: X.dllNajvjerojatnije se koristi. " +
-                                Detalj + o.Opis(EEXIST) + ponovo,
-                            Ikona::Pitanje}};
-         },
-         [&](const Okolina&) { return QStringList{P + "Ponovni backup komponente: X.dll"}; }, true,
-         [](const Okolina& o) {
-             return QMap<QString, QString>{{o.prog + "X.dll", "nova"}, {o.bak + "X.dll", "stara"}};
-         }},
+         {{"Nastala je greška u premještanju komponente: X.dllNajvjerojatnije se koristi. " + Detalj +
+               "{EEXIST}" + Ponovo,
+           Ikona::Pitanje}},
+         {P + "Ponovni backup komponente: X.dll"},
+         true,
+         {{"{prog}X.dll", "nova"}, {"{bak}X.dll", "stara"}}},
         {"new component cannot be copied",
          [](Okolina& o) {
              o.StaraINova(o.prog, "X.dll");
              QFile::remove(o.upd + "X.dll");
          },
          [](Okolina& o) { return Zamijeni(o, "X.dll"); },
-         [](const Okolina& o) {
-             return Okviri{{"Nastala je greška u kopiranju nove komponente: X.dll" + Detalj + o.Opis(ENOENT) +
-                                StaraVerzija,
-                            Ikona::Kritična}};
-         },
-         [&](const Okolina&) {
-             return QStringList{P + "Nastala je greška u kopiranju nove komponente: X.dll", V + "Kraj"};
-         },
+         {{"Nastala je greška u kopiranju nove komponente: X.dll" + Detalj + "{ENOENT}" + StaraVerzija,
+           Ikona::Kritična}},
+         {P + "Nastala je greška u kopiranju nove komponente: X.dll", V + "Kraj"},
          false,
-         [](const Okolina& o) {
-             return QMap<QString, QString>{{o.prog + "X.dll", "stara"}};
-         }},
+         {{"{prog}X.dll", "stara"}}},
         // The registration program goes away once it has unregistered the old component.
         {"registration cannot start, nor in the rollback",
          [](Okolina& o) {
@@ -155,46 +154,30 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              o.RegSvr32("rm -f \"$0\"");
          },
          [](Okolina& o) { return Zamijeni(o, "X.dll"); },
-         [](const Okolina&) {
-             return Okviri{
-                 {"Desila se greška u registraciji nove komponente: X.dll\r\nRegistracija nove komponente: "
-                  "X.dll" +
-                      StaraVerzija,
-                  Ikona::Kritična},
-                 {"Desila se greška u deregistraciji komponente: X.dll\r\nDeregistracija komponente: X.dll" +
-                      StaraVerzija,
-                  Ikona::Kritična},
-                 {"…X.dll…\r\nRegistracija stare komponente: X.dll" + StaraVerzija, Ikona::Kritična}};
-         },
-         [&](const Okolina& o) {
-             return QStringList{"RegSvr32.exe \"" + o.prog + "X.dll\" /s Neuspješno",
-                                V + "Kopiranje nazad komponente: X.dll"};
-         },
+         {{"Desila se greška u registraciji nove komponente: X.dll\r\nRegistracija nove komponente: X.dll" +
+               StaraVerzija,
+           Ikona::Kritična},
+          {"Desila se greška u deregistraciji komponente: X.dll\r\nDeregistracija komponente: X.dll" +
+               StaraVerzija,
+           Ikona::Kritična},
+          {"…X.dll…\r\nRegistracija stare komponente: X.dll" + StaraVerzija, Ikona::Kritična}},
+         {"RegSvr32.exe \"{prog}X.dll\" /s Neuspješno", V + "Kopiranje nazad komponente: X.dll"},
          false,
-         [](const Okolina& o) {
-             return QMap<QString, QString>{{o.prog + "X.dll", "stara"}};
-         }},
+         {{"{prog}X.dll", "stara"}}},
         {"script cannot be copied back",
          [](Okolina& o) {
              TestOkruženje::Zapiši(o.bak + "Stara.enc", "stara");
              QDir().mkpath(o.skr + "Stara.enc/x");
          },
          [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.o.k), true; },
-         [](const Okolina&) {
-             return Okviri{
-                 {"Nastala je greška u kopiranju nazad datoteke: Stara.enc" + Detalj +
-                      "…\r\nProgram ne može razriješiti problem te ćete morati reinstalirati program!",
-                  Ikona::Kritična}};
-         },
-         [&](const Okolina&) {
-             return QStringList{V + "Nastala je greška u kopiranju nazad datoteke: Stara.enc"};
-         },
+         {{"Nastala je greška u kopiranju nazad datoteke: Stara.enc" + Detalj +
+               "…\r\nProgram ne može razriješiti problem te ćete morati reinstalirati program!",
+           Ikona::Kritična}},
+         {V + "Nastala je greška u kopiranju nazad datoteke: Stara.enc"},
          true,
-         [](const Okolina& o) {
-             return QMap<QString, QString>{{o.bak + "Stara.enc", "stara"}};
-         }},
-        // The person closed the program by deleting it: the second move finds nothing, which is
-        // a failure there; the rollback brings back what the backup holds.
+         {{"{bak}Stara.enc", "stara"}}},
+        // The person closed the program by deleting it: the second move finds nothing, which is a
+        // failure there; the rollback brings back what the backup holds.
         {"first move fails with 58, the second with 53",
          [](Okolina& o) {
              o.StaraINova(o.prog, "A.exe");
@@ -202,16 +185,11 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              o.korisnik.zatim = [&o] { QFile::remove(o.prog + "A.exe"); };
          },
          [](Okolina& o) { return Zamijeni(o, "A.exe"); },
-         [&](const Okolina& o) {
-             const QString uUporabi = "premještanju programa: A.exeNajvjerojatnije se koristi. " + Detalj;
-             return Okviri{{"Nastala je greška u " + uUporabi + o.Opis(EEXIST) + ponovo, Ikona::Pitanje},
-                           {"Nastala je greška u ponovnom " + uUporabi + o.Opis(ENOENT) + StaraVerzija,
-                            Ikona::Kritična}};
-         },
-         [&](const Okolina&) { return QStringList{P + "Ponovni backup programa: A.exe"}; }, false,
-         [](const Okolina& o) {
-             return QMap<QString, QString>{{o.prog + "A.exe", "prastara"}};
-         }},
+         {{"Nastala je greška u " + UUporabi + "{EEXIST}" + Ponovo, Ikona::Pitanje},
+          {"Nastala je greška u ponovnom " + UUporabi + "{ENOENT}" + StaraVerzija, Ikona::Kritična}},
+         {P + "Ponovni backup programa: A.exe"},
+         false,
+         {{"{prog}A.exe", "prastara"}}},
         // Nothing planned, both lists out of reach and the backup directory stuck: all only logged.
         {"empty plan, list swap and cleanup failing",
          [](Okolina& o) {
@@ -222,42 +200,30 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              };
          },
          [](Okolina& o) { return UpdatePrograma(o.o.k); },
-         [](const Okolina& o) {
-             return Okviri{{"Ne postoji datoteka " + o.prog + "Verzije.txt…", Ikona::Usklicnik}};
-         },
-         [&](const Okolina& o) {
-             return QStringList{P + "Greška u premještanju u backup Verzije.txt " + o.Opis(ENOENT),
-                                P + "Greška u kopiranju Verzije.txt " + o.Opis(ENOENT),
-                                P + "Greška u brisanju direktorije - " + o.bak, P + "Kraj"};
-         },
+         {{"Ne postoji datoteka {prog}Verzije.txt…", Ikona::Usklicnik}},
+         {P + "Greška u premještanju u backup Verzije.txt {ENOENT}",
+          P + "Greška u kopiranju Verzije.txt {ENOENT}", P + "Greška u brisanju direktorije - {bak}",
+          P + "Kraj"},
          true,
-         [](const Okolina& o) {
-             return QMap<QString, QString>{{o.prog + "Verzije.txt", "-"}};
-         }},
+         {{"{prog}Verzije.txt", "-"}}},
         // The report settings are written before the installation, whatever its outcome.
         {"update command, installation refused",
          [](Okolina& o) {
              o.PlanirajPomoć();
              o.o.imena.računalo = RazvojnoRačunalo;
          },
-         [](Okolina& o) { return cmdDownloadAndUpdate_Click(o.o.k), true; },
-         [&](const Okolina&) {
-             return Okviri{
-                 {pitanje, Ikona::Pitanje},
-                 {"Ime računala je MORVELA-RAZVOJ te nije moguće nastaviti sa radom!", Ikona::Usklicnik},
-                 {neuspjeh, Ikona::Usklicnik}};
-         },
-         [&](const Okolina& o) {
+         Ažuriraj,
+         {{Pitanje, Ikona::Pitanje},
+          {"Ime računala je MORVELA-RAZVOJ te nije moguće nastaviti sa radom!", Ikona::Usklicnik},
+          {Neuspjeh, Ikona::Usklicnik}},
+         {"cmdDownloadAndUpdate_Click " + Neuspjeh, "********************* KRAJ UPDATE"},
+         true,
+         {{"{hlp}U.chm", "-"}},
+         [](const Okolina& o) {
              QSettings r(o.o.vanjski("postavke/Seagate Software/Crystal Reports Designer Component.conf"),
                          QSettings::IniFormat);
              EXPECT_EQ(r.value("Export/BitMapMagnifDenominator").toInt(), 1);
              EXPECT_EQ(r.value("Export/BitMapMagnifNumerator").toInt(), 12);
-             return QStringList{"cmdDownloadAndUpdate_Click " + neuspjeh,
-                                "********************* KRAJ UPDATE"};
-         },
-         true,
-         [](const Okolina& o) {
-             return QMap<QString, QString>{{o.hlp + "U.chm", "-"}};
          }},
         {"update command from the internet",
          [](Okolina& o) {
@@ -266,41 +232,47 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              o.server.ne = {"U.7z"};
              o.o.k.preuzimanje = &o.server;
          },
-         [](Okolina& o) { return cmdDownloadAndUpdate_Click(o.o.k), true; },
-         [](const Okolina&) { return Okviri{}; },
-         [](const Okolina&) {
-             return QStringList{"SnimitiSaInterneta - Početak skidanja U.7z",
-                                "cmdDownloadAndUpdate_Click Nije uspio snimiti sa interneta/mrežne lokacije"};
-         },
+         Ažuriraj,
+         {},
+         {"SnimitiSaInterneta - Početak skidanja U.7z",
+          "cmdDownloadAndUpdate_Click Nije uspio snimiti sa interneta/mrežne lokacije"},
          true,
-         [](const Okolina& o) {
-             return QMap<QString, QString>{{o.upd + "U.7z", "-"}};
-         }},
+         {{"{upd}U.7z", "-"}}},
     };
     for (const Kvar& red : redovi) {
         SCOPED_TRACE(red.naziv);
         Okolina o;
         red.postavi(o);
         EXPECT_EQ(red.radnja(o), red.rezultat);
+        auto popuni = [&](const QString& t) {
+            return Popuni(t, {{"prog", o.prog},
+                              {"upd", o.upd},
+                              {"bak", o.bak},
+                              {"skr", o.skr},
+                              {"hlp", o.hlp},
+                              {"ENOENT", o.Opis(ENOENT)},
+                              {"EEXIST", o.Opis(EEXIST)}});
+        };
 
-        const Okviri okviri = red.okviri(o);
         const QList<Upit>& upiti = o.korisnik.upiti;
-        ASSERT_EQ(upiti.size(), okviri.size()) << o.korisnik.tekstovi().join("|").toStdString();
-        for (int i = 0; i < okviri.size(); ++i) {
-            const QString& očekivan = okviri[i].first;
+        ASSERT_EQ(upiti.size(), red.okviri.size()) << o.korisnik.tekstovi().join("|").toStdString();
+        for (int i = 0; i < upiti.size(); ++i) {
+            const QString očekivan = popuni(red.okviri[i].first);
             EXPECT_TRUE(upiti[i].tekst.startsWith(očekivan.section("…", 0, 0)) &&
                         upiti[i].tekst.endsWith(očekivan.section("…", -1)) &&
                         upiti[i].tekst.contains(očekivan.section("…", 1, 1)))
                 << upiti[i].tekst.toStdString();
-            EXPECT_EQ(upiti[i].ikona, okviri[i].second) << i;
+            EXPECT_EQ(upiti[i].ikona, red.okviri[i].second) << i;
         }
         const QStringList log = o.o.LogPoruke();
-        for (const QString& linija : red.log(o))
-            EXPECT_TRUE(ImaRed(log, linija)) << linija.toStdString();
-        const QMap<QString, QString> naDisku = red.naDisku(o);
-        for (auto i = naDisku.begin(); i != naDisku.end(); ++i)
-            EXPECT_EQ(QFile::exists(i.key()) ? QString(TestOkruženje::Pročitaj(i.key())) : "-", i.value())
-                << i.key().toStdString();
+        for (const QString& linija : red.log)
+            EXPECT_TRUE(ImaRed(log, popuni(linija))) << popuni(linija).toStdString();
+        for (auto i = red.naDisku.begin(); i != red.naDisku.end(); ++i) {
+            const QString put = popuni(i.key());
+            EXPECT_EQ(QFile::exists(put) ? QString(TestOkruženje::Pročitaj(put)) : "-", i.value())
+                << put.toStdString();
+        }
+        red.još(o);
     }
 }
 

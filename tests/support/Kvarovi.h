@@ -7,6 +7,8 @@
 #include "platform/Seams.h"
 
 #include <QFile>
+#include <QList>
+#include <QPair>
 #include <QSet>
 #include <QStringList>
 
@@ -56,6 +58,13 @@ struct PosluziteljDirektorija : IPreuzimanje {
     QSet<QString> ne, bezDatoteke;
     QStringList imena;
 };
+
+// A text of a table row with its placeholders ("{upd}" and the like) filled in.
+inline QString Popuni(QString tekst, const QList<QPair<QString, QString>>& vrijednosti) {
+    for (const auto& [ključ, vrijednost] : vrijednosti)
+        tekst.replace('{' + ključ + '}', vrijednost);
+    return tekst;
+}
 
 // Whether a line of the log starts with the given text.
 inline bool ImaRed(const QStringList& log, const QString& početak) {

@@ -11,9 +11,6 @@
 namespace morvela::test {
 namespace {
 
-const QString Prekid = " Prekida se ažuriranje!",
-              NemaPodataka = "Podaci o novim verzijama na postoje na lokaciji: ";
-
 // A suite whose installed list is older than the one at the server (which is also the network
 // location), with an earlier list and Update.txt left in the update directory.
 struct Okolina {
@@ -32,31 +29,29 @@ struct Okolina {
         t.Zapiši(upd + "Verzije.txt", "prijašnja");
         t.Zapiši(upd + "Update.txt", "prijašnji");
     }
-    void Mreža() { t.izvor.odabrana = MrežnaLokacija; }
-    // Copies to one target fail, or with bezDatoteke claim success and write nothing.
-    void KopijaNe(const QString& na, bool bezDatoteke = false) {
+    void NovaLista() { t.Zapiši(upd + "Verzije.txt", t.Pročitaj(lok + "Verzije.txt")); }
+    // The copy of the new list fails, or with bezDatoteke claims success and writes nothing.
+    void Mreža(bool bezDatoteke) {
+        t.izvor.odabrana = MrežnaLokacija;
         datoteke.kopijaBezDatoteke = bezDatoteke;
-        datoteke.kvar = [na](const char* op, const QString& p) {
+        datoteke.kvar = [na = upd + "Verzije.txt"](const char* op, const QString& p) {
             return qstrcmp(op, "kopiraj") == 0 && p == na;
         };
     }
 };
 
-struct Okvir {
-    QString tekst;
-    Ikona ikona;
-};
-
-// One fault: how it is set up, the boxes shown, a log line that must be there
-// (empty: nothing logged at all), the result, and the files (under the program
-// directory; "-" before a name: that must be gone) as they were before.
+// One fault: how it is set up, the boxes, a log line (empty: nothing logged at all), the result,
+// the files under the program directory that must be as they were, and any further check.
+// Texts name the directories as {dir}, {upd} and {lok}.
 struct Kvar {
     const char* naziv;
     std::function<void(Okolina&)> postavi;
-    std::function<QList<Okvir>(const Okolina&)> okviri;
-    std::function<QString(const Okolina&)> log;
+    QList<QPair<QString, Ikona>> okviri;
+    QString log;
     bool rezultat;
     QStringList netaknuto;
+    std::function<void(const Okolina&)> još = [](const Okolina&) {};
+    bool ažuriranje = true; // the update command afterwards
 };
 
 void Provjeri(bool (*radnja)(Kontekst&), const Kvar& red) {
@@ -70,55 +65,62 @@ void Provjeri(bool (*radnja)(Kontekst&), const Kvar& red) {
     const bool rezultat = radnja(o.t.k);
     QDir::setCurrent(cwd);
     EXPECT_EQ(rezultat, red.rezultat);
-    const QList<Okvir> okviri = red.okviri(o);
-    ASSERT_EQ(o.t.poruke.tekstovi().size(), okviri.size()) << o.t.poruke.tekstovi().join("|").toStdString();
-    for (int i = 0; i < okviri.size(); ++i) {
-        EXPECT_EQ(o.t.poruke.upiti[i].tekst, okviri[i].tekst);
-        EXPECT_EQ(o.t.poruke.upiti[i].ikona, okviri[i].ikona);
-    }
-    const QString linija = red.log(o);
-    if (linija.isEmpty()) {
+
+    auto popuni = [&](const QString& t) {
+        return Popuni(t, {{"dir", o.dir}, {"upd", o.upd}, {"lok", o.lok}});
+    };
+    QList<QPair<QString, Ikona>> okviri, pokazano;
+    for (const auto& [tekst, ikona] : red.okviri)
+        okviri.append({popuni(tekst), ikona});
+    for (const Upit& u : o.t.poruke.upiti)
+        pokazano.append({u.tekst, u.ikona});
+    EXPECT_EQ(pokazano, okviri);
+    if (red.log.isEmpty()) {
         EXPECT_EQ(o.t.LogPoruke(), QStringList());
     } else {
-        EXPECT_TRUE(o.t.LogPoruke().contains(linija)) << linija.toStdString();
+        EXPECT_TRUE(o.t.LogPoruke().contains(popuni(red.log))) << popuni(red.log).toStdString();
     }
     for (const QString& put : red.netaknuto)
         EXPECT_EQ(o.t.Pročitaj(o.dir + put), prije[put]) << put.toStdString();
-    // A stop before the plan leaves the grid and the update command as they were.
+    // A stop leaves the grid as it was.
     if (!rezultat) {
         EXPECT_EQ(o.t.mreža.prikaza, 0);
-        EXPECT_TRUE(o.t.mreža.ažuriranjeOmogućeno);
     }
+    EXPECT_EQ(o.t.mreža.ažuriranjeOmogućeno, red.ažuriranje);
+    red.još(o);
 }
 
-QList<Okvir> Nijedan(const Okolina&) {
-    return {};
-}
+const QString NemaListe =
+                  "Ne postoji datoteka {dir}Verzije.txt Program za automatsko ažuriranje novih programa "
+                  "mora prestati sa ažuriranjem. Molimo da o ovoj poruci izvjestite Morvela tim za podršku.",
+              Nečitljiva =
+                  "PripremiVerzijaTXT - Desila se greška u čitanju zapisa u matricu. Prekida se ažuriranje!",
+              MrežnaKopija =
+                  "Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i pokušajte "
+                  "ponovno! Prekida se ažuriranje!",
+              NemaPodataka = "Podaci o novim verzijama na postoje na lokaciji: ",
+              NemaInterneta =
+                  "Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa internetom i "
+                  "pokušajte ponovno! Prekida se ažuriranje!",
+              NemaNaMreži = "Ne postoji kontrolna datoteka na mrežnoj lokaciji: {lok} Prekida se ažuriranje!",
+              NemaNove =
+                  "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu iz datoteke. "
+                  "Prekida se ažuriranje!",
+              Razvoj = QDir::toNativeSeparators("D:/Morvela software/Morvela knjigovodstvo V21/");
 
 TEST(Kvarovi, EveryFailureOfTheCheck) {
-    auto nemaListe = [](const QString& dir) {
-        return "Ne postoji datoteka " + dir +
-               "Verzije.txt Program za automatsko ažuriranje novih programa mora prestati sa "
-               "ažuriranjem. Molimo da o ovoj poruci izvjestite Morvela tim za podršku.";
-    };
-    const QString nečitljiva = "PripremiVerzijaTXT - Desila se greška u čitanju zapisa u matricu." + Prekid;
-    const QString mrežnaKopija =
-        "Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i pokušajte ponovno!" + Prekid;
+    const QString nemaRazvoj = QString(NemaListe).replace("{dir}", Razvoj);
     const Kvar redovi[] = {
         {"installed list missing",
          [](Okolina& o) { QFile::remove(o.dir + "Verzije.txt"); },
-         [&](const Okolina& o) {
-             return QList<Okvir>{{nemaListe(o.dir), Ikona::Usklicnik}};
-         },
-         [&](const Okolina& o) { return "PripremiVerzijaTXT- " + nemaListe(o.dir); },
+         {{NemaListe, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + NemaListe,
          false,
          {"Update/Verzije.txt", "Update/Update.txt"}},
         {"installed list unreadable",
          [](Okolina& o) { o.t.Zapiši(o.dir + "Verzije.txt", "bez točke-zareza\r\n"); },
-         [&](const Okolina&) {
-             return QList<Okvir>{{nečitljiva, Ikona::Usklicnik}};
-         },
-         [&](const Okolina&) { return "PripremiVerzijaTXT- " + nečitljiva; },
+         {{Nečitljiva, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + Nečitljiva,
          false,
          {"Update/Verzije.txt", "Verzije.txt"}},
         // The log lives in the update directory, so nothing can be logged.
@@ -127,14 +129,11 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
              QDir(o.upd).removeRecursively();
              o.t.Zapiši(o.upd.chopped(1), "a file in its place");
          },
-         [](const Okolina&) {
-             return QList<Okvir>{
-                 {"Nastala je greška u kreiranju Update direktorije!\r\nProgram za automatsko "
-                  "ažuriranje novih programa mora prestati sa radom.\r\nVjerojatno nemate "
-                  "administratorska prava ili je UAC uključen.",
-                  Ikona::Usklicnik}};
-         },
-         [](const Okolina&) { return QString(); },
+         {{"Nastala je greška u kreiranju Update direktorije!\r\nProgram za automatsko ažuriranje novih "
+           "programa "
+           "mora prestati sa radom.\r\nVjerojatno nemate administratorska prava ili je UAC uključen.",
+           Ikona::Usklicnik}},
+         "",
          false,
          {"Update", "Verzije.txt"}},
         // Wherever the program runs, the developer computer works in its fixed directory.
@@ -142,79 +141,100 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
          [](Okolina& o) {
              o.t.imena.računalo = RazvojnoRačunalo;
              QDir::setCurrent(o.t.korijen.path());
-             QDir().mkpath("D:/Morvela software/Morvela knjigovodstvo V21/Update");
+             QDir().mkpath(Razvoj + "Update");
          },
-         [&](const Okolina&) {
-             return QList<Okvir>{
-                 {nemaListe(QDir::toNativeSeparators("D:/Morvela software/Morvela knjigovodstvo V21/")),
-                  Ikona::Usklicnik}};
-         },
-         [&](const Okolina&) {
-             return "PripremiVerzijaTXT- " +
-                    nemaListe(QDir::toNativeSeparators("D:/Morvela software/Morvela knjigovodstvo V21/"));
-         },
+         {{nemaRazvoj, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + nemaRazvoj,
          false,
          {"Update/Verzije.txt", "Verzije.txt"}},
         {"fetch reports success without the list",
          [](Okolina& o) { o.server.bezDatoteke = {"Verzije.txt"}; },
-         [](const Okolina& o) {
-             return QList<Okvir>{{NemaPodataka + o.upd, Ikona::Nema}};
-         },
-         [](const Okolina& o) {
-             return "PripremiVerzijaTXT- Učitao sa interneta Verzije.txt ali one ne postoje u " + o.upd;
-         },
+         {{NemaPodataka + "{upd}", Ikona::Nema}},
+         "PripremiVerzijaTXT- Učitao sa interneta Verzije.txt ali one ne postoje u {upd}",
          false,
          {"Verzije.txt", "Update/Update.txt"}},
         {"network copy fails",
-         [](Okolina& o) {
-             o.Mreža();
-             o.KopijaNe(o.upd + "Verzije.txt");
-         },
-         [&](const Okolina&) {
-             return QList<Okvir>{{mrežnaKopija, Ikona::Usklicnik}};
-         },
-         [&](const Okolina&) { return "PripremiVerzijaTXT- " + mrežnaKopija; },
+         [](Okolina& o) { o.Mreža(false); },
+         {{MrežnaKopija, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + MrežnaKopija,
          false,
          {"Verzije.txt", "Update/Update.txt"}},
         {"network copy reports success without the list",
-         [](Okolina& o) {
-             o.Mreža();
-             o.KopijaNe(o.upd + "Verzije.txt", true);
-         },
-         [](const Okolina& o) {
-             return QList<Okvir>{{NemaPodataka + o.lok, Ikona::Nema}};
-         },
-         [](const Okolina& o) {
-             return "PripremiVerzijaTXT-  Kopirao sa mrežne lokacije Verzije.txt, ali ona ne postoji u " +
-                    o.lok;
-         },
+         [](Okolina& o) { o.Mreža(true); },
+         {{NemaPodataka + "{lok}", Ikona::Nema}},
+         "PripremiVerzijaTXT-  Kopirao sa mrežne lokacije Verzije.txt, ali ona ne postoji u {lok}",
          false,
          {"Verzije.txt"}},
-        {"remote support copied from the network location",
-         [](Okolina& o) { o.Mreža(); },
-         Nijedan,
-         [](const Okolina& o) {
-             EXPECT_EQ(o.t.Pročitaj(o.dir + ImeTeamViewera), "tv");
-             return QString("NapraviRsŠtoTrebaAžurirati - kraj");
+        {"list cannot be fetched",
+         [](Okolina& o) { o.server.ne = {"Verzije.txt"}; },
+         {{NemaInterneta, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + NemaInterneta,
+         false,
+         {"Update/Update.txt"}},
+        {"list missing at the network location",
+         [](Okolina& o) {
+             o.t.izvor.odabrana = MrežnaLokacija;
+             QFile::remove(o.lok + "Verzije.txt");
          },
+         {{NemaNaMreži, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT-  " + NemaNaMreži,
+         false,
+         {"Update/Verzije.txt", "Update/Update.txt"}},
+        // A first run on this workstation creates the update directory.
+        {"no update directory yet",
+         [](Okolina& o) { QDir(o.upd).removeRecursively(); },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - kraj",
+         true,
+         {"Verzije.txt"},
+         [](const Okolina& o) { EXPECT_EQ(o.t.mreža.redovi.size(), 1); }},
+        // A failed deletion of the earlier list is only logged.
+        {"no earlier list to delete",
+         [](Okolina& o) {
+             o.t.izvor.odabrana = MrežnaLokacija;
+             QFile::remove(o.upd + "Verzije.txt");
+         },
+         {},
+         "KI-PripremiVerzijaTXT- Greška u brisanju datoteke {upd}Verzije.txt",
          true,
          {"Verzije.txt"}},
+        {"plan fails",
+         [](Okolina& o) {
+             o.t.izvor.odabrana = MrežnaLokacija;
+             o.t.Zapiši(o.lok + "Verzije.txt", "bez točke-zareza\r\n");
+         },
+         {{NemaNove, Ikona::Usklicnik}},
+         NemaNove,
+         false,
+         {"Verzije.txt"},
+         [](const Okolina&) {},
+         false},
+        {"remote support already there",
+         [](Okolina& o) { o.t.Zapiši(o.dir + ImeTeamViewera, "star"); },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - kraj",
+         true,
+         {ImeTeamViewera},
+         [](const Okolina& o) { EXPECT_EQ(o.server.imena, QStringList("Verzije.txt")); }},
+        {"remote support copied from the network location",
+         [](Okolina& o) { o.t.izvor.odabrana = MrežnaLokacija; },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - kraj",
+         true,
+         {"Verzije.txt"},
+         [](const Okolina& o) { EXPECT_EQ(o.t.Pročitaj(o.dir + ImeTeamViewera), "tv"); }},
         {"remote support cannot be fetched",
          [](Okolina& o) { o.server.ne = {ImeTeamViewera}; },
-         Nijedan,
-         [](const Okolina&) {
-             return QString("Download na lokaciju- Nije moguće učitati TeamViewerQS.exe sa interneta! "
-                            "Provjerite vezu sa internetom i pokušajte ponovno!");
-         },
+         {},
+         "Download na lokaciju- Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite vezu sa "
+         "internetom "
+         "i pokušajte ponovno!",
          true,
          {"Verzije.txt"}},
         {"remote support fetched but missing",
          [](Okolina& o) { o.server.bezDatoteke = {ImeTeamViewera}; },
-         Nijedan,
-         [](const Okolina& o) {
-             return "Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u " +
-                    o.dir;
-         },
+         {},
+         "Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u {dir}",
          true,
          {"Verzije.txt"}},
     };
@@ -222,67 +242,58 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
         Provjeri(PripremiVerzijaTXT, red);
 }
 
-// The plan is read from the update directory the check has filled.
+// The plan reads the list the check has put in the update directory.
 TEST(Kvarovi, EveryFailureOfThePlan) {
-    const QString P = "NapraviRsŠtoTrebaAžurirati";
-    const QString nova = P + " - Desila se greška u čitanju zapisa u matricu iz datoteke." + Prekid;
-    const QString stara = P + " - Desila se greška u čitanju zapisa u matricu-STARI." + Prekid;
-    auto nemaStare = [](const Okolina& o) {
-        return "Ne postoji datoteka: " + o.dir +
-               "Verzije.txt te nije moguće nastaviti sa ažuriranjem. Kontaktirajte Morvela!";
-    };
-    auto novaLista = [](Okolina& o) {
-        o.t.Zapiši(o.upd + "Verzije.txt", o.t.Pročitaj(o.lok + "Verzije.txt"));
-    };
+    const QString
+        nova = "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu iz datoteke. "
+               "Prekida se ažuriranje!",
+        stara = "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu-STARI. Prekida "
+                "se ažuriranje!",
+        nemaStare = "Ne postoji datoteka: {dir}Verzije.txt te nije moguće nastaviti sa ažuriranjem. "
+                    "Kontaktirajte Morvela!";
     const Kvar redovi[] = {
         {"new list unreadable",
          [](Okolina& o) { o.t.Zapiši(o.upd + "Verzije.txt", "bez točke-zareza\r\n"); },
-         [&](const Okolina&) {
-             return QList<Okvir>{{nova, Ikona::Usklicnik}};
-         },
-         [&](const Okolina&) { return nova; },
+         {{nova, Ikona::Usklicnik}},
+         nova,
          false,
          {"Update/Update.txt"}},
         {"installed list missing",
-         [&](Okolina& o) {
-             novaLista(o);
+         [](Okolina& o) {
+             o.NovaLista();
              QFile::remove(o.dir + "Verzije.txt");
          },
-         [&](const Okolina& o) {
-             return QList<Okvir>{{nemaStare(o), Ikona::Informacija}};
-         },
-         [&](const Okolina& o) { return P + " " + nemaStare(o); },
+         {{nemaStare, Ikona::Informacija}},
+         "NapraviRsŠtoTrebaAžurirati " + nemaStare,
          false,
          {"Update/Update.txt"}},
         {"installed list unreadable",
-         [&](Okolina& o) {
-             novaLista(o);
+         [](Okolina& o) {
+             o.NovaLista();
              o.t.Zapiši(o.dir + "Verzije.txt", "bez točke-zareza\r\n");
          },
-         [&](const Okolina&) {
-             return QList<Okvir>{{stara, Ikona::Usklicnik}};
-         },
-         [&](const Okolina&) { return stara; },
+         {{stara, Ikona::Usklicnik}},
+         stara,
          false,
          {"Update/Update.txt"}},
         // The updater is never planned, not even when its file is gone; the run's messages start empty.
         {"plan built",
-         [&](Okolina& o) {
-             novaLista(o);
+         [](Okolina& o) {
+             o.NovaLista();
              o.t.stanje.PorukeAkcija = "prijašnje akcije";
              o.t.stanje.PorukeGrešaka = "prijašnje greške";
          },
-         Nijedan,
-         [&](const Okolina& o) {
-             EXPECT_EQ(o.t.mreža.redovi.size(), 1);
-             EXPECT_EQ(o.t.mreža.redovi.value(0).ime, "A.exe");
+         {},
+         "NapraviRsŠtoTrebaAžurirati - Nije nađena datoteka: " + ImeUpdatera + " pa se mora napraviti",
+         true,
+         {"Verzije.txt"},
+         [](const Okolina& o) {
+             ASSERT_EQ(o.t.mreža.redovi.size(), 1);
+             EXPECT_EQ(o.t.mreža.redovi[0].ime, "A.exe");
              EXPECT_FALSE(QFile::exists(o.upd + "Update.txt"));
              EXPECT_EQ(o.t.stanje.PorukeAkcija, "");
              EXPECT_EQ(o.t.stanje.PorukeGrešaka, "");
-             return P + " - Nije nađena datoteka: " + ImeUpdatera + " pa se mora napraviti";
-         },
-         true,
-         {"Verzije.txt"}},
+         }},
     };
     for (const Kvar& red : redovi)
         Provjeri(NapraviRsŠtoTrebaAžurirati, red);
