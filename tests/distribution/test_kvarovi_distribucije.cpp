@@ -10,7 +10,6 @@
 namespace morvela::test {
 namespace {
 
-using Okviri = QList<QPair<QString, Ikona>>;
 const QString Nema = "Nije moguće učitati kontrolnu datoteku sa interneta",
               Veza = "! Provjerite vezu sa internetom i pokušajte ponovno!";
 
@@ -194,18 +193,14 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
         SCOPED_TRACE(red.naziv);
         Okolina o;
         red.postavi(o);
-        QMap<QString, QByteArray> prije;
-        for (const QString& put : red.netaknuto)
-            prije[put] = o.t.Pročitaj(o.L + put);
+        const QMap<QString, QByteArray> prije = Sadržaji(o.L, red.netaknuto);
         PreuzmiNaLokacijuIJavi(o.t.k, red.interaktivno);
 
         EXPECT_EQ(o.t.status.prikazaPoruka, red.dovršeno ? 1 : 0);
         const QString L = o.t.izvor.lokacije[1], T = o.t.status.vrijemePrijenosa,
                       ukupno =
                           "Ukupno prenesno: " + QString::number(o.t.stanje.UkupnoPreneseno) + " bajtova.";
-        Okviri okviri;
-        for (const auto& [tekst, ikona] : red.okviri)
-            okviri.append({Popuni(tekst, {{"L", L}, {"W", o.W}}), ikona});
+        Okviri okviri = red.okviri;
         if (red.interaktivno && red.dovršeno)
             okviri << qMakePair("Uspješno skinuti programi na lokaciju " + L + " \r\n" + T + "\r\n" + ukupno +
                                     "\r\nSada je moguće ažuriranje za ostala računala!",
@@ -218,10 +213,9 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
                     "je koristiti ovu direktoriju za ažuriranje programa!\r\n" +
                     T + "\r\n" + ukupno,
                 Ikona::Usklicnik);
-        Okviri pokazano;
-        for (const Upit& u : o.t.poruke.upiti)
-            pokazano << qMakePair(u.tekst, u.ikona);
-        EXPECT_EQ(pokazano, okviri);
+        UsporediOkvire(o.t.poruke.upiti, okviri, [&](const QString& t) {
+            return Popuni(t, {{"L", L}, {"W", o.W}});
+        });
 
         const QString linija = Popuni(red.log, {{"L", o.L}, {"W", o.W}});
         const QStringList log = o.t.LogPoruke();
@@ -230,8 +224,7 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
         } else {
             EXPECT_TRUE(ImaRed(log, linija)) << linija.toStdString();
         }
-        for (const QString& put : red.netaknuto)
-            EXPECT_EQ(o.t.Pročitaj(o.L + put), prije[put]) << put.toStdString();
+        EXPECT_EQ(Sadržaji(o.L, red.netaknuto), prije);
         EXPECT_FALSE(o.t.status.vidljiv);
         red.još(o);
     }

@@ -3,17 +3,21 @@
 // cue: the real operations, with a chosen call answering as a broken disk or
 // a lost network share would. A fetch stand-in that serves one directory.
 
+#include "Lazni.h"
 #include "platform/Datoteke.h"
 #include "platform/Seams.h"
 
 #include <QFile>
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QSet>
 #include <QStringList>
 
 #include <cerrno>
 #include <functional>
+
+#include <gtest/gtest.h>
 
 namespace morvela::test {
 
@@ -64,6 +68,36 @@ inline QString Popuni(QString tekst, const QList<QPair<QString, QString>>& vrije
     for (const auto& [ključ, vrijednost] : vrijednosti)
         tekst.replace('{' + ključ + '}', vrijednost);
     return tekst;
+}
+
+// The boxes a table row expects. A text with "…" in it gives the start, a part in between and
+// the end, around words that are the platform's or the implementer's.
+using Okviri = QList<QPair<QString, Ikona>>;
+
+inline void UsporediOkvire(const QList<Upit>& pokazani, const Okviri& očekivani,
+                           const std::function<QString(const QString&)>& popuni) {
+    QStringList tekstovi;
+    for (const Upit& u : pokazani)
+        tekstovi << u.tekst;
+    ASSERT_EQ(pokazani.size(), očekivani.size()) << tekstovi.join(" | ").toStdString();
+    for (int i = 0; i < pokazani.size(); ++i) {
+        const QString t = popuni(očekivani[i].first);
+        EXPECT_TRUE(tekstovi[i].startsWith(t.section(u'…', 0, 0)) &&
+                    tekstovi[i].endsWith(t.section(u'…', -1)) && tekstovi[i].contains(t.section(u'…', 1, 1)))
+            << tekstovi[i].toStdString() << "\n"
+            << t.toStdString();
+        EXPECT_EQ(pokazani[i].ikona, očekivani[i].second) << i;
+    }
+}
+
+// The contents of files of one directory, to show that a failure left them as they were.
+inline QMap<QString, QByteArray> Sadržaji(const QString& dir, const QStringList& imena) {
+    QMap<QString, QByteArray> m;
+    for (const QString& ime : imena) {
+        QFile f(dir + ime);
+        m[ime] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    return m;
 }
 
 // Whether a line of the log starts with the given text.

@@ -46,7 +46,7 @@ struct Okolina {
 struct Kvar {
     const char* naziv;
     std::function<void(Okolina&)> postavi;
-    QList<QPair<QString, Ikona>> okviri;
+    Okviri okviri;
     QString log;
     bool rezultat;
     QStringList netaknuto;
@@ -58,9 +58,7 @@ void Provjeri(bool (*radnja)(Kontekst&), const Kvar& red) {
     SCOPED_TRACE(red.naziv);
     Okolina o;
     red.postavi(o);
-    QMap<QString, QByteArray> prije;
-    for (const QString& put : red.netaknuto)
-        prije[put] = o.t.Pročitaj(o.dir + put);
+    const QMap<QString, QByteArray> prije = Sadržaji(o.dir, red.netaknuto);
     const QString cwd = QDir::currentPath();
     const bool rezultat = radnja(o.t.k);
     QDir::setCurrent(cwd);
@@ -69,19 +67,13 @@ void Provjeri(bool (*radnja)(Kontekst&), const Kvar& red) {
     auto popuni = [&](const QString& t) {
         return Popuni(t, {{"dir", o.dir}, {"upd", o.upd}, {"lok", o.lok}});
     };
-    QList<QPair<QString, Ikona>> okviri, pokazano;
-    for (const auto& [tekst, ikona] : red.okviri)
-        okviri.append({popuni(tekst), ikona});
-    for (const Upit& u : o.t.poruke.upiti)
-        pokazano.append({u.tekst, u.ikona});
-    EXPECT_EQ(pokazano, okviri);
+    UsporediOkvire(o.t.poruke.upiti, red.okviri, popuni);
     if (red.log.isEmpty()) {
         EXPECT_EQ(o.t.LogPoruke(), QStringList());
     } else {
         EXPECT_TRUE(o.t.LogPoruke().contains(popuni(red.log))) << popuni(red.log).toStdString();
     }
-    for (const QString& put : red.netaknuto)
-        EXPECT_EQ(o.t.Pročitaj(o.dir + put), prije[put]) << put.toStdString();
+    EXPECT_EQ(Sadržaji(o.dir, red.netaknuto), prije);
     // A stop leaves the grid as it was.
     if (!rezultat) {
         EXPECT_EQ(o.t.mreža.prikaza, 0);
