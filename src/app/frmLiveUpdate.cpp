@@ -33,8 +33,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 namespace morvela {
 
@@ -67,6 +69,42 @@ std::optional<bool> KaoLogičko(const QString& t) {
     if (broj) return n != 0;
     return std::nullopt;
 }
+
+// Keeps count of the window's own boxes and dialogs while they wait for the person.
+class OtvorenDijalog {
+public:
+    explicit OtvorenDijalog(int& broj) : m_broj(broj) { ++m_broj; }
+    ~OtvorenDijalog() { --m_broj; }
+    OtvorenDijalog(const OtvorenDijalog&) = delete;
+    OtvorenDijalog& operator=(const OtvorenDijalog&) = delete;
+
+private:
+    int& m_broj;
+};
+
+// A location may be new and empty: the dialog takes a file that does not exist
+// yet, as long as its directory does.
+class DijalogLokacije : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    void accept() override {
+        const QStringList odabrane = selectedFiles();
+        if (!odabrane.isEmpty() && !QFileInfo(odabrane.constFirst()).absoluteDir().exists()) return;
+        QFileDialog::accept();
+    }
+};
+
+// Only the person moving on to another control of this window asks for a check;
+// a context menu, another application, closing or a box of its own does not.
+bool OsobaPrelaziNaDruguKontrolu(const QFocusEvent* e, const QWidget* kontrola) {
+    static const Qt::FocusReason razlozi[] = {Qt::TabFocusReason, Qt::BacktabFocusReason,
+                                              Qt::MouseFocusReason, Qt::ShortcutFocusReason};
+    if (std::find(std::begin(razlozi), std::end(razlozi), e->reason()) == std::end(razlozi)) return false;
+    const QWidget* nova = QApplication::focusWidget();
+    return nova && nova != kontrola && nova->window() == kontrola->window();
+}
+
+const QString ZatvaranjeČeka = QString::fromUtf8("Zatvaranje čeka kraj operacije u tijeku.");
 
 } // namespace
 
@@ -275,11 +313,15 @@ void frmLiveUpdate::PoveziNaredbe() {
             [this] { IzvršiOperaciju([this] { cmdDownloadAndUpdate_Click(m_k); }); });
     connect(cmdDownlNaLokaciju, &QPushButton::clicked, this,
             [this] { IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, true); }); });
-    connect(cmdIzlaz, &QPushButton::clicked, this, [] { QCoreApplication::exit(0); });
+    connect(cmdIzlaz, &QPushButton::clicked, this, [this] {
+        if (m_zauzet)
+            OdgodiZatvaranje(Odgođeno::Izlaz);
+        else
+            Izađi(0);
+    });
+    // Every click saves, also on the option already selected.
     for (int i = 0; i < 3; ++i)
-        connect(optLokacija[i], &QRadioButton::toggled, this, [this](bool odabrano) {
-            if (odabrano) SnimiPostavke();
-        });
+        connect(optLokacija[i], &QRadioButton::clicked, this, [this] { SnimiPostavke(); });
     for (int i = 0; i < 2; ++i)
         connect(cmdLokacija[i], &QPushButton::clicked, this, [this, i] { PretražiLokaciju(i); });
     connect(numVrijemeDownloada, &QSpinBox::valueChanged, this, [this](int n) {
@@ -367,7 +409,9 @@ void frmLiveUpdate::UčitajPostavke() {
                     .toInt(&ispravno);
     if (!ispravno || izvor < 0 || izvor > 2) izvor = InternetPrimarni;
     // A change of selection saves the settings, as a click would.
+    const bool promjena = !optLokacija[izvor]->isChecked();
     OdaberiLokaciju(izvor);
+    if (promjena) SnimiPostavke();
 
     UčitajDruguLokaciju();
 
@@ -402,15 +446,18 @@ void frmLiveUpdate::SnimiPostavke() {
 }
 
 void frmLiveUpdate::PretražiLokaciju(int indeks) {
+    const OtvorenDijalog dijalogOtvoren(m_otvorenihDijaloga);
     const QString početna = txtLokacija[indeks]->text();
     QString odabrano;
     if (m_ovisnosti.odaberiDatoteku) {
         odabrano = m_ovisnosti.odaberiDatoteku(početna);
     } else {
-        QFileDialog dijalog(
+        DijalogLokacije dijalog(
             this, QString::fromUtf8("Izaberite uređaj i direktoriju gdje se nalaze novi Morvela programi"),
             početna, QStringLiteral("Verzije (*.txt)"));
-        dijalog.setFileMode(QFileDialog::ExistingFile);
+        // Qt's own dialog everywhere, so that it behaves alike on every platform.
+        dijalog.setOption(QFileDialog::DontUseNativeDialog);
+        dijalog.setFileMode(QFileDialog::AnyFile);
         dijalog.setDefaultSuffix(QStringLiteral("txt"));
         dijalog.selectFile(QStringLiteral("Verzije.txt"));
         if (dijalog.exec() == QDialog::Accepted && !dijalog.selectedFiles().isEmpty())
@@ -423,6 +470,7 @@ void frmLiveUpdate::PretražiLokaciju(int indeks) {
 }
 
 void frmLiveUpdate::ProvjeriLokaciju(int indeks) {
+    const OtvorenDijalog dijalogOtvoren(m_otvorenihDijaloga);
     const QString tekst = txtLokacija[indeks]->text();
     if (!m_datoteke.PostojiDirektorij(tekst)) {
         m_k.poruke->Pokaži(QStringLiteral("Ne postoji direktorija: ") + tekst +
@@ -435,11 +483,18 @@ void frmLiveUpdate::ProvjeriLokaciju(int indeks) {
 }
 
 bool frmLiveUpdate::eventFilter(QObject* o, QEvent* e) {
-    if (e->type() == QEvent::FocusOut && !m_zauzet) {
+    if (e->type() == QEvent::FocusOut && !Zauzet()) {
         for (int i = 0; i < 2; ++i)
-            if (o == txtLokacija[i]) {
-                // Checked after the focus has moved on, as the message box takes it again.
-                QTimer::singleShot(0, this, [this, i] { ProvjeriLokaciju(i); });
+            if (o == txtLokacija[i] &&
+                OsobaPrelaziNaDruguKontrolu(static_cast<QFocusEvent*>(e), txtLokacija[i])) {
+                // Checked after the focus has moved on, as the message box takes it again;
+                // by then an operation may have started or the window closed.
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, i] {
+                        if (!Zauzet() && isVisible()) ProvjeriLokaciju(i);
+                    },
+                    Qt::QueuedConnection);
             }
     }
     return QMainWindow::eventFilter(o, e);
@@ -449,11 +504,17 @@ bool frmLiveUpdate::eventFilter(QObject* o, QEvent* e) {
 
 bool frmLiveUpdate::event(QEvent* e) {
     if ((e->type() == QEvent::WindowActivate || e->type() == QEvent::Show) && m_završiPriAktivaciji)
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+        QTimer::singleShot(0, this, [this] { Izađi(1); });
     return QMainWindow::event(e);
 }
 
 void frmLiveUpdate::closeEvent(QCloseEvent* e) {
+    // Quitting now would answer every later question of the operation with No, unseen.
+    if (m_zauzet) {
+        e->ignore();
+        OdgodiZatvaranje(Odgođeno::Zatvaranje);
+        return;
+    }
     m_k.LogirajGrešku(
         QStringLiteral("*************************** KRAJ PROGRAMA **********************************"));
     e->accept();
@@ -466,11 +527,33 @@ bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija) {
     operacija();
     OmogućiNaredbe(true);
     m_zauzet = false;
+    ZatvoriAkoJeOdgođeno();
     return true;
 }
 
+void frmLiveUpdate::OdgodiZatvaranje(Odgođeno kako) {
+    if (m_odgođeno == Odgođeno::Ništa) m_odgođeno = kako;
+    PrikažiAkciju(ZatvaranjeČeka);
+}
+
+void frmLiveUpdate::ZatvoriAkoJeOdgođeno() {
+    const Odgođeno kako = std::exchange(m_odgođeno, Odgođeno::Ništa);
+    if (kako == Odgođeno::Izlaz) Izađi(0);
+    // Closed once the operation's handler has returned.
+    if (kako == Odgođeno::Zatvaranje)
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void frmLiveUpdate::Izađi(int kod) {
+    if (m_ovisnosti.izlaz)
+        m_ovisnosti.izlaz(kod);
+    else
+        QCoreApplication::exit(kod);
+}
+
 void frmLiveUpdate::OmogućiNaredbe(bool omogućeno) {
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdVerzija, cmdDownlNaLokaciju, cmdIzlaz, fraLokacija,
+    for (QWidget* w : std::initializer_list<QWidget*>{cmdVerzija, cmdDownlNaLokaciju, fraLokacija,
                                                       cmdLokacija[1], txtLokacija[1], numVrijemeDownloada})
         w->setEnabled(omogućeno);
     cmdDownloadAndUpdate->setEnabled(omogućeno && m_ažuriranjeOmogućeno);
@@ -481,7 +564,7 @@ void frmLiveUpdate::tmrUpdate_Timer() {
     if (!JeVrijemeZaPreuzimanje(sada.time(), numVrijemeDownloada->value())) return;
     // At most one run in a matching hour, however the ticks fall.
     if (m_zadnjiDanRasporeda == sada.date() && m_zadnjiSatRasporeda == sada.time().hour()) return;
-    if (m_zauzet) {
+    if (Zauzet()) {
         m_k.LogirajGrešku(
             QString::fromUtf8("tmrUpdate - automatsko preuzimanje preskočeno, druga operacija je u tijeku"));
         return;

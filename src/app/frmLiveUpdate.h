@@ -39,6 +39,8 @@ struct OvisnostiProzora {
                                MORVELA_VERSION_TWEAK};
     // The browse dialog: returns the chosen file's full path, "" when cancelled.
     std::function<QString(const QString& početnaDirektorija)> odaberiDatoteku;
+    // Leaves the application's event loop with the given code.
+    std::function<void(int kod)> izlaz;
 };
 
 class frmLiveUpdate : public QMainWindow, private IStatusLinija, private IIzvor, private IMrežaPlana {
@@ -64,6 +66,8 @@ public:
 
     bool ZavršiPriAktivaciji() const { return m_završiPriAktivaciji; }
     bool OperacijaUTijeku() const { return m_zauzet; }
+    // An operation runs, or a box or dialog of the window itself waits for the person.
+    bool Zauzet() const { return m_zauzet || m_otvorenihDijaloga > 0; }
     Kontekst& kontekst() { return m_k; }
     StanjeRada& stanje() { return m_stanje; }
     IStatusLinija& statusLinija() { return *this; }
@@ -84,6 +88,11 @@ private:
     bool IzvršiOperaciju(const std::function<void()>& operacija);
     void OmogućiNaredbe(bool omogućeno);
     void OsvježiDatumIVrijeme();
+    // A close or exit asked for while an operation runs waits for its end.
+    enum class Odgođeno { Ništa, Zatvaranje, Izlaz };
+    void OdgodiZatvaranje(Odgođeno kako);
+    void ZatvoriAkoJeOdgođeno();
+    void Izađi(int kod);
 
     // IStatusLinija
     void PrikažiAkciju(const QString& tekst) override;
@@ -127,6 +136,8 @@ private:
     QString m_programskaDirektorija;
     bool m_završiPriAktivaciji = false;
     bool m_zauzet = false;
+    int m_otvorenihDijaloga = 0;
+    Odgođeno m_odgođeno = Odgođeno::Ništa;
     bool m_ažuriranjeOmogućeno = false;
     bool m_učitavanje = false;
     float m_minimumBara = 0, m_maksimumBara = 0, m_vrijednostBara = 0;

@@ -1,6 +1,6 @@
 #include "platform/Sat.h"
 
-#include <QEventLoop>
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace morvela {
@@ -19,12 +19,21 @@ qint64 StvarniSat::MonotonoMs() const {
 
 void StvarniSat::Pričekaj(qint16 sekundi) {
     if (sekundi <= 0) return;
-    const qint64 kraj = MonotonoMs() + qint64(sekundi) * 1000;
+    ObrađujDogađajeMs(qint64(sekundi) * 1000);
+}
+
+void ObrađujDogađajeMs(qint64 ms) {
+    QElapsedTimer proteklo;
+    proteklo.start();
+    // The timer only wakes the thread at the deadline. Processing events directly,
+    // not through a nested event loop, keeps the wait blocking after a quit.
+    QTimer budilica;
+    budilica.setSingleShot(true);
+    budilica.setTimerType(Qt::PreciseTimer);
     // Nested waits (a timer tick inside a wait) each keep their own deadline.
-    while (MonotonoMs() < kraj) {
-        QEventLoop petlja;
-        QTimer::singleShot(int(kraj - MonotonoMs()), &petlja, &QEventLoop::quit);
-        petlja.exec();
+    for (qint64 ostalo = ms - proteklo.elapsed(); ostalo > 0; ostalo = ms - proteklo.elapsed()) {
+        if (!budilica.isActive()) budilica.start(int(qMin<qint64>(ostalo, 24 * 3600 * 1000)));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 

@@ -18,4 +18,9 @@ private:
     QElapsedTimer m_timer;
 };
 
+// Handles the thread's events for the given milliseconds, sleeping while none
+// arrive. Works the same after the application was told to quit, when every
+// new event loop would return at once.
+void ObrađujDogađajeMs(qint64 ms);
+
 } // namespace morvela

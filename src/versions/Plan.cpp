@@ -2,6 +2,9 @@
 
 #include "versions/PravilaVerzija.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 #include <cmath>
 #include <limits>
 
@@ -26,6 +29,13 @@ qint32 DodajUZbroj(qint32 zbroj, const QString& veličina) {
     if (v >= double(std::numeric_limits<qint32>::max())) return std::numeric_limits<qint32>::max();
     if (v <= double(std::numeric_limits<qint32>::min())) return std::numeric_limits<qint32>::min();
     return qint32(v);
+}
+
+// The updater's own row stands for the running program, whose file has no
+// ".exe" where the platform does not use one.
+QString VlastitoIme() {
+    const QString ime = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    return ime.isEmpty() ? ImeUpdatera : ime;
 }
 
 bool NovijaVeličina(const Matrica& stara, int rs, const Matrica& nova, int rn, int stupac) {
@@ -66,9 +76,12 @@ public:
                     novija = true;
                 }
                 if (!novija) novija = NovijaVeličina(stare, stari, nove, red, StvarnaVeličina);
-            } else if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ime)) {
-                LogirajNedostaje(ime);
-                novija = true;
+            } else {
+                const QString datoteka = ime == ImeUpdatera ? VlastitoIme() : ime;
+                if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + datoteka)) {
+                    LogirajNedostaje(datoteka);
+                    novija = true;
+                }
             }
         }
 

@@ -3,12 +3,19 @@
 #include "app/frmLiveUpdate.h"
 #include "app/mreza/MrezaPlana.h"
 #include "platform/Postavke.h"
+#include "platform/Sat.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,6 +26,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <utility>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -31,15 +40,52 @@ public:
     bool DownloadDatoteke(const QString&, const QString&) override { return false; }
 };
 
+// The person: answers every box and may do something with the window meanwhile.
+struct Osoba : LažnePoruke {
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) override {
+        const Odgovor o = LažnePoruke::Pokaži(tekst, ikona, gumbi, naslov);
+        if (priPoruci) priPoruci();
+        return o;
+    }
+    std::function<void()> priPoruci;
+};
+
+// Runs once the next modal dialog is up, inside its own event loop.
+void KadSeOtvoriDijalog(const std::function<void(QWidget*)>& radnja) {
+    auto* provjera = new QTimer;
+    QObject::connect(provjera, &QTimer::timeout, [provjera, radnja] {
+        if (QWidget* d = QApplication::activeModalWidget()) {
+            provjera->stop();
+            provjera->deleteLater();
+            radnja(d);
+        }
+    });
+    provjera->start(5);
+}
+
+// On the option's circle: the button spans the frame, its caption does not.
+void Klikni(QRadioButton* opcija) {
+    QTest::mouseClick(opcija, Qt::LeftButton, {}, QPoint(6, opcija->height() / 2));
+}
+
+void ObradiDogađaje() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+const QString Preskočeno = "tmrUpdate - automatsko preuzimanje preskočeno, druga operacija je u tijeku";
+
 struct ProzorTest : ::testing::Test {
     QTemporaryDir korijen;
     QString suite = korijen.filePath("Suite");
-    LažnePoruke poruke;
+    Osoba poruke;
     LažniSat sat;
     LažnaImena imena;
     MrtvaVeza veza;
     QStringList pretraživanja;
     QString odabir;
+    bool praviDijalog = false;
+    QList<int> izlazi;
     std::unique_ptr<QtPostavke> postavke;
     std::unique_ptr<frmLiveUpdate> prozor;
 
@@ -60,13 +106,23 @@ struct ProzorTest : ::testing::Test {
             o.usluge.preuzimanje = &veza;
             o.usluge.izvršnaDirektorija = suite;
             o.verzija = {21, 4, 0, 3};
-            o.odaberiDatoteku = [this](const QString& početna) {
-                pretraživanja << početna;
-                return odabir;
-            };
+            if (!praviDijalog)
+                o.odaberiDatoteku = [this](const QString& početna) {
+                    pretraživanja << početna;
+                    return odabir;
+                };
+            o.izlaz = [this](int kod) { izlazi << kod; };
             prozor = std::make_unique<frmLiveUpdate>(o);
         }
         return *prozor;
+    }
+    // Shown and active, so that focus moves as for a person at the screen.
+    frmLiveUpdate& Prikazan() {
+        frmLiveUpdate& p = Prozor();
+        p.show();
+        p.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&p));
+        return p;
     }
     QString Pročitaj(const QString& sekcija, const QString& ključ) {
         QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Morvela", "Morvela");
@@ -139,6 +195,7 @@ TEST_F(ProzorTest, StartUpAppendsVersionPaintsColourProbesAndEndsWhenTheCheckFai
 TEST_F(ProzorTest, ClosingWritesTheEndLineAndExitDoesNot) {
     frmLiveUpdate& p = Prozor();
     p.cmdIzlaz->click();
+    EXPECT_EQ(izlazi, QList<int>{0});
     EXPECT_TRUE(Log().isEmpty());
     p.close();
     ASSERT_EQ(Log().size(), 1);
@@ -185,40 +242,216 @@ TEST_F(ProzorTest, StoredNetworkSourceSavesDuringLoadingSoTheFirstKeyWins) {
 }
 
 TEST_F(ProzorTest, SavingWritesTheDistributionLocationUnderTheKeyOfTheSource) {
-    frmLiveUpdate& p = Prozor();
+    frmLiveUpdate& p = Prikazan();
+    // A click on the option already selected saves as well.
+    Klikni(p.optLokacija[2]);
+    EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), "2");
     p.txtLokacija[1]->setText("/dist/");
-    p.optLokacija[0]->click();
+    Klikni(p.optLokacija[0]);
     EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), "0");
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr21"), "/dist/");
     p.txtLokacija[1]->setText("/dist2/");
-    p.optLokacija[1]->click();
+    Klikni(p.optLokacija[1]);
     EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), "1");
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr21"), "/dist/");
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), "/dist2/");
+    p.txtLokacija[1]->setText("/dist3/");
+    Klikni(p.optLokacija[1]);
+    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), "/dist3/");
     p.numVrijemeDownloada->setValue(5);
     EXPECT_EQ(Pročitaj("Setting", "VrijemeAutoDownloadaNovihVerz"), "5");
 }
 
-TEST_F(ProzorTest, MissingLocationIsReportedThenBrowsedAndTheChosenDirectorySaved) {
-    frmLiveUpdate& p = Prozor();
-    p.txtLokacija[1]->setText("");
-    p.ProvjeriLokaciju(1); // cancelled in the dialog: nothing saved
+TEST_F(ProzorTest, LocationIsCheckedOnlyWhenThePersonMovesToAnotherControl) {
+    frmLiveUpdate& p = Prikazan();
+    QLineEdit* box = p.txtLokacija[0];
+    box->setText("");
+    const auto uđiUPolje = [&] {
+        QTest::mouseClick(box, Qt::LeftButton);
+        ObradiDogađaje();
+        ASSERT_TRUE(box->hasFocus());
+    };
+    uđiUPolje();
+
+    // A right-click to paste a path opens the box's menu: no check.
+    QTest::mouseClick(p.windowHandle(), Qt::RightButton, {}, box->mapTo(&p, box->rect().center()));
+    QWidget* izbornik = QApplication::activePopupWidget();
+    ASSERT_TRUE(qobject_cast<QMenu*>(izbornik));
+    izbornik->close();
+    ObradiDogađaje();
+
+    // Switching to another application's window: no check.
+    QWidget drugi;
+    drugi.show();
+    drugi.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&drugi));
+    ObradiDogađaje();
+    p.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+    EXPECT_TRUE(poruke.upiti.isEmpty());
+    EXPECT_TRUE(pretraživanja.isEmpty());
+
+    // Tab to the next control: the missing location is reported and browsed; cancelled, nothing saved.
+    uđiUPolje();
+    QTest::keyClick(box, Qt::Key_Tab);
+    ObradiDogađaje();
     ASSERT_EQ(poruke.tekstovi(), QStringList{"Ne postoji direktorija:  Postavite je!"});
     EXPECT_EQ(poruke.upiti[0].ikona, Ikona::Usklicnik);
     EXPECT_EQ(pretraživanja, QStringList{""});
-    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), "<none>");
+    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDir21"), "<none>");
 
+    // Back-tab, and a file chosen in the dialog: its directory is taken and saved.
     odabir = korijen.filePath("Dist/Verzije.txt");
-    p.ProvjeriLokaciju(1);
+    uđiUPolje();
+    QTest::keyClick(box, Qt::Key_Backtab);
+    ObradiDogađaje();
     const QString dist = QDir::toNativeSeparators(korijen.filePath("Dist")) + QDir::separator();
-    EXPECT_EQ(p.txtLokacija[1]->text(), dist);
-    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), dist);
+    EXPECT_EQ(box->text(), dist);
+    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDir21"), dist);
 
-    QDir().mkpath(korijen.filePath("Dist"));
-    p.txtLokacija[1]->setText(korijen.path());
-    p.ProvjeriLokaciju(1); // exists: saved without a word
+    // An existing directory is saved without a word.
+    box->setText(korijen.path());
+    uđiUPolje();
+    QTest::keyClick(box, Qt::Key_Tab);
+    ObradiDogađaje();
     EXPECT_EQ(poruke.upiti.size(), 2);
-    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), korijen.path());
+    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDir21"), korijen.path());
+
+    // A check whose turn comes inside an operation, in the event loop of one of its boxes, is dropped.
+    const QString nema = korijen.filePath("nema");
+    box->setText(nema);
+    uđiUPolje();
+    QTest::keyClick(box, Qt::Key_Tab);
+    poruke.priPoruci = [] { ObradiDogađaje(); };
+    QTest::mouseClick(p.cmdVerzija, Qt::LeftButton);
+    poruke.priPoruci = nullptr;
+    ObradiDogađaje();
+    EXPECT_GT(poruke.upiti.size(), 2); // the check's own failure
+    EXPECT_FALSE(poruke.tekstovi().contains("Ne postoji direktorija: " + nema + " Postavite je!"));
+    EXPECT_EQ(pretraživanja.size(), 2);
+
+    // Closing with the focus in a box holding a missing path: only the closing line.
+    const int prije = poruke.upiti.size(), redova = Log().size();
+    uđiUPolje();
+    p.close();
+    ObradiDogađaje();
+    EXPECT_EQ(poruke.upiti.size(), prije);
+    EXPECT_EQ(pretraživanja.size(), 2);
+    ASSERT_EQ(Log().size(), redova + 1);
+    EXPECT_TRUE(Log().last().endsWith(" KRAJ PROGRAMA **********************************"));
+}
+
+TEST_F(ProzorTest, BrowseDialogTakesANewEmptyDirectoryAndATickInsideIsSkipped) {
+    praviDijalog = true;
+    frmLiveUpdate& p = Prikazan();
+    const QString prazna = korijen.filePath("Prazna");
+    QDir().mkpath(prazna);
+    p.numVrijemeDownloada->setValue(1);
+    sat.sada = QDateTime(QDate(2026, 3, 14), QTime(14, 0, 10));
+
+    QString predloženo;
+    bool nepostojećaOdbijena = false;
+    KadSeOtvoriDijalog([&](QWidget* d) {
+        auto* ime = d->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_TRUE(qobject_cast<QFileDialog*>(d) && ime);
+        predloženo = ime->text();
+        // A box the dialog should not have raised is cancelled, then the dialog, instead of hanging.
+        auto* spas = new QTimer(d);
+        QObject::connect(spas, &QTimer::timeout, [] {
+            if (auto* okvir = qobject_cast<QDialog*>(QApplication::activeModalWidget())) okvir->reject();
+        });
+        spas->start(1000);
+        // The schedule's minute comes while the dialog waits.
+        p.tmrUpdate->start(1);
+        for (int i = 0; i < 400 && !Log().join("\n").contains(Preskočeno); ++i)
+            QTest::qWait(5);
+        p.tmrUpdate->stop();
+
+        ime->setText(korijen.filePath("Nema/Verzije.txt"));
+        QTest::keyClick(ime, Qt::Key_Return);
+        nepostojećaOdbijena = d->isVisible();
+        ime->setText(prazna + "/Verzije.txt");
+        QTest::keyClick(ime, Qt::Key_Return);
+    });
+    p.SSTab1->setCurrentIndex(3);
+    QTest::mouseClick(p.cmdLokacija[1], Qt::LeftButton);
+
+    EXPECT_EQ(predloženo, "Verzije.txt");
+    EXPECT_TRUE(nepostojećaOdbijena);
+    const QString očekivano = QDir::toNativeSeparators(prazna) + QDir::separator();
+    EXPECT_EQ(p.txtLokacija[1]->text(), očekivano);
+    EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), očekivano);
+    // Only skipped ticks were logged: no distribution ran inside the dialog.
+    const QStringList log = Log();
+    ASSERT_FALSE(log.isEmpty());
+    for (const QString& red : log)
+        EXPECT_TRUE(red.endsWith(Preskočeno)) << red.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(prazna + "/Update"));
+}
+
+TEST_F(ProzorTest, CloseOrExitDuringAnOperationWaitsForItsEnd) {
+    QDir().mkpath(korijen.filePath("dist"));
+    for (bool izlaz : {false, true}) {
+        SCOPED_TRACE(izlaz ? "exit button" : "window close");
+        prozor.reset();
+        poruke.upiti.clear();
+        frmLiveUpdate& p = Prikazan();
+        p.SSTab1->setCurrentIndex(3);
+        p.txtLokacija[1]->setText(korijen.filePath("dist"));
+        const int prije = Log().size();
+
+        bool vidljiv = false;
+        QString panel;
+        bool zatražen = false;
+        poruke.priPoruci = [&] {
+            if (std::exchange(zatražen, true)) return;
+            if (izlaz)
+                QTest::mouseClick(p.cmdIzlaz, Qt::LeftButton);
+            else
+                p.windowHandle()->close();
+            vidljiv = p.isVisible();
+            panel = p.SBar[0]->text();
+        };
+        // The distribution cannot fetch its list: an error box, then the final warning.
+        QTest::mouseClick(p.cmdDownlNaLokaciju, Qt::LeftButton);
+        EXPECT_TRUE(vidljiv);
+        EXPECT_EQ(panel, QString::fromUtf8("Zatvaranje čeka kraj operacije u tijeku."));
+        ASSERT_EQ(poruke.upiti.size(), 2);
+        EXPECT_TRUE(poruke.upiti[1].tekst.startsWith("Upozorenje. Nisu uspješno skinuti programi"));
+        EXPECT_TRUE(izlazi.isEmpty() || izlaz);
+
+        ObradiDogađaje();
+        const QStringList log = Log().mid(prije);
+        ASSERT_FALSE(log.isEmpty());
+        EXPECT_EQ(log.filter("KRAJ PROGRAMA").size(), izlaz ? 0 : 1);
+        if (izlaz) {
+            EXPECT_EQ(izlazi, QList<int>{0});
+        } else {
+            EXPECT_FALSE(p.isVisible());
+            EXPECT_TRUE(log.last().contains("KRAJ PROGRAMA"));
+            EXPECT_GT(log.size(), 1); // the operation's own lines come first
+        }
+    }
+}
+
+TEST(Pričekaj, SleepsUntilItsTimeAndHandlesEventsEvenAfterQuit) {
+    int blokiranja = 0;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     [&] { ++blokiranja; });
+    bool otkucaj = false;
+    QTimer::singleShot(10, [&] { otkucaj = true; });
+    // After a quit every new event loop returns at once; the wait must still sleep.
+    QCoreApplication::exit(0);
+    QElapsedTimer proteklo;
+    proteklo.start();
+    ObrađujDogađajeMs(100);
+    EXPECT_GE(proteklo.elapsed(), 100);
+    EXPECT_TRUE(otkucaj);
+    EXPECT_GE(blokiranja, 1);
+    EXPECT_LE(blokiranja, 10);
+    // Leave the application runnable for the tests after this one.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 TEST_F(ProzorTest, StatusPanelsProgressBarAndElapsedTime) {

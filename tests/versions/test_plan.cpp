@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFileInfo>
+
 namespace morvela::test {
 
 const QString P = "NapraviRsŠtoTrebaAžurirati - ", r = ";1;1;1;5;9;"; // r: an unchanged version and sizes
@@ -59,6 +62,19 @@ TEST_F(Plan, DecidesEveryKindOfRecordLogsEachDecisionAndSumsTheNewer) {
     EXPECT_EQ(t.status.akcije, QStringList("Nema novih verzija Mor-vela programa!"));
     Liste({"Q.enc" + r}, {ImeIzmjeneBaze + r, "Q.enc" + r});
     EXPECT_EQ(Planirani(), QStringList({ImeIzmjeneBaze, "Q.enc"}));
+}
+
+TEST_F(Plan, TheUpdaterRowIsLookedForUnderTheRunningProgramsOwnName) {
+    // Where programs carry no ".exe", the list's name of the updater is never on disk.
+    const QString vlastito = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    const QString nema = P + "Nije nađena datoteka: ";
+    Liste({ImeUpdatera + r}, {ImeUpdatera + r});
+    EXPECT_TRUE(Planirani().isEmpty());
+    EXPECT_EQ(t.LogPoruke().filter(nema), QStringList(nema + vlastito + " pa se mora napraviti"));
+
+    TestOkruženje::Zapiši(s.ProgramskaDirektorija + vlastito, "x");
+    EXPECT_TRUE(Planirani().isEmpty());
+    EXPECT_EQ(t.LogPoruke().filter(nema).size(), 1);
 }
 
 } // namespace morvela::test
