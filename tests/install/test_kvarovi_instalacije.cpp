@@ -187,6 +187,41 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          {P + "Ponovni backup programa: A.exe"},
          false,
          {{"{prog}A.exe", "prastara"}}},
+        {"program in use, given up",
+         [](Okolina& o) {
+             o.StaraINova(o.prog, "A.exe");
+             TestOkruženje::Zapiši(o.bak + "A.exe", "prastara");
+             o.korisnik.odgovori = {Odgovor::Ne};
+         },
+         [](Okolina& o) { return Zamijeni(o, "A.exe"); },
+         {{"Nastala je greška u " + UUporabi + "{EEXIST}" + Ponovo, Ikona::Pitanje}},
+         {V + "početak. U direktoriji Backup fajlova:1", V + "Kraj"},
+         false,
+         {{"{upd}A.exe", "nova"}}},
+        // Help files and scripts get no second try.
+        {"help file in the way",
+         [](Okolina& o) {
+             o.StaraINova(o.hlp, "U.chm");
+             TestOkruženje::Zapiši(o.bak + "U.chm", "prastara");
+         },
+         [](Okolina& o) { return Zamijeni(o, "U.chm"); },
+         {{"Nastala je greška u premještanju datoteke: U.chm" + Detalj + "{EEXIST}" + StaraVerzija,
+           Ikona::Kritična}},
+         {P + "Nastala je greška u premještanju datoteke: U.chm"},
+         false,
+         {{"{hlp}U.chm", "prastara"}}},
+        {"unregistration cannot start",
+         [](Okolina& o) {
+             o.StaraINova(o.prog, "X.dll");
+             QFile::remove(o.bin + "RegSvr32.exe");
+         },
+         [](Okolina& o) { return Zamijeni(o, "X.dll"); },
+         {{"Desila se greška u deregistraciji komponente: X.dll\r\nDeregistracija komponente: X.dll" +
+               StaraVerzija,
+           Ikona::Kritična}},
+         {"RegSvr32.exe \"{prog}X.dll\" /u /s Neuspješno", V + "početak. U direktoriji Backup fajlova:0"},
+         false,
+         {{"{prog}X.dll", "stara"}}},
         // Nothing planned, both lists out of reach and the backup directory stuck: all only logged.
         {"empty plan, list swap and cleanup failing",
          [](Okolina& o) {
