@@ -74,7 +74,8 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     // Copying everything, an archive counts before its fetch: the failed one too.
     ne = {"MorvIzmjBaza21.7z"};
     PreuzmiNaLokacijuIJavi(o.k, true); // answered Yes
-    EXPECT_TRUE(o.stanje.UkupnoPreneseno == 20 && o.status.prikazaPoruka == 0);
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, 20);
+    EXPECT_EQ(o.status.prikazaPoruka, 0);
     EXPECT_TRUE(
         o.poruke.tekstovi().last().startsWith("Upozorenje. Nisu uspješno skinuti programi na lokaciju " + L));
 
@@ -91,7 +92,9 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     EXPECT_EQ(imena.filter(".7z").size(), 4);
     EXPECT_EQ(o.stanje.UkupnoPreneseno, 40);
     EXPECT_EQ(o.status.txtPor + o.status.txtPorGr, "\r\nKopirano Verzije.txt\r\nKopirano VerzijeU.txt");
-    EXPECT_TRUE(o.status.prikazaPoruka == 1 && !o.status.vidljiv && !o.status.mjeriVrijeme);
+    EXPECT_EQ(o.status.prikazaPoruka, 1);
+    EXPECT_FALSE(o.status.vidljiv);
+    EXPECT_FALSE(o.status.mjeriVrijeme);
 
     imena.clear();
     o.poruke.upiti.clear();
@@ -125,7 +128,8 @@ TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
     z[2] = R("Knjige21.exe", "21;1;1");
     z[5] = R("MorvIzmjBaza21.dll", "21;2;0");
     EXPECT_EQ(Nakon(z, 'b'), QStringList({"Knjige21.7z", "Drugi.7z", "MorvIzmjBaza21.7z", "Treca.7z"}));
-    EXPECT_TRUE(o.stanje.UkupnoPreneseno == 40 && o.Pročitaj(L + "Treca.7z") == QByteArray(10, 'b'));
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, 40);
+    EXPECT_EQ(o.Pročitaj(L + "Treca.7z"), QByteArray(10, 'b'));
     // A help file whose own size grew comes by itself.
     z[0] = R("Prvi.chm", "21;1;0", 10, 150);
     EXPECT_EQ(Nakon(z, 'd'), QStringList({"Prvi.7z", "Drugi.7z"}));
@@ -146,8 +150,8 @@ TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
               "\r\nNije pronađen zapis o starim verzija za :Novi21.exe pa se mora kopirati\r\n" + razlika +
                   "\r\nNađena 7z datoteka: Prva.7z ali je veličina različita 6 Novi: 10 pa će se prekopirati"
                   "\r\nNije nađena 7z datoteka: Knjige21.7z pa se mora napraviti");
-    EXPECT_TRUE(o.poruke.tekstovi() == QStringList{razlika} &&
-                o.LogPoruke().contains("Download na lokaciju - " + razlika));
+    EXPECT_EQ(o.poruke.tekstovi(), QStringList{razlika});
+    EXPECT_TRUE(o.LogPoruke().contains("Download na lokaciju - " + razlika));
 }
 
 // Every stop of a scheduled run leaves its line in the log, and none fetches an archive.

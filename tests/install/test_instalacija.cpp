@@ -137,50 +137,6 @@ TEST_F(Instalacija, EachKindIsReplacedAndRolledBackInItsOwnDirectory) {
         (QStringList{u, u + " Uspješno", V + "Kopiranje nazad komponente: Izvoz.dll", r, r + " Uspješno"}));
 }
 
-TEST_F(Instalacija, FailedMovesAskOnlyForProgramsAndEveryFailureRollsBack) {
-    // A leftover of the same name in the backup directory blocks the move, as a running program would.
-    const QString uUporabi =
-        "premještanju programa: A.exeNajvjerojatnije se koristi. " + Detalj + Opis(EEXIST);
-    const QString pitanje =
-        "Nastala je greška u " + uUporabi +
-        "\r\nPreporuka je da se prestane koristiti navedeni program i da se pokuša još jednom. Jeste li "
-        "izašli iz programa i želite li nastaviti sa instalacijom (Da - Yes) ili želite prekinuti sa "
-        "instalacijom (Ne - No)?";
-    StaraINova(prog, "A.exe");
-    TestOkruženje::Zapiši(bak + "A.exe", "prastara");
-    korisnik.zatim = [&] { QFile::remove(bak + "A.exe"); };
-    EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
-    EXPECT_TRUE(o.LogPoruke().contains(P + "Ponovni backup programa: A.exe"));
-
-    // Now the old version is in the way: No rolls back at once, Yes tries once more.
-    korisnik.zatim = nullptr;
-    korisnik.odgovori = {Odgovor::Ne, Odgovor::Da};
-    EXPECT_FALSE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
-    EXPECT_EQ(Sadržaj(prog + "A.exe"), "stara");
-    EXPECT_FALSE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
-    StaraINova(hlp, "Upute.chm");
-    TestOkruženje::Zapiši(bak + "Upute.chm", "prastara");
-    EXPECT_FALSE(ZamijeniDatotekuPoVrsti(o.k, "Upute.chm"));
-
-    // A component that cannot be unregistered stays as it was.
-    StaraINova(prog, "Izvoz.dll");
-    QFile::remove(bin + "RegSvr32.exe");
-    EXPECT_FALSE(ZamijeniDatotekuPoVrsti(o.k, "Izvoz.dll"));
-    const QString u = RegSvr32(prog + "Izvoz.dll", "/u /s");
-    const QStringList log = o.LogPoruke();
-    EXPECT_EQ(log.mid(log.indexOf(u), 3),
-              (QStringList{u, u + " Neuspješno", V + "početak. U direktoriji Backup fajlova:2"}));
-    EXPECT_EQ(
-        korisnik.tekstovi(),
-        (QStringList{pitanje, pitanje, pitanje, "Nastala je greška u ponovnom " + uUporabi + StaraVerzija,
-                     "Nastala je greška u premještanju datoteke: Upute.chm" + Detalj + Opis(EEXIST) +
-                         StaraVerzija,
-                     "Desila se greška u deregistraciji komponente: Izvoz.dll\r\nDeregistracija "
-                     "komponente: Izvoz.dll" +
-                         StaraVerzija}));
-    EXPECT_EQ(korisnik.ikone, (QList<Ikona>(3, Ikona::Pitanje) << QList<Ikona>(3, Ikona::Kritična)));
-}
-
 TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
     // Five planned programs between rows that do not count; the third cannot be copied.
     for (const QString ime : {"P1.exe", "P4.exe", "P5.exe"})

@@ -34,6 +34,15 @@ struct Prijenos : ::testing::Test {
         ASSERT_EQ(QProcess::execute("/usr/bin/7za", {"a", "-bso0", "-mx1", arhiva, izvor.filePath(ime)}), 0);
     }
     static QString Veličina(const QString& put) { return QString::number(QFileInfo(put).size()); }
+    // Offers a planned row at the server: an archive of the file, or the file itself for help files.
+    void Ponudi(int red, const QString& ime, const QByteArray& sadržaj) {
+        const QString arhiva = lok + ImeArhive(ime);
+        ime.endsWith(".chm") ? TestOkruženje::Zapiši(arhiva, sadržaj) : Spakiraj(arhiva, ime, sadržaj);
+        o.stanje.NoveVerzije.postavi(red, Ime, ime);
+        o.stanje.NoveVerzije.postavi(red, VeličinaDownload, Veličina(arhiva));
+        o.stanje.NoveVerzije.postavi(red, StvarnaVeličina, QString::number(sadržaj.size()));
+        o.stanje.NoveVerzije.postavi(red, TrebaInstalirati, qint16(1));
+    }
     QByteArray Pročitaj(const QString& ime) const { return TestOkruženje::Pročitaj(upd + ime); }
 
     TestOkruženje o;
@@ -42,4 +51,6 @@ struct Prijenos : ::testing::Test {
     HttpPreuzimanje preuzimanje{o.k, 1000}; // after the server, so the client goes first
     QtProcesi procesi;
     const QString upd = o.updateDir();
+    // The served directory, also the network location.
+    const QString lok = SaSeparatorom(QDir::toNativeSeparators(posluženo.path()));
 };

@@ -1,0 +1,110 @@
+#pragma once
+// Faults the real file system and the real server cannot be made to show on
+// cue: the real operations, with a chosen call answering as a broken disk or
+// a lost network share would. A fetch stand-in that serves one directory.
+
+#include "Lazni.h"
+#include "platform/Datoteke.h"
+#include "platform/Seams.h"
+
+#include <QFile>
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QSet>
+#include <QStringList>
+
+#include <cerrno>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace morvela::test {
+
+// "dir", "kopiraj", "brisi", "brisiDir" or "velicina", and the path.
+using KvarDatoteke = std::function<bool(const char* operacija, const QString& put)>;
+
+struct DatotekeSKvarom : StvarneDatoteke {
+    KvarDatoteke kvar = [](const char*, const QString&) { return false; };
+    // A faulty copy reports its failure, or with this set claims success and writes nothing.
+    bool kopijaBezDatoteke = false;
+
+    static GreškaDatoteke Greška(const QString& put) { return GreškaIzSustava(EIO, put); }
+    bool PostojiDirektorij(const QString& p) const override {
+        return !kvar("dir", p) && StvarneDatoteke::PostojiDirektorij(p);
+    }
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na) override {
+        if (!kvar("kopiraj", na)) return StvarneDatoteke::Kopiraj(od, na);
+        return kopijaBezDatoteke ? GreškaDatoteke{} : Greška(na);
+    }
+    GreškaDatoteke Obriši(const QString& p, bool prisilno) override {
+        return kvar("brisi", p) ? Greška(p) : StvarneDatoteke::Obriši(p, prisilno);
+    }
+    GreškaDatoteke ObrišiDirektorij(const QString& p) override {
+        return kvar("brisiDir", p) ? Greška(p) : StvarneDatoteke::ObrišiDirektorij(p);
+    }
+    GreškaDatoteke Veličina(const QString& p, qint64& v) const override {
+        return kvar("velicina", p) ? Greška(p) : StvarneDatoteke::Veličina(p, v);
+    }
+};
+
+// Serves the files of one directory; names in "ne" fail, names in "bezDatoteke"
+// report success and leave nothing behind.
+struct PosluziteljDirektorija : IPreuzimanje {
+    explicit PosluziteljDirektorija(QString dir) : dir(std::move(dir)) {}
+    bool DownloadDatoteke(const QString& ime, const QString& cilj) override {
+        imena << ime;
+        if (ne.contains(ime)) return false;
+        QFile::remove(cilj + ime);
+        return bezDatoteke.contains(ime) || QFile::copy(dir + ime, cilj + ime);
+    }
+    QString dir;
+    QSet<QString> ne, bezDatoteke;
+    QStringList imena;
+};
+
+// A text of a table row with its placeholders ("{upd}" and the like) filled in.
+inline QString Popuni(QString tekst, const QList<QPair<QString, QString>>& vrijednosti) {
+    for (const auto& [ključ, vrijednost] : vrijednosti)
+        tekst.replace('{' + ključ + '}', vrijednost);
+    return tekst;
+}
+
+// The boxes a table row expects. A text with "…" in it gives the start, a part in between and
+// the end, around words that are the platform's or the implementer's.
+using Okviri = QList<QPair<QString, Ikona>>;
+
+inline void UsporediOkvire(const QList<Upit>& pokazani, const Okviri& očekivani,
+                           const std::function<QString(const QString&)>& popuni) {
+    QStringList tekstovi;
+    for (const Upit& u : pokazani)
+        tekstovi << u.tekst;
+    ASSERT_EQ(pokazani.size(), očekivani.size()) << tekstovi.join(" | ").toStdString();
+    for (int i = 0; i < pokazani.size(); ++i) {
+        const QString t = popuni(očekivani[i].first);
+        EXPECT_TRUE(tekstovi[i].startsWith(t.section(u'…', 0, 0)) &&
+                    tekstovi[i].endsWith(t.section(u'…', -1)) && tekstovi[i].contains(t.section(u'…', 1, 1)))
+            << tekstovi[i].toStdString() << "\n"
+            << t.toStdString();
+        EXPECT_EQ(pokazani[i].ikona, očekivani[i].second) << i;
+    }
+}
+
+// The contents of files of one directory, to show that a failure left them as they were.
+inline QMap<QString, QByteArray> Sadržaji(const QString& dir, const QStringList& imena) {
+    QMap<QString, QByteArray> m;
+    for (const QString& ime : imena) {
+        QFile f(dir + ime);
+        m[ime] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    return m;
+}
+
+// Whether a line of the log starts with the given text.
+inline bool ImaRed(const QStringList& log, const QString& početak) {
+    for (const QString& red : log)
+        if (red.startsWith(početak)) return true;
+    return false;
+}
+
+} // namespace morvela::test
