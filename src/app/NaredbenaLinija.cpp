@@ -2,6 +2,7 @@
 
 #include "app/Usluge.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "install/DnevnikInstalacije.h"
 #include "install/UpdateCommand.h"
 #include "install/modAppJeStartana.h"
 #include "platform/Konzola.h"
@@ -286,6 +287,8 @@ public:
             return KodZaključano;
         }
         m_k.LogirajGrešku(m_opis + QStringLiteral(" - početak"));
+        // An installation cut short earlier is put right first, as the window does at its start.
+        ObnoviPrekinutuInstalaciju(m_k);
         const int kod = IzvršiOperaciju();
         m_k.LogirajGrešku(m_opis + QStringLiteral(" - kraj, izlazni kod %1").arg(kod));
         return kod;
