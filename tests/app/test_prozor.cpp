@@ -174,15 +174,14 @@ TEST_F(ProzorTest, ControlsCarryTheirNamesCaptionsAndInitialValues) {
         kartice << p.SSTab1->tabText(i);
     EXPECT_EQ(kartice, (QStringList{"&Potrebna &ažuriranja", "Poruke o &akcijama", "Poruke o &greškama",
                                     "Kopiranje novih (svih) programa na disk/mrežnu lokaciju"}));
-    EXPECT_EQ(p.optLokacija[2]->text(),
-              QStringLiteral("Internet (https://download.morvela.hr/download/Verzija21) - "
-                             "preferirani (najbrži) način sa interneta"));
-    EXPECT_EQ(p.optLokacija[1]->text(), QStringLiteral("Sa mrežne lokacije"));
-    EXPECT_EQ(p.optLokacija[0]->text(),
-              QStringLiteral("Internet (https://download.morvela.ba/download/Verzija21)"));
+    EXPECT_EQ((QStringList{p.optLokacija[0]->text(), p.optLokacija[1]->text(), p.optLokacija[2]->text()}),
+              (QStringList{"Internet (https://download.morvela.ba/download/Verzija21)", "Sa mrežne lokacije",
+                           "Internet (https://download.morvela.hr/download/Verzija21) - preferirani "
+                           "(najbrži) način sa interneta"}));
     EXPECT_TRUE(p.optLokacija[2]->isChecked());
-    EXPECT_EQ(p.txtLokacija[0]->text(), "D:\\Morvela software\\Morvela knjigovodstvo V21\\UpdatePriprema\\");
-    EXPECT_EQ(p.txtLokacija[1]->text(), "D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\");
+    EXPECT_EQ((QStringList{p.txtLokacija[0]->text(), p.txtLokacija[1]->text()}),
+              (QStringList{"D:\\Morvela software\\Morvela knjigovodstvo V21\\UpdatePriprema\\",
+                           "D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\"}));
     EXPECT_FALSE(p.cmdDownloadAndUpdate->isEnabled());
     EXPECT_FALSE(p.progBar->isVisible());
     EXPECT_FALSE(p.tmrPrijenos->isActive());
