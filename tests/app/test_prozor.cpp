@@ -37,18 +37,6 @@ using namespace morvela::test;
 
 namespace {
 
-// The person: answers every box (titles kept) and may do something with the window meanwhile.
-struct Osoba : LažnePoruke {
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) override {
-        naslovi << naslov;
-        const Odgovor o = LažnePoruke::Pokaži(tekst, ikona, gumbi, naslov);
-        if (priPoruci) priPoruci();
-        return o;
-    }
-    QStringList naslovi;
-    std::function<void()> priPoruci;
-};
-
 // Serves the files of one directory (none yet: a dead line) and remembers where each went;
 // "tijekom" runs inside a fetch.
 struct Veza : IPreuzimanje {
@@ -92,7 +80,7 @@ const QString Preskočeno = "tmrUpdate - automatsko preuzimanje preskočeno, dru
 struct Prozor {
     QTemporaryDir korijen;
     const QString suite = korijen.filePath("Suite"), L = korijen.filePath("Lokacija") + "/";
-    Osoba poruke;
+    LažnePoruke poruke;
     LažniSat sat;
     LažnaImena imena;
     Veza veza;
@@ -356,9 +344,9 @@ TEST_F(ProzorTest, LocationIsCheckedOnlyWhenThePersonMovesToAnotherControl) {
     box->setText(nema);
     uđiUPolje();
     QTest::keyClick(box, Qt::Key_Tab);
-    poruke.priPoruci = [] { ObradiDogađaje(); };
+    poruke.zatim = [] { ObradiDogađaje(); };
     QTest::mouseClick(p.cmdVerzija, Qt::LeftButton);
-    poruke.priPoruci = nullptr;
+    poruke.zatim = nullptr;
     ObradiDogađaje();
     EXPECT_GT(poruke.upiti.size(), 2); // the check's own failure
     EXPECT_FALSE(poruke.tekstovi().contains("Ne postoji direktorija: " + nema + " Postavite je!"));
@@ -438,7 +426,7 @@ TEST_F(ProzorTest, CloseOrExitDuringAnOperationWaitsForItsEnd) {
         bool vidljiv = false;
         QString panel;
         bool zatražen = false;
-        poruke.priPoruci = [&] {
+        poruke.zatim = [&] {
             if (std::exchange(zatražen, true)) return;
             if (izlaz)
                 QTest::mouseClick(p.cmdIzlaz, Qt::LeftButton);
@@ -676,7 +664,7 @@ TEST(KvaroviProzora, StartUp) {
             EXPECT_TRUE(t.poruke.upiti[i].tekst.startsWith(std::get<0>(red.okviri[i])))
                 << t.poruke.upiti[i].tekst.toStdString();
             EXPECT_EQ(t.poruke.upiti[i].ikona, std::get<1>(red.okviri[i]));
-            EXPECT_EQ(t.poruke.naslovi[i], std::get<2>(red.okviri[i]));
+            EXPECT_EQ(t.poruke.upiti[i].naslov, std::get<2>(red.okviri[i]));
         }
         EXPECT_EQ(p.ZavršiPriAktivaciji(), red.završava);
         if (red.završava) {
