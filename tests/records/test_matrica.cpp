@@ -1,9 +1,12 @@
 #include "Okruzenje.h"
 #include "records/Matrica.h"
+#include "records/UpdateLog.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QLocale>
 
 namespace morvela::test {
 
@@ -80,6 +83,24 @@ TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
                 o.poruke.upiti[0].ikona == Ikona::Usklicnik);
     EXPECT_TRUE(
         o.poruke.upiti[1].tekst.startsWith("Greška u otvaranju datoteke: " + o.dir() + "nema/V.txt "));
+}
+
+TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
+    TestOkruženje o;
+    for (const QString& poruka : {QString("Plan - početak"), QString(), QString("kraj\r\n")})
+        o.k.LogirajGrešku(poruka);
+    const QLocale l = QLocale::system();
+    const QString d = l.toString(o.sat.Sada().date(), QLocale::ShortFormat) + " " +
+                      l.toString(o.sat.Sada().time(), QLocale::ShortFormat) + " ";
+    EXPECT_EQ(QString::fromLocal8Bit(o.Pročitaj(o.log->Put())),
+              d + "Plan - početak\r\n" + d + "\r\n" + d + "kraj\r\n\r\n");
+
+    // No box so far; without the Update directory every entry costs one.
+    QDir(o.updateDir()).removeRecursively();
+    for (const char* poruka : {"jedan", "dva"})
+        o.k.LogirajGrešku(poruka);
+    const QString kutija = "Desila se greška: u upisu u LOG. Greška: 76 " + GreškaIzSustava(ENOENT).opis;
+    EXPECT_EQ(o.poruke.tekstovi(), QStringList({kutija, kutija}));
 }
 
 } // namespace morvela::test
