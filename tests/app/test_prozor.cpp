@@ -1,4 +1,5 @@
 #include "Lazni.h"
+#include "MaliDisk.h"
 #include "Okruzenje.h"
 #include "app/Raspored.h"
 #include "app/frmLiveUpdate.h"
@@ -18,7 +19,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -30,6 +30,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <utility>
 
 using namespace morvela;
@@ -86,9 +87,10 @@ struct Prozor {
     Veza veza;
     QStringList pretraživanja;
     QString odabir;
-    bool praviDijalog = false, praviIzlaz = false, montirano = false;
+    bool praviDijalog = false, praviIzlaz = false;
     QList<int> izlazi;
     std::unique_ptr<QtPostavke> postavke;
+    std::optional<MaliDisk> disk; // under the window, which goes first
     std::unique_ptr<frmLiveUpdate> prozor;
 
     Prozor() {
@@ -98,11 +100,6 @@ struct Prozor {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, korijen.filePath("config"));
         postavke = std::make_unique<QtPostavke>();
     }
-    ~Prozor() {
-        prozor.reset();
-        if (montirano) QProcess::execute("umount", {suite});
-    }
-
     frmLiveUpdate& Napravi() {
         if (!prozor) {
             OvisnostiProzora o;
@@ -644,11 +641,7 @@ TEST(KvaroviProzora, StartUp) {
          {"A.exe"}},
         // The operator is warned and start-up goes on, to fail at the update directory.
         {"read-only program directory",
-         [](Prozor& t) {
-             t.montirano =
-                 QProcess::execute("mount", {"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", t.suite}) == 0;
-             return t.montirano;
-         },
+         [](Prozor& t) { return t.disk.emplace(t.suite, 64, true).montiran(); },
          {{operater, Ikona::Kritična, "Morvela"}, {direktorij, Ikona::Usklicnik, NaslovAplikacije}},
          true,
          {}},

@@ -1,11 +1,12 @@
 #include "Arhive.h"
+#include "MaliDisk.h"
 #include "TestProxy.h"
 
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTimer>
-#include <sys/mount.h>
 
-#include <QRegularExpression>
+#include <optional>
 
 namespace {
 
@@ -174,15 +175,15 @@ TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
     zatvoren.close(); // nobody listens there any more
     QTemporaryDir mali;
     const QString maliDir = mali.path() + "/";
+    std::optional<MaliDisk> disk;
     const auto montiraj = [&](bool samoČitanje) {
-        ::umount(mali.path().toLocal8Bit().constData());
-        return ::mount("tmpfs", mali.path().toLocal8Bit().constData(), "tmpfs", samoČitanje ? MS_RDONLY : 0,
-                       "size=64k") == 0;
+        disk.reset();
+        return disk.emplace(mali.path(), 64, samoČitanje).montiran();
     };
     const bool imaMontiranja = montiraj(false);
 
     // Where the file goes: the update directory, or a small file system, full or read-only.
-    enum Cilj { Uobičajeni, MaliDisk, SamoZaČitanje };
+    enum Cilj { Uobičajeni, PunDisk, SamoZaČitanje };
     const struct {
         const char* slučaj;
         QString host;
@@ -198,7 +199,7 @@ TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
          "Certifikat poslužitelja nije pouzdan (CN=127.0.0.1, O=Nepoznat): SSL certificate problem: "
          "self-signed certificate"},
         {"stall", server.HttpsHost(), Kvar::Zastoj, Uobičajeni, "Nema podataka 1 s: prijenos je prekinut."},
-        {"disk full", server.HttpsHost(), Kvar::Nema, MaliDisk,
+        {"disk full", server.HttpsHost(), Kvar::Nema, PunDisk,
          "Lokalna datoteka se ne može zapisati, disk je pun: "},
         {"read-only", server.HttpsHost(), Kvar::Nema, SamoZaČitanje,
          "Lokalna datoteka se ne može zapisati, nema dozvole: "},
@@ -227,7 +228,6 @@ TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
                                        : https ? QStringList()
                                                : QStringList{"Greška: " + o.stanje.ZadnjaPoruka});
     }
-    ::umount(mali.path().toLocal8Bit().constData());
     if (!imaMontiranja) GTEST_SKIP() << "disk full and read-only not tried: mounting a tmpfs needs root";
 }
 
