@@ -84,8 +84,10 @@ TEST_P(ObaPrijenosa, AFailedTransferKeepsTheOldFileAndLogsItsReason) {
         EXPECT_EQ(o.poruke.upiti.value(0).ikona, Ikona::Nema); // also when there is no box
         EXPECT_EQ(o.status.akcija + o.status.stanje, "");
         // Never to another host, never down from https.
-        for (const Zahtjev& z : server.Zahtjevi().mid(zahtjeva))
-            EXPECT_TRUE(z.https == https && z.host.startsWith("127.0.0.1:")) << z.host.toStdString();
+        for (const Zahtjev& z : server.Zahtjevi().mid(zahtjeva)) {
+            EXPECT_EQ(z.https, https);
+            EXPECT_TRUE(z.host.startsWith("127.0.0.1:")) << z.host.toStdString();
+        }
     }
 }
 
@@ -120,9 +122,8 @@ TEST_P(ObaPrijenosa, StopsABodyLargerThanTheListAllows) {
         EXPECT_EQ(QFileInfo(upd + s.ime).size(), s.stigne ? s.veličina : 0);
         const QString zadnji = o.LogPoruke().value(redaka + 1);
         if (!s.stigne) {
-            EXPECT_TRUE(zadnji.startsWith("Greška: Download: " + s.ime + " ") &&
-                        zadnji.contains("smije imati najviše"))
-                << zadnji.toStdString();
+            EXPECT_TRUE(zadnji.startsWith("Greška: Download: " + s.ime + " ")) << zadnji.toStdString();
+            EXPECT_TRUE(zadnji.contains("smije imati najviše")) << zadnji.toStdString();
         }
     }
 }
