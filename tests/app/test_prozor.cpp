@@ -1,4 +1,6 @@
 #include "Lazni.h"
+#include "MaliDisk.h"
+#include "Okruzenje.h"
 #include "app/Raspored.h"
 #include "app/frmLiveUpdate.h"
 #include "app/mreza/MrezaPlana.h"
@@ -27,6 +29,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+#include <optional>
 #include <utility>
 
 using namespace morvela;
@@ -34,20 +38,18 @@ using namespace morvela::test;
 
 namespace {
 
-// A fetch that never reaches a server: start-up then fails as with a dead line.
-class MrtvaVeza : public IPreuzimanje {
-public:
-    bool DownloadDatoteke(const QString&, const QString&) override { return false; }
-};
-
-// The person: answers every box and may do something with the window meanwhile.
-struct Osoba : LažnePoruke {
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) override {
-        const Odgovor o = LažnePoruke::Pokaži(tekst, ikona, gumbi, naslov);
-        if (priPoruci) priPoruci();
-        return o;
+// Serves the files of one directory (none yet: a dead line) and remembers where each went;
+// "tijekom" runs inside a fetch.
+struct Veza : IPreuzimanje {
+    bool DownloadDatoteke(const QString& ime, const QString& cilj) override {
+        ciljevi << cilj;
+        if (tijekom) std::exchange(tijekom, nullptr)();
+        QFile::remove(cilj + ime);
+        return QFile::copy(server + ime, cilj + ime);
     }
-    std::function<void()> priPoruci;
+    QString server;
+    QStringList ciljevi;
+    std::function<void()> tijekom;
 };
 
 // Runs once the next modal dialog is up, inside its own event loop.
@@ -75,28 +77,30 @@ void ObradiDogađaje() {
 
 const QString Preskočeno = "tmrUpdate - automatsko preuzimanje preskočeno, druga operacija je u tijeku";
 
-struct ProzorTest : ::testing::Test {
+// The window over a temporary suite, with real settings in a temporary store.
+struct Prozor {
     QTemporaryDir korijen;
-    QString suite = korijen.filePath("Suite");
-    Osoba poruke;
+    const QString suite = korijen.filePath("Suite"), L = korijen.filePath("Lokacija") + "/";
+    LažnePoruke poruke;
     LažniSat sat;
     LažnaImena imena;
-    MrtvaVeza veza;
+    Veza veza;
     QStringList pretraživanja;
     QString odabir;
-    bool praviDijalog = false;
+    bool praviDijalog = false, praviIzlaz = false;
     QList<int> izlazi;
     std::unique_ptr<QtPostavke> postavke;
+    std::optional<MaliDisk> disk; // under the window, which goes first
     std::unique_ptr<frmLiveUpdate> prozor;
 
-    ProzorTest() {
+    Prozor() {
         QDir().mkpath(suite + "/Update");
-        // Real settings in a temporary per-user store.
+        QDir().mkpath(L);
+        veza.server = korijen.filePath("server") + "/";
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, korijen.filePath("config"));
         postavke = std::make_unique<QtPostavke>();
     }
-
-    frmLiveUpdate& Prozor() {
+    frmLiveUpdate& Napravi() {
         if (!prozor) {
             OvisnostiProzora o;
             o.usluge.poruke = &poruke;
@@ -111,14 +115,18 @@ struct ProzorTest : ::testing::Test {
                     pretraživanja << početna;
                     return odabir;
                 };
-            o.izlaz = [this](int kod) { izlazi << kod; };
+            if (!praviIzlaz) o.izlaz = [this](int kod) { izlazi << kod; };
             prozor = std::make_unique<frmLiveUpdate>(o);
         }
         return *prozor;
     }
+    frmLiveUpdate& Otvori() {
+        Napravi().PokreniProzor();
+        return *prozor;
+    }
     // Shown and active, so that focus moves as for a person at the screen.
     frmLiveUpdate& Prikazan() {
-        frmLiveUpdate& p = Prozor();
+        frmLiveUpdate& p = Napravi();
         p.show();
         p.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&p));
@@ -132,15 +140,18 @@ struct ProzorTest : ::testing::Test {
         QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Morvela", "Morvela");
         s.setValue(sekcija + "/" + ključ, v);
     }
-    QStringList Log() {
+    QStringList Log() const {
         QFile f(suite + "/Update/Update.log");
         f.open(QIODevice::ReadOnly);
         return QString::fromLocal8Bit(f.readAll()).split("\r\n", Qt::SkipEmptyParts);
     }
+    int DistribucijskihDohvata() const { return veza.ciljevi.filter(L).size(); }
 };
 
+struct ProzorTest : ::testing::Test, Prozor {};
+
 TEST_F(ProzorTest, ControlsCarryTheirNamesCaptionsAndInitialValues) {
-    frmLiveUpdate& p = Prozor();
+    frmLiveUpdate& p = Napravi();
     EXPECT_EQ(p.windowTitle(),
               QStringLiteral("Morvela Live Update - Automatsko ažuriranje Mor-vela programa"));
     QStringList kartice;
@@ -148,16 +159,17 @@ TEST_F(ProzorTest, ControlsCarryTheirNamesCaptionsAndInitialValues) {
         kartice << p.SSTab1->tabText(i);
     EXPECT_EQ(kartice, (QStringList{"&Potrebna &ažuriranja", "Poruke o &akcijama", "Poruke o &greškama",
                                     "Kopiranje novih (svih) programa na disk/mrežnu lokaciju"}));
-    EXPECT_EQ(p.optLokacija[2]->text(),
-              QStringLiteral("Internet (https://download.morvela.hr/download/Verzija21) - "
-                             "preferirani (najbrži) način sa interneta"));
-    EXPECT_EQ(p.optLokacija[1]->text(), QStringLiteral("Sa mrežne lokacije"));
-    EXPECT_EQ(p.optLokacija[0]->text(),
-              QStringLiteral("Internet (https://download.morvela.ba/download/Verzija21)"));
+    EXPECT_EQ((QStringList{p.optLokacija[0]->text(), p.optLokacija[1]->text(), p.optLokacija[2]->text()}),
+              (QStringList{"Internet (https://download.morvela.ba/download/Verzija21)", "Sa mrežne lokacije",
+                           "Internet (https://download.morvela.hr/download/Verzija21) - preferirani "
+                           "(najbrži) način sa interneta"}));
     EXPECT_TRUE(p.optLokacija[2]->isChecked());
-    EXPECT_EQ(p.txtLokacija[0]->text(), "D:\\Morvela software\\Morvela knjigovodstvo V21\\UpdatePriprema\\");
-    EXPECT_EQ(p.txtLokacija[1]->text(), "D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\");
-    EXPECT_FALSE(p.cmdDownloadAndUpdate->isEnabled() || p.progBar->isVisible() || p.tmrPrijenos->isActive());
+    EXPECT_EQ((QStringList{p.txtLokacija[0]->text(), p.txtLokacija[1]->text()}),
+              (QStringList{"D:\\Morvela software\\Morvela knjigovodstvo V21\\UpdatePriprema\\",
+                           "D:\\Morvela software\\Morvela knjigovodstvo V20\\MSDE\\LokUpdate\\"}));
+    EXPECT_FALSE(p.cmdDownloadAndUpdate->isEnabled());
+    EXPECT_FALSE(p.progBar->isVisible());
+    EXPECT_FALSE(p.tmrPrijenos->isActive());
     EXPECT_EQ(p.tmrUpdate->interval(), 60000);
     EXPECT_EQ(p.tmrPrijenos->interval(), 500);
     EXPECT_EQ(p.numVrijemeDownloada->maximum(), 23);
@@ -173,23 +185,24 @@ TEST_F(ProzorTest, ControlsCarryTheirNamesCaptionsAndInitialValues) {
     const QStringList savjeti{"Trenutna akcija", "Trenutno stanje", "Datum", "Vrijeme"};
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(p.SBar[i]->toolTip(), savjeti[i]);
+    // Exit with nothing under way: at once, and without the closing line.
+    p.cmdIzlaz->click();
+    EXPECT_EQ(izlazi, QList<int>{0});
+    EXPECT_TRUE(Log().isEmpty());
 }
 
-TEST_F(ProzorTest, StartUpAppendsVersionPaintsColourProbesAndEndsWhenTheCheckFails) {
+TEST_F(ProzorTest, StartUpAppendsVersionPaintsColourAndClearsProbes) {
     QDir().mkpath(suite + "/UpdateADM/ostatak");
     QFile f(suite + "/UpdateADM/ostatak/x.txt");
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
 
-    frmLiveUpdate& p = Prozor();
+    frmLiveUpdate& p = Napravi();
     p.PokreniProzor();
     EXPECT_TRUE(p.windowTitle().endsWith(" V21.4.3"));
     EXPECT_EQ(p.SSTab1->currentIndex(), 0);
     EXPECT_EQ(p.palette().color(QPalette::Window), QColor(0xCB, 0xDA, 0xD9));
     EXPECT_FALSE(QDir(suite + "/UpdateADM").exists());
-    // No installed list: the check fails and the program is to end at activation.
-    EXPECT_TRUE(p.ZavršiPriAktivaciji());
-    EXPECT_FALSE(poruke.upiti.isEmpty());
 }
 
 TEST_F(ProzorTest, AProbeDirectoryThatIsALinkIsLeftAloneWithAWarning) {
@@ -201,23 +214,12 @@ TEST_F(ProzorTest, AProbeDirectoryThatIsALinkIsLeftAloneWithAWarning) {
     ASSERT_TRUE(f.setPermissions(QFileDevice::ReadOwner) && QFile::link(drugdje, suite + "/UpdateADM"));
 
     const auto prava = QFile::permissions(tuđa);
-    Prozor().PokreniProzor();
+    Otvori();
     EXPECT_EQ(poruke.upiti.value(0).tekst, PorukaSimboličkeVeze(suite + "/UpdateADM"));
     EXPECT_EQ(QFileInfo(suite + "/UpdateADM").symLinkTarget(), drugdje);
     EXPECT_EQ(QFile::permissions(tuđa), prava);
-    EXPECT_TRUE(QFileInfo(tuđa).size() == 5 &&
-                QDir(drugdje).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size() == 1);
-}
-
-TEST_F(ProzorTest, ClosingWritesTheEndLineAndExitDoesNot) {
-    frmLiveUpdate& p = Prozor();
-    p.cmdIzlaz->click();
-    EXPECT_EQ(izlazi, QList<int>{0});
-    EXPECT_TRUE(Log().isEmpty());
-    p.close();
-    ASSERT_EQ(Log().size(), 1);
-    EXPECT_TRUE(
-        Log()[0].endsWith(" *************************** KRAJ PROGRAMA **********************************"));
+    EXPECT_EQ(QFileInfo(tuđa).size(), 5);
+    EXPECT_EQ(QDir(drugdje).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("ostatak"));
 }
 
 TEST_F(ProzorTest, MissingOrInvalidSettingsFallBackToDefaults) {
@@ -227,7 +229,7 @@ TEST_F(ProzorTest, MissingOrInvalidSettingsFallBackToDefaults) {
             for (const char* ključ : {"UpdateLok21N", "KoristiChilkatZaDownload", "BojaIntegratora"})
                 Zapiši("Settings", ključ, "možda");
         }
-        frmLiveUpdate& p = Prozor();
+        frmLiveUpdate& p = Napravi();
         p.PokreniProzor();
         EXPECT_TRUE(p.optLokacija[2]->isChecked());
         EXPECT_EQ(p.txtLokacija[0]->text() + p.txtLokacija[1]->text(), "");
@@ -248,7 +250,7 @@ TEST_F(ProzorTest, StoredNetworkSourceSavesDuringLoadingSoTheFirstKeyWins) {
     Zapiši("Settings", "UpdateLokDirMr.morvela.Ba.21", "/druga/");
     Zapiši("Settings", "KoristiChilkatZaDownload", "False");
     Zapiši("Setting", "VrijemeAutoDownloadaNovihVerz", "5");
-    frmLiveUpdate& p = Prozor();
+    frmLiveUpdate& p = Napravi();
     p.UčitajPostavke();
     EXPECT_TRUE(p.optLokacija[1]->isChecked());
     EXPECT_EQ(p.txtLokacija[0]->text(), "/mreza/update/");
@@ -339,9 +341,9 @@ TEST_F(ProzorTest, LocationIsCheckedOnlyWhenThePersonMovesToAnotherControl) {
     box->setText(nema);
     uđiUPolje();
     QTest::keyClick(box, Qt::Key_Tab);
-    poruke.priPoruci = [] { ObradiDogađaje(); };
+    poruke.zatim = [] { ObradiDogađaje(); };
     QTest::mouseClick(p.cmdVerzija, Qt::LeftButton);
-    poruke.priPoruci = nullptr;
+    poruke.zatim = nullptr;
     ObradiDogađaje();
     EXPECT_GT(poruke.upiti.size(), 2); // the check's own failure
     EXPECT_FALSE(poruke.tekstovi().contains("Ne postoji direktorija: " + nema + " Postavite je!"));
@@ -355,7 +357,8 @@ TEST_F(ProzorTest, LocationIsCheckedOnlyWhenThePersonMovesToAnotherControl) {
     EXPECT_EQ(poruke.upiti.size(), prije);
     EXPECT_EQ(pretraživanja.size(), 2);
     ASSERT_EQ(Log().size(), redova + 1);
-    EXPECT_TRUE(Log().last().endsWith(" KRAJ PROGRAMA **********************************"));
+    EXPECT_TRUE(Log().last().endsWith(
+        " *************************** KRAJ PROGRAMA **********************************"));
 }
 
 TEST_F(ProzorTest, BrowseDialogTakesANewEmptyDirectoryAndATickInsideIsSkipped) {
@@ -420,7 +423,7 @@ TEST_F(ProzorTest, CloseOrExitDuringAnOperationWaitsForItsEnd) {
         bool vidljiv = false;
         QString panel;
         bool zatražen = false;
-        poruke.priPoruci = [&] {
+        poruke.zatim = [&] {
             if (std::exchange(zatražen, true)) return;
             if (izlaz)
                 QTest::mouseClick(p.cmdIzlaz, Qt::LeftButton);
@@ -472,7 +475,7 @@ TEST(Pričekaj, SleepsUntilItsTimeAndHandlesEventsEvenAfterQuit) {
 }
 
 TEST_F(ProzorTest, StatusPanelsProgressBarAndElapsedTime) {
-    frmLiveUpdate& p = Prozor();
+    frmLiveUpdate& p = Napravi();
     p.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
     IStatusLinija& s = p.statusLinija();
@@ -520,21 +523,6 @@ TEST(Raspored, RunsInMinuteZeroOfEveryNthHourFromMidnight) {
     }
 }
 
-TEST_F(ProzorTest, ScheduleStartsOncePerMatchingHourAndSkipsWhileBusy) {
-    frmLiveUpdate& p = Prozor();
-    QDir().mkpath(korijen.filePath("dist"));
-    p.txtLokacija[1]->setText(korijen.filePath("dist"));
-    p.numVrijemeDownloada->setValue(2);
-    sat.sada = QDateTime(QDate(2026, 3, 14), QTime(14, 0, 10));
-    p.tmrUpdate_Timer();
-    const int poslije = Log().size();
-    EXPECT_GT(poslije, 0); // the scheduled run logged its failure, silently
-    EXPECT_TRUE(poruke.upiti.isEmpty());
-    sat.Pomakni(40000); // a second tick still in minute 0
-    p.tmrUpdate_Timer();
-    EXPECT_EQ(Log().size(), poslije);
-}
-
 // A journal left by a cut-short installation: the start puts the old program
 // back and says so once, before the check and its own message.
 TEST_F(ProzorTest, StartUpRestoresACutShortInstallationBeforeTheCheck) {
@@ -546,7 +534,7 @@ TEST_F(ProzorTest, StartUpRestoresACutShortInstallationBeforeTheCheck) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(sadržaj);
     }
-    Prozor().PokreniProzor();
+    Otvori();
     QFile a(suite + "/A.exe");
     ASSERT_TRUE(a.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), "stara");
@@ -555,6 +543,131 @@ TEST_F(ProzorTest, StartUpRestoresACutShortInstallationBeforeTheCheck) {
     EXPECT_EQ(poruke.upiti[0].tekst,
               "Prethodna instalacija novih verzija je prekinuta prije kraja.\r\nVraćene su "
               "stare verzije datoteka:\r\nA.exe\r\nProgrami su u stanju prije te instalacije.");
+}
+
+// Ticks in order on one window: the time, N, whether the tick falls inside another operation,
+// whether a distribution run starts, and whether the skip is logged.
+TEST(KvaroviProzora, ScheduleThroughTheWindowsOwnTimer) {
+    struct Otkucaj {
+        const char* naziv;
+        QTime vrijeme;
+        int n;
+        bool zauzet, pokreće;
+    };
+    const Otkucaj otkucaji[] = {
+        {"switched off", {14, 0, 10}, 0, false, false},
+        {"N changed within the hour", {14, 0, 40}, 2, false, true},
+        {"hour does not match", {15, 0, 10}, 2, false, false},
+        {"N changed between ticks", {15, 0, 40}, 5, false, true},
+        {"not in minute 0", {20, 1, 10}, 5, false, false},
+        {"another operation under way", {20, 0, 10}, 5, true, false},
+        {"the skipped hour caught up", {20, 0, 40}, 5, false, true},
+        {"a second tick in the same hour", {20, 0, 50}, 5, false, false},
+    };
+    Prozor t;
+    TestOkruženje::ZapišiListu(t.suite + "/Verzije.txt", {"A.exe;1;1;1;5;9;"});
+    // A scheduled run works only on a location filled once by hand.
+    TestOkruženje::ZapišiListu(t.L + "Verzije.txt", {"A.exe;1;1;1;5;9;"});
+    frmLiveUpdate& p = t.Otvori();
+    p.txtLokacija[1]->setText(t.L);
+    for (const Otkucaj& o : otkucaji) {
+        SCOPED_TRACE(o.naziv);
+        t.sat.sada = QDateTime(QDate(2026, 3, 14), o.vrijeme).addMSecs(-t.sat.monotono);
+        p.numVrijemeDownloada->setValue(o.n);
+        const int prije = t.DistribucijskihDohvata();
+        const int preskočeno = t.Log().filter(Preskočeno).size();
+        const auto upita = t.poruke.upiti.size();
+        if (o.zauzet) {
+            // The tick comes while the check waits for its fetch.
+            t.veza.tijekom = [&p] { p.tmrUpdate_Timer(); };
+            p.cmdVerzija->click();
+        } else {
+            p.tmrUpdate_Timer();
+        }
+        EXPECT_EQ(t.DistribucijskihDohvata() > prije, o.pokreće);
+        EXPECT_EQ(t.Log().filter(Preskočeno).size() - preskočeno, o.zauzet ? 1 : 0);
+        // A scheduled run shows nothing.
+        if (!o.zauzet) {
+            EXPECT_EQ(t.poruke.upiti.size(), upita);
+        }
+    }
+}
+
+// Whether activating the window ends the program: the event loop's exit code, or 0 when it goes on.
+int KodPriAktivaciji(frmLiveUpdate& p) {
+    QTimer zaštita;
+    zaštita.setSingleShot(true);
+    QObject::connect(&zaštita, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+    zaštita.start(200);
+    QTimer::singleShot(0, &p, [&p] {
+        QEvent aktivacija(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&p, &aktivacija);
+    });
+    return QCoreApplication::exec();
+}
+
+// Start-up: what is set up, the boxes (text start, icon, title), whether the program ends at the
+// first activation, and the planned rows the window's own grid shows.
+TEST(KvaroviProzora, StartUp) {
+    struct Početak {
+        const char* naziv;
+        std::function<bool(Prozor&)> postavi; // false: the row cannot be set up here
+        QList<std::tuple<QString, Ikona, QString>> okviri;
+        bool završava;
+        QStringList redovi;
+    };
+    const QString nema = "Ne postoji datoteka ";
+    const QString operater =
+        "Prijavljeni operater: TESTER izgleda nema administratorska prava za instalaciju "
+        "programa.\r\nProces automatskog ažuriranja novih verzija možda neće biti ispravan, ali "
+        "ipak pokušajte!";
+    const QString direktorij =
+        "Nastala je greška u kreiranju Update direktorije!\r\nProgram za automatsko ažuriranje "
+        "novih programa mora prestati sa radom.\r\nVjerojatno nemate administratorska prava "
+        "ili je UAC uključen.";
+    const Početak redovi[] = {
+        {"check fails", [](Prozor&) { return true; }, {{nema, Ikona::Usklicnik, NaslovAplikacije}}, true, {}},
+        {"check succeeds",
+         [](Prozor& t) {
+             TestOkruženje::ZapišiListu(t.suite + "/Verzije.txt", {"A.exe;1;1;1;5;9;", "B.exe;1;1;1;5;9;"});
+             TestOkruženje::ZapišiListu(t.veza.server + "Verzije.txt",
+                                        {"A.exe;1;1;2;5;9;", "B.exe;1;1;1;5;9;"});
+             TestOkruženje::Zapiši(t.suite + "/B.exe", "b");
+             TestOkruženje::Zapiši(t.suite + "/" + "TeamViewerQS.exe", "tv");
+             return true;
+         },
+         {},
+         false,
+         {"A.exe"}},
+        // The operator is warned and start-up goes on, to fail at the update directory.
+        {"read-only program directory",
+         [](Prozor& t) { return t.disk.emplace(t.suite, 64, true).montiran(); },
+         {{operater, Ikona::Kritična, "Morvela"}, {direktorij, Ikona::Usklicnik, NaslovAplikacije}},
+         true,
+         {}},
+    };
+    for (const Početak& red : redovi) {
+        SCOPED_TRACE(red.naziv);
+        Prozor t;
+        t.praviIzlaz = true;
+        if (!red.postavi(t)) GTEST_SKIP() << "needs root to mount a read-only tmpfs";
+        frmLiveUpdate& p = t.Otvori();
+        ASSERT_EQ(t.poruke.upiti.size(), red.okviri.size()) << t.poruke.tekstovi().join("|").toStdString();
+        for (int i = 0; i < red.okviri.size(); ++i) {
+            EXPECT_TRUE(t.poruke.upiti[i].tekst.startsWith(std::get<0>(red.okviri[i])))
+                << t.poruke.upiti[i].tekst.toStdString();
+            EXPECT_EQ(t.poruke.upiti[i].ikona, std::get<1>(red.okviri[i]));
+            EXPECT_EQ(t.poruke.upiti[i].naslov, std::get<2>(red.okviri[i]));
+        }
+        EXPECT_EQ(p.ZavršiPriAktivaciji(), red.završava);
+        if (red.završava) {
+            EXPECT_EQ(KodPriAktivaciji(p), 1);
+        }
+        QStringList redovi;
+        for (int r = 1; r < p.fgAžuriranja->rowCount(); ++r) // row 0 holds the totals
+            redovi << p.fgAžuriranja->item(r, 1)->text();
+        EXPECT_EQ(redovi, red.redovi);
+    }
 }
 
 } // namespace

@@ -111,7 +111,8 @@ TEST_F(LošeListe, AreRefusedByTheCheckAndTheDistributionBeforeAnythingIsFetched
         EXPECT_EQ(o.LogPoruke().mid(o.LogPoruke().size() - 2),
                   QStringList({"UčitajMatricu - " + l.razlog + ". Datoteka: " + o.updateDir() + "Verzije.txt",
                                PlanNeČita}));
-        EXPECT_FALSE(o.mreža.ažuriranjeOmogućeno || o.stanje.NoveVerzije.koristi(0));
+        EXPECT_FALSE(o.mreža.ažuriranjeOmogućeno);
+        EXPECT_FALSE(o.stanje.NoveVerzije.koristi(0));
         EXPECT_EQ(Promjene(prije, StanjeStabla(o.korijen.path())),
                   QStringList({"Suite/Update/Update.log", "Suite/Update/Verzije.txt"}));
 

@@ -193,8 +193,8 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
     EXPECT_EQ((QStringList{TestOkruženje::Pročitaj(p + "A.exe"), TestOkruženje::Pročitaj(p + "Izvoz.dll"),
                            TestOkruženje::Pročitaj(p + "B.exe"), TestOkruženje::Pročitaj(p + "Verzije.txt")}),
               (QStringList{"stara", "stara", "stara", "stara lista"}));
-    EXPECT_FALSE(QFile::exists(skr + "N.enc") || QFile::exists(p + "A.exe" + NastavakPrivremene) ||
-                 QFile::exists(PutDnevnika(s)));
+    for (const QString& put : {skr + "N.enc", p + "A.exe" + NastavakPrivremene, PutDnevnika(s)})
+        EXPECT_FALSE(QFile::exists(put)) << qPrintable(put);
     EXPECT_EQ(o.poruke.tekstovi(),
               QStringList{"Prethodna instalacija novih verzija je prekinuta prije kraja.\r\n"
                           "Vraćene su stare verzije datoteka:\r\nA.exe\r\nIzvoz.dll\r\n"

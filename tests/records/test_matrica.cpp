@@ -1,9 +1,12 @@
 #include "Okruzenje.h"
 #include "records/Matrica.h"
+#include "records/UpdateLog.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QLocale>
 
 namespace morvela::test {
 
@@ -58,8 +61,8 @@ TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
     EXPECT_TRUE(Učitaj());
     o.ZapišiListu(put, zapisi);
     EXPECT_FALSE(Učitaj());
-    EXPECT_TRUE(Red(70).startsWith("F70.exe|") &&
-                o.stanje.ZadnjaPoruka.startsWith("Greška u dodjeljivanju vrijednosti matrici! "));
+    EXPECT_TRUE(Red(70).startsWith("F70.exe|"));
+    EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith("Greška u dodjeljivanju vrijednosti matrici! "));
     EXPECT_EQ(o.LogPoruke(), QStringList{o.stanje.ZadnjaPoruka});
 
     // A name the list's code page cannot hold is not written at all; the old list stays whole.
@@ -73,13 +76,32 @@ TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
     o.poruke.upiti.clear();
 
     QFile::remove(put);
-    EXPECT_FALSE(Učitaj() || SnimiMatricu(m, o.dir() + "nema/V.txt", o.k.ZaMatricu()));
+    EXPECT_FALSE(Učitaj());
+    EXPECT_FALSE(SnimiMatricu(m, o.dir() + "nema/V.txt", o.k.ZaMatricu()));
     EXPECT_EQ(Red(0), "||||0|0|0");
     ASSERT_EQ(o.poruke.upiti.size(), 2);
-    EXPECT_TRUE(o.poruke.upiti[0].tekst.startsWith("Greška u otvaranju datoteke: " + put + " ") &&
-                o.poruke.upiti[0].ikona == Ikona::Usklicnik);
+    EXPECT_TRUE(o.poruke.upiti[0].tekst.startsWith("Greška u otvaranju datoteke: " + put + " "));
+    EXPECT_EQ(o.poruke.upiti[0].ikona, Ikona::Usklicnik);
     EXPECT_TRUE(
         o.poruke.upiti[1].tekst.startsWith("Greška u otvaranju datoteke: " + o.dir() + "nema/V.txt "));
+}
+
+TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
+    TestOkruženje o;
+    for (const QString& poruka : {QString("Plan - početak"), QString(), QString("kraj\r\n")})
+        o.k.LogirajGrešku(poruka);
+    const QLocale l = QLocale::system();
+    const QString d = l.toString(o.sat.Sada().date(), QLocale::ShortFormat) + " " +
+                      l.toString(o.sat.Sada().time(), QLocale::ShortFormat) + " ";
+    EXPECT_EQ(QString::fromLocal8Bit(o.Pročitaj(o.log->Put())),
+              d + "Plan - početak\r\n" + d + "\r\n" + d + "kraj\r\n\r\n");
+
+    // No box so far; without the Update directory every entry costs one.
+    QDir(o.updateDir()).removeRecursively();
+    for (const char* poruka : {"jedan", "dva"})
+        o.k.LogirajGrešku(poruka);
+    const QString kutija = "Desila se greška: u upisu u LOG. Greška: 76 " + GreškaIzSustava(ENOENT).opis;
+    EXPECT_EQ(o.poruke.tekstovi(), QStringList({kutija, kutija}));
 }
 
 } // namespace morvela::test

@@ -24,14 +24,19 @@ struct Upit {
     QString tekst;
     Ikona ikona;
     Gumbi gumbi;
+    QString naslov;
 };
 
-// Records every message box; answers questions from a script (Yes when it runs out).
+// Records every message box; answers questions from a script (Yes when it runs out); then runs
+// "zatim", for what the person does while the box is up (close a program, click in the window).
 struct LažnePoruke : IPoruke {
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString&) override {
-        upiti.append({tekst, ikona, gumbi});
-        if (gumbi == Gumbi::URedu) return Odgovor::URedu;
-        return odgovori.isEmpty() ? Odgovor::Da : odgovori.takeFirst();
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) override {
+        upiti.append({tekst, ikona, gumbi, naslov});
+        const Odgovor odgovor = gumbi == Gumbi::URedu ? Odgovor::URedu
+                                : odgovori.isEmpty()  ? Odgovor::Da
+                                                      : odgovori.takeFirst();
+        if (zatim) zatim();
+        return odgovor;
     }
     QStringList tekstovi() const {
         QStringList t;
@@ -41,6 +46,7 @@ struct LažnePoruke : IPoruke {
     }
     QList<Upit> upiti;
     QList<Odgovor> odgovori;
+    std::function<void()> zatim;
 };
 
 // A clock that never sleeps: a wait moves time forward and is remembered.

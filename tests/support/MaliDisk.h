@@ -14,16 +14,17 @@ namespace morvela::test {
 
 class MaliDisk {
 public:
-    MaliDisk(const QString& put, int kilobajta) : m_put(put) {
+    MaliDisk(const QString& put, int kilobajta, bool samoČitanje = false) : m_put(put) {
         if (::geteuid() != 0) {
             razlog = QStringLiteral("mounting a small tmpfs needs root");
             return;
         }
         QDir().mkpath(put);
-        const int kod =
-            QProcess::execute(QStringLiteral("mount"),
-                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                               QStringLiteral("size=%1k").arg(kilobajta), QStringLiteral("tmpfs"), put});
+        const int kod = QProcess::execute(
+            QStringLiteral("mount"),
+            {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+             QStringLiteral("%1size=%2k").arg(samoČitanje ? QStringLiteral("ro,") : QString()).arg(kilobajta),
+             QStringLiteral("tmpfs"), put});
         if (kod != 0) razlog = QStringLiteral("mount -t tmpfs failed with %1").arg(kod);
         m_montiran = kod == 0;
     }

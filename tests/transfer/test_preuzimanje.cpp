@@ -1,11 +1,12 @@
 #include "Arhive.h"
+#include "MaliDisk.h"
 #include "TestProxy.h"
 
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTimer>
-#include <sys/mount.h>
 
-#include <QRegularExpression>
+#include <optional>
 
 namespace {
 
@@ -83,8 +84,10 @@ TEST_P(ObaPrijenosa, AFailedTransferKeepsTheOldFileAndLogsItsReason) {
         EXPECT_EQ(o.poruke.upiti.value(0).ikona, Ikona::Nema); // also when there is no box
         EXPECT_EQ(o.status.akcija + o.status.stanje, "");
         // Never to another host, never down from https.
-        for (const Zahtjev& z : server.Zahtjevi().mid(zahtjeva))
-            EXPECT_TRUE(z.https == https && z.host.startsWith("127.0.0.1:")) << z.host.toStdString();
+        for (const Zahtjev& z : server.Zahtjevi().mid(zahtjeva)) {
+            EXPECT_EQ(z.https, https);
+            EXPECT_TRUE(z.host.startsWith("127.0.0.1:")) << z.host.toStdString();
+        }
     }
 }
 
@@ -119,9 +122,8 @@ TEST_P(ObaPrijenosa, StopsABodyLargerThanTheListAllows) {
         EXPECT_EQ(QFileInfo(upd + s.ime).size(), s.stigne ? s.veličina : 0);
         const QString zadnji = o.LogPoruke().value(redaka + 1);
         if (!s.stigne) {
-            EXPECT_TRUE(zadnji.startsWith("Greška: Download: " + s.ime + " ") &&
-                        zadnji.contains("smije imati najviše"))
-                << zadnji.toStdString();
+            EXPECT_TRUE(zadnji.startsWith("Greška: Download: " + s.ime + " ")) << zadnji.toStdString();
+            EXPECT_TRUE(zadnji.contains("smije imati najviše")) << zadnji.toStdString();
         }
     }
 }
@@ -174,15 +176,15 @@ TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
     zatvoren.close(); // nobody listens there any more
     QTemporaryDir mali;
     const QString maliDir = mali.path() + "/";
+    std::optional<MaliDisk> disk;
     const auto montiraj = [&](bool samoČitanje) {
-        ::umount(mali.path().toLocal8Bit().constData());
-        return ::mount("tmpfs", mali.path().toLocal8Bit().constData(), "tmpfs", samoČitanje ? MS_RDONLY : 0,
-                       "size=64k") == 0;
+        disk.reset();
+        return disk.emplace(mali.path(), 64, samoČitanje).montiran();
     };
     const bool imaMontiranja = montiraj(false);
 
     // Where the file goes: the update directory, or a small file system, full or read-only.
-    enum Cilj { Uobičajeni, MaliDisk, SamoZaČitanje };
+    enum Cilj { Uobičajeni, PunDisk, SamoZaČitanje };
     const struct {
         const char* slučaj;
         QString host;
@@ -198,7 +200,7 @@ TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
          "Certifikat poslužitelja nije pouzdan (CN=127.0.0.1, O=Nepoznat): SSL certificate problem: "
          "self-signed certificate"},
         {"stall", server.HttpsHost(), Kvar::Zastoj, Uobičajeni, "Nema podataka 1 s: prijenos je prekinut."},
-        {"disk full", server.HttpsHost(), Kvar::Nema, MaliDisk,
+        {"disk full", server.HttpsHost(), Kvar::Nema, PunDisk,
          "Lokalna datoteka se ne može zapisati, disk je pun: "},
         {"read-only", server.HttpsHost(), Kvar::Nema, SamoZaČitanje,
          "Lokalna datoteka se ne može zapisati, nema dozvole: "},
@@ -227,7 +229,6 @@ TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
                                        : https ? QStringList()
                                                : QStringList{"Greška: " + o.stanje.ZadnjaPoruka});
     }
-    ::umount(mali.path().toLocal8Bit().constData());
     if (!imaMontiranja) GTEST_SKIP() << "disk full and read-only not tried: mounting a tmpfs needs root";
 }
 

@@ -1,13 +1,299 @@
+#include "Kvarovi.h"
 #include "Okruzenje.h"
+#include "versions/KontrolnaDatoteka.h"
 #include "versions/Plan.h"
 #include "versions/PravilaVerzija.h"
 
-#include <gtest/gtest.h>
-
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
+#include <gtest/gtest.h>
+
 namespace morvela::test {
+namespace {
+
+// A suite whose installed list is older than the one at the server (which is also the network
+// location), with an earlier list and Update.txt left in the update directory.
+struct Okolina {
+    TestOkruženje t;
+    DatotekeSKvarom datoteke;
+    const QString dir = t.dir(), upd = t.updateDir(), lok = t.vanjski("server") + Separator();
+    PosluziteljDirektorija server{lok};
+    Okolina() {
+        t.k.preuzimanje = &server;
+        t.k.datoteke = &datoteke;
+        t.izvor.lokacije[0] = lok;
+        t.mreža.ažuriranjeOmogućeno = true;
+        t.ZapišiListu(dir + "Verzije.txt", {"A.exe;1;1;1;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
+        t.ZapišiListu(lok + "Verzije.txt", {"A.exe;1;1;2;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
+        t.Zapiši(lok + ImeTeamViewera, "tv");
+        t.Zapiši(upd + "Verzije.txt", "prijašnja");
+        t.Zapiši(upd + "Update.txt", "prijašnji");
+    }
+    void NovaLista() { t.Zapiši(upd + "Verzije.txt", t.Pročitaj(lok + "Verzije.txt")); }
+    // The copy of the new list fails, or with bezDatoteke claims success and writes nothing.
+    void Mreža(bool bezDatoteke) {
+        t.izvor.odabrana = MrežnaLokacija;
+        datoteke.kopijaBezDatoteke = bezDatoteke;
+        datoteke.kvar = [na = upd + "Verzije.txt"](const char* op, const QString& p) {
+            return qstrcmp(op, "kopiraj") == 0 && p == na;
+        };
+    }
+};
+
+// One fault: how it is set up, the boxes, a log line (empty: nothing logged at all), the result,
+// the files under the program directory that must be as they were, and any further check.
+// Texts name the directories as {dir}, {upd} and {lok}.
+struct Kvar {
+    const char* naziv;
+    std::function<void(Okolina&)> postavi;
+    Okviri okviri;
+    QString log;
+    bool rezultat;
+    QStringList netaknuto;
+    std::function<void(const Okolina&)> još = [](const Okolina&) {};
+    bool ažuriranje = true; // the update command afterwards
+};
+
+void Provjeri(bool (*radnja)(Kontekst&), const Kvar& red) {
+    SCOPED_TRACE(red.naziv);
+    Okolina o;
+    red.postavi(o);
+    const QMap<QString, QByteArray> prije = Sadržaji(o.dir, red.netaknuto);
+    const QString cwd = QDir::currentPath();
+    const bool rezultat = radnja(o.t.k);
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(rezultat, red.rezultat);
+
+    auto popuni = [&](const QString& t) {
+        return Popuni(t, {{"dir", o.dir}, {"upd", o.upd}, {"lok", o.lok}});
+    };
+    UsporediOkvire(o.t.poruke.upiti, red.okviri, popuni);
+    if (red.log.isEmpty()) {
+        EXPECT_EQ(o.t.LogPoruke(), QStringList());
+    } else {
+        EXPECT_TRUE(o.t.LogPoruke().contains(popuni(red.log))) << popuni(red.log).toStdString();
+    }
+    EXPECT_EQ(Sadržaji(o.dir, red.netaknuto), prije);
+    // A stop leaves the grid as it was.
+    if (!rezultat) {
+        EXPECT_EQ(o.t.mreža.prikaza, 0);
+    }
+    EXPECT_EQ(o.t.mreža.ažuriranjeOmogućeno, red.ažuriranje);
+    red.još(o);
+}
+
+const QString NemaListe =
+                  "Ne postoji datoteka {dir}Verzije.txt Program za automatsko ažuriranje novih programa "
+                  "mora prestati sa ažuriranjem. Molimo da o ovoj poruci izvjestite Morvela tim za podršku.",
+              Nečitljiva =
+                  "PripremiVerzijaTXT - Desila se greška u čitanju zapisa u matricu. Prekida se ažuriranje!",
+              MrežnaKopija =
+                  "Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i pokušajte "
+                  "ponovno! Prekida se ažuriranje!",
+              NemaPodataka = "Podaci o novim verzijama na postoje na lokaciji: ",
+              NemaInterneta =
+                  "Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa internetom i "
+                  "pokušajte ponovno! Prekida se ažuriranje!",
+              NemaNaMreži = "Ne postoji kontrolna datoteka na mrežnoj lokaciji: {lok} Prekida se ažuriranje!",
+              NemaNove =
+                  "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu iz datoteke. "
+                  "Prekida se ažuriranje!",
+              Razvoj = QDir::toNativeSeparators("D:/Morvela software/Morvela knjigovodstvo V21/");
+
+TEST(Kvarovi, EveryFailureOfTheCheck) {
+    const QString nemaRazvoj = QString(NemaListe).replace("{dir}", Razvoj);
+    const Kvar redovi[] = {
+        {"installed list missing",
+         [](Okolina& o) { QFile::remove(o.dir + "Verzije.txt"); },
+         {{NemaListe, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + NemaListe,
+         false,
+         {"Update/Verzije.txt", "Update/Update.txt"}},
+        {"installed list unreadable",
+         [](Okolina& o) { o.t.Zapiši(o.dir + "Verzije.txt", "bez točke-zareza\r\n"); },
+         {{Nečitljiva, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + Nečitljiva,
+         false,
+         {"Update/Verzije.txt", "Verzije.txt"}},
+        // The log lives in the update directory, so nothing can be logged.
+        {"update directory cannot be created",
+         [](Okolina& o) {
+             QDir(o.upd).removeRecursively();
+             o.t.Zapiši(o.upd.chopped(1), "a file in its place");
+         },
+         {{"Nastala je greška u kreiranju Update direktorije!\r\nProgram za automatsko ažuriranje novih "
+           "programa "
+           "mora prestati sa radom.\r\nVjerojatno nemate administratorska prava ili je UAC uključen.",
+           Ikona::Usklicnik}},
+         "",
+         false,
+         {"Update", "Verzije.txt"}},
+        // Wherever the program runs, the developer computer works in its fixed directory.
+        {"developer computer",
+         [](Okolina& o) {
+             o.t.imena.računalo = RazvojnoRačunalo;
+             QDir::setCurrent(o.t.korijen.path());
+             QDir().mkpath(Razvoj + "Update");
+         },
+         {{nemaRazvoj, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + nemaRazvoj,
+         false,
+         {"Update/Verzije.txt", "Verzije.txt"}},
+        {"fetch reports success without the list",
+         [](Okolina& o) { o.server.bezDatoteke = {"Verzije.txt"}; },
+         {{NemaPodataka + "{upd}", Ikona::Nema}},
+         "PripremiVerzijaTXT- Učitao sa interneta Verzije.txt ali one ne postoje u {upd}",
+         false,
+         {"Verzije.txt", "Update/Update.txt"}},
+        {"network copy fails",
+         [](Okolina& o) { o.Mreža(false); },
+         {{MrežnaKopija, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + MrežnaKopija,
+         false,
+         {"Verzije.txt", "Update/Update.txt"}},
+        {"network copy reports success without the list",
+         [](Okolina& o) { o.Mreža(true); },
+         {{NemaPodataka + "{lok}", Ikona::Nema}},
+         "PripremiVerzijaTXT-  Kopirao sa mrežne lokacije Verzije.txt, ali ona ne postoji u {lok}",
+         false,
+         {"Verzije.txt"}},
+        {"list cannot be fetched",
+         [](Okolina& o) { o.server.ne = {"Verzije.txt"}; },
+         {{NemaInterneta, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT- " + NemaInterneta,
+         false,
+         {"Update/Update.txt"}},
+        {"list missing at the network location",
+         [](Okolina& o) {
+             o.t.izvor.odabrana = MrežnaLokacija;
+             QFile::remove(o.lok + "Verzije.txt");
+         },
+         {{NemaNaMreži, Ikona::Usklicnik}},
+         "PripremiVerzijaTXT-  " + NemaNaMreži,
+         false,
+         {"Update/Verzije.txt", "Update/Update.txt"}},
+        // A first run on this workstation creates the update directory.
+        {"no update directory yet",
+         [](Okolina& o) { QDir(o.upd).removeRecursively(); },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - kraj",
+         true,
+         {"Verzije.txt"},
+         [](const Okolina& o) { EXPECT_EQ(o.t.mreža.redovi.size(), 1); }},
+        // A failed deletion of the earlier list is only logged.
+        {"no earlier list to delete",
+         [](Okolina& o) {
+             o.t.izvor.odabrana = MrežnaLokacija;
+             QFile::remove(o.upd + "Verzije.txt");
+         },
+         {},
+         "KI-PripremiVerzijaTXT- Greška u brisanju datoteke {upd}Verzije.txt",
+         true,
+         {"Verzije.txt"}},
+        {"plan fails",
+         [](Okolina& o) {
+             o.t.izvor.odabrana = MrežnaLokacija;
+             o.t.Zapiši(o.lok + "Verzije.txt", "bez točke-zareza\r\n");
+         },
+         {{NemaNove, Ikona::Usklicnik}},
+         NemaNove,
+         false,
+         {"Verzije.txt"},
+         [](const Okolina&) {},
+         false},
+        {"remote support already there",
+         [](Okolina& o) { o.t.Zapiši(o.dir + ImeTeamViewera, "star"); },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - kraj",
+         true,
+         {ImeTeamViewera},
+         [](const Okolina& o) { EXPECT_EQ(o.server.imena, QStringList("Verzije.txt")); }},
+        {"remote support copied from the network location",
+         [](Okolina& o) { o.t.izvor.odabrana = MrežnaLokacija; },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - kraj",
+         true,
+         {"Verzije.txt"},
+         [](const Okolina& o) { EXPECT_EQ(o.t.Pročitaj(o.dir + ImeTeamViewera), "tv"); }},
+        {"remote support cannot be fetched",
+         [](Okolina& o) { o.server.ne = {ImeTeamViewera}; },
+         {},
+         "Download na lokaciju- Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite vezu sa "
+         "internetom "
+         "i pokušajte ponovno!",
+         true,
+         {"Verzije.txt"}},
+        {"remote support fetched but missing",
+         [](Okolina& o) { o.server.bezDatoteke = {ImeTeamViewera}; },
+         {},
+         "Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u {dir}",
+         true,
+         {"Verzije.txt"}},
+    };
+    for (const Kvar& red : redovi)
+        Provjeri(PripremiVerzijaTXT, red);
+}
+
+// The plan reads the list the check has put in the update directory.
+TEST(Kvarovi, EveryFailureOfThePlan) {
+    // The updater's row looks for the running program's own file.
+    const QString vlastito = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    const QString
+        nova = "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu iz datoteke. "
+               "Prekida se ažuriranje!",
+        stara = "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu-STARI. Prekida "
+                "se ažuriranje!",
+        nemaStare = "Ne postoji datoteka: {dir}Verzije.txt te nije moguće nastaviti sa ažuriranjem. "
+                    "Kontaktirajte Morvela!";
+    const Kvar redovi[] = {
+        {"new list unreadable",
+         [](Okolina& o) { o.t.Zapiši(o.upd + "Verzije.txt", "bez točke-zareza\r\n"); },
+         {{nova, Ikona::Usklicnik}},
+         nova,
+         false,
+         {"Update/Update.txt"}},
+        {"installed list missing",
+         [](Okolina& o) {
+             o.NovaLista();
+             QFile::remove(o.dir + "Verzije.txt");
+         },
+         {{nemaStare, Ikona::Informacija}},
+         "NapraviRsŠtoTrebaAžurirati " + nemaStare,
+         false,
+         {"Update/Update.txt"}},
+        {"installed list unreadable",
+         [](Okolina& o) {
+             o.NovaLista();
+             o.t.Zapiši(o.dir + "Verzije.txt", "bez točke-zareza\r\n");
+         },
+         {{stara, Ikona::Usklicnik}},
+         stara,
+         false,
+         {"Update/Update.txt"}},
+        // The updater is never planned, not even when its file is gone; the run's messages start empty.
+        {"plan built",
+         [](Okolina& o) {
+             o.NovaLista();
+             o.t.stanje.PorukeAkcija = "prijašnje akcije";
+             o.t.stanje.PorukeGrešaka = "prijašnje greške";
+         },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - Nije nađena datoteka: " + vlastito + " pa se mora napraviti",
+         true,
+         {"Verzije.txt"},
+         [](const Okolina& o) {
+             ASSERT_EQ(o.t.mreža.redovi.size(), 1);
+             EXPECT_EQ(o.t.mreža.redovi[0].ime, "A.exe");
+             EXPECT_FALSE(QFile::exists(o.upd + "Update.txt"));
+             EXPECT_EQ(o.t.stanje.PorukeAkcija, "");
+             EXPECT_EQ(o.t.stanje.PorukeGrešaka, "");
+         }},
+    };
+    for (const Kvar& red : redovi)
+        Provjeri(NapraviRsŠtoTrebaAžurirati, red);
+}
 
 const QString P = "NapraviRsŠtoTrebaAžurirati - ", r = ";1;1;1;5;9;"; // r: an unchanged version and sizes
 
@@ -64,17 +350,39 @@ TEST_F(Plan, DecidesEveryKindOfRecordLogsEachDecisionAndSumsTheNewer) {
     EXPECT_EQ(Planirani(), QStringList({ImeIzmjeneBaze, "Q.enc"}));
 }
 
-TEST_F(Plan, TheUpdaterRowIsLookedForUnderTheRunningProgramsOwnName) {
-    // Where programs carry no ".exe", the list's name of the updater is never on disk.
-    const QString vlastito = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    const QString nema = P + "Nije nađena datoteka: ";
+// Once the running program's own file is there, the updater row is not looked for again (the "plan
+// built" row of the table shows it looked for while missing).
+TEST_F(Plan, TheUpdaterRowFoundUnderTheRunningProgramsOwnName) {
+    TestOkruženje::Zapiši(
+        s.ProgramskaDirektorija + QFileInfo(QCoreApplication::applicationFilePath()).fileName(), "x");
     Liste({ImeUpdatera + r}, {ImeUpdatera + r});
     EXPECT_TRUE(Planirani().isEmpty());
-    EXPECT_EQ(t.LogPoruke().filter(nema), QStringList(nema + vlastito + " pa se mora napraviti"));
-
-    TestOkruženje::Zapiši(s.ProgramskaDirektorija + vlastito, "x");
-    EXPECT_TRUE(Planirani().isEmpty());
-    EXPECT_EQ(t.LogPoruke().filter(nema).size(), 1);
+    EXPECT_EQ(t.LogPoruke().filter(P + "Nije nađena datoteka: "), QStringList());
 }
 
+TEST(PravilaVerzija, FieldValuesNewerRuleKindsAndArchiveNames) {
+    const std::pair<const char*, double> vrijednosti[] = {{"04", 4},       {"", 0},   {" 2 1\t\n", 21},
+                                                          {"12.5x", 12.5}, {"-5", 0}, {"1.2.3", 1.2}};
+    for (const auto& [polje, vrijednost] : vrijednosti)
+        EXPECT_DOUBLE_EQ(BrojčanaVrijednost(polje), vrijednost) << polje;
+    EXPECT_EQ(VeličinaKao32("99999999999"), 2147483647);
+
+    const std::tuple<QString, QString, bool> verzije[] = {
+        {"21;4;2", "21;4;3", true},  {"21;4;3", "21;4;3", false},  {"2;0;0", "1;5;0", true},
+        {"21;10;0", "21;9;5", true}, {"21;04;3", "21;4;3", false}, {"21;4;", "21;4;0", false},
+        {"21;4;3", "20;3;2", false}};
+    Matrica m;
+    for (const auto& [stara, nova, novija] : verzije) {
+        for (int i = 0; i < 3; ++i)
+            m.postavi(0, i + 1, stara.section(';', i, i)), m.postavi(1, i + 1, nova.section(';', i, i));
+        EXPECT_EQ(JeNovija(m, 0, m, 1), novija) << qPrintable(stara + " -> " + nova);
+    }
+
+    EXPECT_EQ(VrstaDatoteke("UPUTE.CHM"), "CHM"); // not a help file: the comparison is exact
+    EXPECT_EQ(QStringList({ImeArhive("Upute.chm"), ImeArhive("Račun21.exe"), ImeArhive("Porez žiro čč.dll"),
+                           ImeArhive("ČŽćšđ.exe")}),
+              QStringList({"Upute.7z", "Racun21.7z", "Porez ziro cc.7z", "ČŽćšđ.7z"}));
+}
+
+} // namespace
 } // namespace morvela::test
