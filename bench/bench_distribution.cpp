@@ -142,9 +142,10 @@ int main(int argc, char** argv) {
     bool dobro = true;
     QElapsedTimer t;
 
-    // First run into the empty location (unattended, so nobody answers questions).
+    // First run into the empty location: started by hand, as an empty location must be; the
+    // scripted person answers the copy-everything question with Yes.
     t.start();
-    const bool prvi = DownloadNaLokaciju(o.k, false);
+    const bool prvi = DownloadNaLokaciju(o.k, true);
     const qint64 prviMs = t.elapsed();
     const qint64 prviBajtova = PoslanoBajtova(server, serverDir, 0, nullptr);
     const qint32 prviUkupno = o.stanje.UkupnoPreneseno;
