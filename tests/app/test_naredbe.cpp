@@ -131,9 +131,20 @@ TEST_F(NaredbenaLinija, CheckUpdateAndCheckAgainWithTheSourceOverriddenForTheRun
     const QString dir = Paket("Suite");
     const QByteArray postavke = TestOkruženje::Pročitaj(korijen.filePath("config/Morvela/Morvela.conf"));
 
+    // An installation was cut short after moving one program aside and half copying its new version:
+    // any run puts it right before its own work, even one that then fails.
+    QDir().mkpath(dir + "UpdateBackup");
+    ASSERT_TRUE(QFile::rename(dir + "Pdv21.exe", dir + "UpdateBackup/Pdv21.exe"));
+    TestOkruženje::Zapiši(dir + "Pdv21.exe", "napo");
+    TestOkruženje::Zapiši(dir + "Update/Instalacija.dnevnik", "PLAN;Pdv21.exe\r\nBACKUP;Pdv21.exe\r\n");
     Ishod i = Pokreni(dir, {"--provjeri"});
     EXPECT_EQ(i.kod, 1) << qPrintable(i.izlaz + i.greške);
-    EXPECT_TRUE(i.greške.startsWith("Upozorenje: Nije moguće učitati kontrolnu datoteku sa interneta!"))
+    EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Pdv21.exe"), "stara");
+    EXPECT_FALSE(QFile::exists(dir + "Update/Instalacija.dnevnik"));
+    EXPECT_TRUE(
+        i.greške.startsWith("Upozorenje: Prethodna instalacija novih verzija je prekinuta prije kraja."))
+        << qPrintable(i.greške);
+    EXPECT_TRUE(i.greške.contains("\nUpozorenje: Nije moguće učitati kontrolnu datoteku sa interneta!"))
         << qPrintable(i.greške);
 
     i = Pokreni(dir, {"--provjeri", "--izvor", "sekundarni"});
