@@ -3,6 +3,7 @@
 #include "app/Usluge.h"
 #include "distribution/DownloadNaLokaciju.h"
 #include "install/DnevnikInstalacije.h"
+#include "install/TekstoviInstalacije.h"
 #include "install/UpdateCommand.h"
 #include "install/modAppJeStartana.h"
 #include "platform/Konzola.h"
@@ -97,13 +98,12 @@ public:
 
 private:
     Odgovor Odgovori(const QString& tekst) {
-        if (tekst.startsWith(QStringLiteral("Svi novi programi su spremni za ažuriranje.")))
-            return Odgovor::Da;
+        if (tekst.startsWith(PitanjeInstalacije)) return Odgovor::Da;
         // Asked once for the open programs: checked again after the wait (Yes), or given up (No).
-        if (tekst.startsWith(QStringLiteral("Postoje pokrenuti programi:")))
+        if (tekst.startsWith(PitanjePokrenutihPrograma))
             return PričekajZatvaranje() ? Odgovor::Da : (isteklo = true, Odgovor::Ne);
         // Giving up is only offered here once the wait is over.
-        if (tekst.startsWith(QStringLiteral("Ukoliko prekinete sa ažuriranjem"))) return Odgovor::Da;
+        if (tekst.startsWith(PitanjePrekida)) return Odgovor::Da;
         return Odgovor::Ne;
     }
 

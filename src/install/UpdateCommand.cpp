@@ -1,5 +1,6 @@
 #include "install/UpdateCommand.h"
 
+#include "install/TekstoviInstalacije.h"
 #include "install/UpdatePrograma.h"
 #include "platform/Postavke.h"
 #include "transfer/Snimanje.h"
@@ -41,7 +42,7 @@ bool cmdDownloadAndUpdate_Click(Kontekst& k) {
         k.LogirajGrešku(Naredba + QStringLiteral("Nije uspio snimiti sa interneta/mrežne lokacije"));
     } else {
         const Odgovor odgovor = k.Pokaži(
-            QStringLiteral("Svi novi programi su spremni za ažuriranje.") + CRLF +
+            PitanjeInstalacije + CRLF +
                 QStringLiteral("Da bi instalirali nove programe morate zatvoriti sve otvorene Morvela "
                                "programe!") +
                 CRLF + QStringLiteral("Želite li izvršiti ažuriranje/instaliranje novih programa?"),

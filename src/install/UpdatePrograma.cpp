@@ -1,6 +1,7 @@
 #include "install/UpdatePrograma.h"
 
 #include "install/DnevnikInstalacije.h"
+#include "install/TekstoviInstalacije.h"
 #include "install/ZamijeniDatotekuPoVrsti.h"
 #include "install/modAppJeStartana.h"
 #include "versions/KontrolnaDatoteka.h"
@@ -21,7 +22,7 @@ bool PričekajZatvaranjePrograma(Kontekst& k) {
         const QString popis = PokrenutiProgrami(k);
         if (popis.isEmpty()) return true;
         const Odgovor nastavak = k.Pokaži(
-            QStringLiteral("Postoje pokrenuti programi:") + CRLF + popis + CRLF +
+            PitanjePokrenutihPrograma + CRLF + popis + CRLF +
                 QStringLiteral(
                     "Da bi nastavili sa daljom instalacijom moraju se zatvoriti svi otvoreni programi!") +
                 CRLF +
@@ -32,10 +33,7 @@ bool PričekajZatvaranjePrograma(Kontekst& k) {
         k.LogirajGrešku(QStringLiteral("UpdatePrograma- Postoje startovani programi ") + popis);
         if (nastavak == Odgovor::Da) continue;
         const Odgovor prekid = k.Pokaži(
-            QStringLiteral(
-                "Ukoliko prekinete sa ažuriranjem novih verzija, izgubiće se svi novi učitani programi, "
-                "pa će se to morati ponoviti.") +
-                CRLF +
+            PitanjePrekida + CRLF +
                 QStringLiteral("Želite li zaista prekinuti sa ažuriranjem programa sa novim verzijama?"),
             Ikona::Pitanje, Gumbi::DaNe);
         if (prekid == Odgovor::Da) {
