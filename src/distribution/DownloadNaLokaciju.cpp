@@ -75,6 +75,7 @@ private:
     bool kopirajSve = false;
     bool nešto = false;         // an archive was fetched earlier in this run
     bool bazaDohvaćena = false; // the database library was fetched earlier in this run
+    QString preuzeta;           // where the archive fetched for this row waits, if one was
 };
 
 bool Prolaz::Pokreni() {
@@ -84,9 +85,14 @@ bool Prolaz::Pokreni() {
 
     for (int red = 0; red < Matrica::Redova; ++red) {
         if (!s.NoveVerzije.koristi(red)) continue;
-        if (!ObradiRed(red)) return false;
+        if (!ObradiRed(red)) {
+            // What was fetched before the failure still takes its place, as it would have at once.
+            k.preuzimanje->DovršiPredaje();
+            return false;
+        }
         PomakniProgBar();
     }
+    if (!k.preuzimanje->DovršiPredaje()) return false;
 
     KopirajListu(ImeListeVerzija);
     KopirajListu(ImeListeVerzijaU);
@@ -274,7 +280,9 @@ bool Prolaz::ObradiRed(int red) {
 bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QString& veličina,
                            bool zbrojiPrije) {
     if (zbrojiPrije) Zbroji(veličina);
-    if (!k.preuzimanje->DownloadDatoteke(arhiva, L)) return false;
+    // Archives are flushed to disk while the next one arrives; the row's size
+    // check looks at the fetched file wherever it waits to be put in place.
+    if (!k.preuzimanje->PreuzmiUPozadini(arhiva, L, preuzeta)) return false;
     if (!zbrojiPrije) Zbroji(veličina);
     nešto = true;
     if (ime == ImeIzmjeneBaze) bazaDohvaćena = true;
@@ -317,8 +325,10 @@ bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QStri
 }
 
 bool Prolaz::ProvjeriVeličinu(const QString& arhiva, const QString& veličina) {
+    const QString put = preuzeta.isEmpty() ? L + arhiva : preuzeta;
+    preuzeta.clear();
     qint64 naLokaciji = 0;
-    if (k.datoteke->Veličina(L + arhiva, naLokaciji)) {
+    if (k.datoteke->Veličina(put, naLokaciji)) {
         Prijavi(PrefiksProvjere, QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke ") +
                                      arhiva + QStringLiteral(". Prekida se ažuriranje!"));
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;

@@ -143,6 +143,17 @@ GreškaDatoteke ZapišiSigurno(const QString& put, const QByteArray& sadržaj) {
     return ZamijeniTrajno(privremena, put);
 }
 
+GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj) {
+    // The data must be on disk before the name points at it, or a power cut
+    // leaves an empty file under the real name.
+    if (const GreškaDatoteke g = IsprazniNaDisk(privremena)) {
+        std::error_code ec;
+        fs::remove(P(privremena), ec);
+        return g;
+    }
+    return Zamijeni(privremena, cilj, true);
+}
+
 void ObrišiPrivremene(const QString& direktorij) {
     QStringList imena;
     std::error_code ec;

@@ -74,6 +74,12 @@ GreškaDatoteke ZapišiSigurno(const QString& put, const QByteArray& sadržaj);
 // in one step (Windows: MoveFileEx with replace and write-through); on failure the
 // temporary file is removed and the target is as it was.
 GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj);
+// The two halves of ZamijeniTrajno, for a caller that flushes one file while it
+// writes the next: the flush of a written file, and the replace itself, made to
+// last (the directory synced, Windows: write-through) only when trajno. Zamijeni
+// removes the temporary file when it fails.
+GreškaDatoteke IsprazniNaDisk(const QString& put);
+GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool trajno);
 // The temporary file name a safe replace of this target uses.
 QString PrivremenaZa(const QString& cilj);
 // Removes the temporary files cut-short safe replaces left in a directory.

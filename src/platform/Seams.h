@@ -97,6 +97,17 @@ class IPreuzimanje {
 public:
     virtual ~IPreuzimanje() = default;
     virtual bool DownloadDatoteke(const QString& imeDatoteke, const QString& ciljnaDirektorija) = 0;
+    // For a run that fetches many files into one place: the file may be flushed
+    // to disk while the next one arrives and put in place when that one ends or
+    // at DovršiPredaje; until then it waits, whole, at the path given back in gdje.
+    virtual bool PreuzmiUPozadini(const QString& imeDatoteke, const QString& ciljnaDirektorija,
+                                  QString& gdje) {
+        gdje = ciljnaDirektorija + imeDatoteke;
+        return DownloadDatoteke(imeDatoteke, ciljnaDirektorija);
+    }
+    // Puts every file still waiting in place; a failure is reported as the
+    // fetch's own and gives false.
+    virtual bool DovršiPredaje() { return true; }
 };
 
 // Starting outside programs (7-Zip, the registration program) hidden.

@@ -23,19 +23,20 @@ int Sinkroniziraj(const QByteArray& put, int zastavice) {
 
 } // namespace
 
-GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj) {
+GreškaDatoteke IsprazniNaDisk(const QString& put) {
+    if (const int kod = Sinkroniziraj(QFile::encodeName(put), O_RDONLY)) return GreškaIzSustava(kod, put);
+    return {};
+}
+
+GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool trajno) {
     const QByteArray od = QFile::encodeName(privremena);
-    const QByteArray na = QFile::encodeName(cilj);
-    // The data must be on disk before the name points at it, or a power cut
-    // leaves an empty file under the real name.
-    int kod = Sinkroniziraj(od, O_RDONLY);
-    if (kod == 0 && ::rename(od.constData(), na.constData()) != 0) kod = errno;
-    if (kod != 0) {
+    if (::rename(od.constData(), QFile::encodeName(cilj).constData()) != 0) {
+        const int kod = errno;
         ::unlink(od.constData());
         return GreškaIzSustava(kod, cilj);
     }
     // The rename itself lives in the directory.
-    Sinkroniziraj(QFile::encodeName(QFileInfo(cilj).absolutePath()), O_RDONLY | O_DIRECTORY);
+    if (trajno) Sinkroniziraj(QFile::encodeName(QFileInfo(cilj).absolutePath()), O_RDONLY | O_DIRECTORY);
     return {};
 }
 

@@ -31,14 +31,26 @@ GreškaDatoteke GreškaWindowsa(DWORD kod, const QString& put) {
 
 } // namespace
 
-GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj) {
+GreškaDatoteke IsprazniNaDisk(const QString& put) {
+    const HANDLE h = CreateFileW(put.toStdWString().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GreškaWindowsa(GetLastError(), put);
+    const bool dobro = FlushFileBuffers(h);
+    const DWORD kod = dobro ? 0 : GetLastError();
+    CloseHandle(h);
+    if (!dobro) return GreškaWindowsa(kod, put);
+    return {};
+}
+
+GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool trajno) {
     const std::wstring od = privremena.toStdWString();
     const std::wstring na = cilj.toStdWString();
     // A read-only target would refuse the replace; the new file takes its place anyway.
     const DWORD atributi = GetFileAttributesW(na.c_str());
     if (atributi != INVALID_FILE_ATTRIBUTES && (atributi & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(na.c_str(), atributi & ~FILE_ATTRIBUTE_READONLY);
-    if (MoveFileExW(od.c_str(), na.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return {};
+    const DWORD zastavice = MOVEFILE_REPLACE_EXISTING | (trajno ? MOVEFILE_WRITE_THROUGH : 0);
+    if (MoveFileExW(od.c_str(), na.c_str(), zastavice)) return {};
     const DWORD kod = GetLastError();
     DeleteFileW(od.c_str());
     return GreškaWindowsa(kod, cilj);

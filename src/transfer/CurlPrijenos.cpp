@@ -155,7 +155,7 @@ struct Rad {
             return 0;
         }
         r.primljeno += qint64(n);
-        if (r.primljeno - r.predanoDisku >= KorakUpisa) {
+        if (r.z.upisujUsput && r.primljeno - r.predanoDisku >= KorakUpisa) {
             PočniUpisNaDisk(r.datoteka, r.predanoDisku, r.primljeno - r.predanoDisku);
             r.predanoDisku = r.primljeno;
         }

@@ -22,6 +22,9 @@ struct ZahtjevPrijenosa {
     int zastojMs = 60000;
     // PEM certificates trusted besides the system's.
     QByteArray dodatniCertifikati;
+    // The body is handed to the disk while it arrives, for a file that is
+    // flushed before it is put in place; the flush then has little left to do.
+    bool upisujUsput = true;
 };
 
 // The transfer control's state numbers as the transfer passes them

@@ -71,7 +71,13 @@ QString OsnovniUrl(const IPostavke& postavke, bool https, bool primarni) {
 
 HttpPreuzimanje::HttpPreuzimanje(Kontekst& k, int zastojMs) : m_k(k), m_zastojMs(zastojMs) {}
 
-HttpPreuzimanje::~HttpPreuzimanje() = default;
+HttpPreuzimanje::~HttpPreuzimanje() {
+    // Nobody asked for it to be put in place: it goes, as a cut-short fetch would.
+    if (m_čeka) {
+        m_čeka->pražnjenje.wait();
+        QFile::remove(m_čeka->privremena);
+    }
+}
 
 bool HttpPreuzimanje::DownloadDatoteke(const QString& imeDatoteke, const QString& ciljnaDirektorija) {
     return m_k.stanje->KoristiChilkat ? DownChilkat(imeDatoteke, ciljnaDirektorija)
@@ -81,6 +87,30 @@ bool HttpPreuzimanje::DownloadDatoteke(const QString& imeDatoteke, const QString
 QString HttpPreuzimanje::UrlDatoteke(const QString& imeDatoteke, bool https) const {
     const bool primarni = m_k.izvor->OdabranaLokacija() == InternetPrimarni;
     return OsnovniUrl(*m_k.postavke, https, primarni) + imeDatoteke;
+}
+
+bool HttpPreuzimanje::PreuzmiUPozadini(const QString& imeDatoteke, const QString& ciljnaDirektorija,
+                                       QString& gdje) {
+    m_uPozadini = true;
+    const bool uspjeh = DownloadDatoteke(imeDatoteke, ciljnaDirektorija);
+    m_uPozadini = false;
+    gdje = ciljnaDirektorija + imeDatoteke;
+    if (m_čeka && m_čeka->cilj == gdje) gdje = m_čeka->privremena;
+    return uspjeh;
+}
+
+bool HttpPreuzimanje::DovršiPredaje() {
+    if (!m_čeka) return true;
+    NaČekanju čeka = std::move(*m_čeka);
+    m_čeka.reset();
+    GreškaDatoteke greška = čeka.pražnjenje.get();
+    if (greška)
+        QFile::remove(čeka.privremena);
+    else
+        greška = Zamijeni(čeka.privremena, čeka.cilj, true);
+    if (!greška) return true;
+    GreškaLokalneDatoteke(čeka.ime, OpisGreškeDatoteke(greška));
+    return false;
 }
 
 bool HttpPreuzimanje::DownChilkat(const QString& imeDatoteke, const QString& ciljnaDirektorija) {
@@ -99,8 +129,23 @@ bool HttpPreuzimanje::Preuzmi(const QString& imeDatoteke, const QString& ciljnaD
     const QString url = UrlDatoteke(imeDatoteke, https);
     m_k.LogirajGrešku(QStringLiteral("Početak Download: ") + url);
 
-    const IshodPrijenosa ishod =
-        Prenesi(url, ciljnaDirektorija + imeDatoteke, https, GranicaVeličine(imeDatoteke));
+    const QString cilj = ciljnaDirektorija + imeDatoteke, privremena = PrivremenaZa(cilj);
+    // Both go through one temporary file.
+    if (m_čeka && m_čeka->cilj == cilj && !DovršiPredaje()) return false;
+    // What the program fetches into its own working directory is fetched anew by
+    // every run before it is read, so it need not outlast a power cut: no flush.
+    const bool trajno = ciljnaDirektorija != m_k.stanje->UpdateDirektorija;
+    // A file flushed at once is handed to the disk as it arrives. One flushed in
+    // the background is left to its flush: written out while the next file
+    // arrives, its blocks would make the earlier file's flush wait for them too.
+    IshodPrijenosa ishod =
+        Prenesi(url, privremena, https, GranicaVeličine(imeDatoteke), trajno && !m_uPozadini);
+    // Files reach their names in the order they were fetched.
+    if (!DovršiPredaje()) {
+        QFile::remove(privremena);
+        return false;
+    }
+    if (ishod.vrsta == IshodPrijenosa::Spremljeno) ishod = Predaj(imeDatoteke, privremena, cilj, trajno);
     switch (ishod.vrsta) {
     case IshodPrijenosa::Spremljeno:
         m_k.LogirajGrešku(QStringLiteral("Uspješan download: ") + imeDatoteke);
@@ -162,10 +207,11 @@ qint64 HttpPreuzimanje::GranicaVeličine(const QString& imeDatoteke) const {
 // empty body, the old file stays as it was and nothing new appears. Progress
 // reaches the status line as each transport reported it: percentages on the
 // https path, the transfer control's states on the http path.
-IshodPrijenosa HttpPreuzimanje::Prenesi(const QString& url, const QString& lokalniPut, bool https,
-                                        qint64 granica) {
-    ZahtjevPrijenosa zahtjev{url, PrivremenaZa(lokalniPut), granica, m_zastojMs,
-                             https ? DodatniCertifikati(*m_k.postavke) : QByteArray()};
+IshodPrijenosa HttpPreuzimanje::Prenesi(const QString& url, const QString& privremena, bool https,
+                                        qint64 granica, bool upisujUsput) {
+    ZahtjevPrijenosa zahtjev{
+        url,        privremena, granica, m_zastojMs, https ? DodatniCertifikati(*m_k.postavke) : QByteArray(),
+        upisujUsput};
     NapredakPrijenosa napredak;
     napredak.bajtovi = [this](qint64 primljeno, qint64 ukupno) {
         m_k.status->NapredakPrijenosa(primljeno, ukupno);
@@ -174,14 +220,24 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const QString& url, const QString& lokal
         napredak.postotak = [this](int postotak) { http_PercentDone(postotak); };
     else
         napredak.stanje = [this](int stanje) { Inet1_StateChanged(qint16(stanje)); };
-    IshodPrijenosa ishod = PrenesiCurlom(zahtjev, napredak);
-    if (ishod.vrsta == IshodPrijenosa::Spremljeno) {
-        if (const GreškaDatoteke g = ZamijeniTrajno(zahtjev.datoteka, lokalniPut))
-            ishod = {IshodPrijenosa::GreškaDatoteke, OpisGreškeDatoteke(g)};
-    } else {
-        QFile::remove(zahtjev.datoteka);
-    }
+    const IshodPrijenosa ishod = PrenesiCurlom(zahtjev, napredak);
+    if (ishod.vrsta != IshodPrijenosa::Spremljeno) QFile::remove(privremena);
     return ishod;
+}
+
+// A file that must last is flushed before it takes its name; in a run of many
+// fetches that flush goes on while the next file arrives.
+IshodPrijenosa HttpPreuzimanje::Predaj(const QString& imeDatoteke, const QString& privremena,
+                                       const QString& cilj, bool trajno) {
+    if (trajno && m_uPozadini) {
+        m_čeka = NaČekanju{imeDatoteke, privremena, cilj,
+                           std::async(std::launch::async, IsprazniNaDisk, privremena)};
+        return {IshodPrijenosa::Spremljeno, QString()};
+    }
+    if (const GreškaDatoteke g =
+            trajno ? ZamijeniTrajno(privremena, cilj) : Zamijeni(privremena, cilj, false))
+        return {IshodPrijenosa::GreškaDatoteke, OpisGreškeDatoteke(g)};
+    return {IshodPrijenosa::Spremljeno, QString()};
 }
 
 } // namespace morvela

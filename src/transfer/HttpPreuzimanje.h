@@ -9,6 +9,9 @@
 
 #include <QString>
 
+#include <future>
+#include <optional>
+
 namespace morvela {
 
 // Host (with optional port) of each download server; the read-only keys
@@ -27,6 +30,9 @@ public:
     // Blocks until the file is stored at ciljnaDirektorija + imeDatoteke or the
     // fetch has failed; window events are processed meanwhile.
     bool DownloadDatoteke(const QString& imeDatoteke, const QString& ciljnaDirektorija) override;
+    bool PreuzmiUPozadini(const QString& imeDatoteke, const QString& ciljnaDirektorija,
+                          QString& gdje) override;
+    bool DovršiPredaje() override;
     bool DownChilkat(const QString& imeDatoteke, const QString& ciljnaDirektorija);
     bool DownInet(const QString& imeDatoteke, const QString& ciljnaDirektorija);
 
@@ -36,8 +42,17 @@ public:
     void Inet1_StateChanged(qint16 stanje);
 
 private:
+    // A fetched file flushed on a thread of its own, waiting to be put in place.
+    struct NaČekanju {
+        QString ime, privremena, cilj;
+        std::future<GreškaDatoteke> pražnjenje;
+    };
+
     bool Preuzmi(const QString& imeDatoteke, const QString& ciljnaDirektorija, bool https);
-    IshodPrijenosa Prenesi(const QString& url, const QString& lokalniPut, bool https, qint64 granica);
+    IshodPrijenosa Prenesi(const QString& url, const QString& privremena, bool https, qint64 granica,
+                           bool upisujUsput);
+    IshodPrijenosa Predaj(const QString& imeDatoteke, const QString& privremena, const QString& cilj,
+                          bool trajno);
     qint64 GranicaVeličine(const QString& imeDatoteke) const;
     QString UrlDatoteke(const QString& imeDatoteke, bool https) const;
     void GreškaLokalneDatoteke(const QString& imeDatoteke, const QString& opis);
@@ -46,6 +61,8 @@ private:
     int m_zastojMs;
     // The text of the last state of the http path that had one.
     QString m_tekstStanja;
+    bool m_uPozadini = false;
+    std::optional<NaČekanju> m_čeka;
 };
 
 } // namespace morvela
