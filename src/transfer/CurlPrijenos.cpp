@@ -68,20 +68,21 @@ QString PredmetCertifikata(const QUrl& url) {
 
 // What one transfer keeps between curl's callbacks, on the worker thread.
 struct Rad {
-    Rad(const ZahtjevPrijenosa& z, const NapredakPrijenosa& n, QObject& primatelj)
-        : z(z), napredak(n), primatelj(primatelj), datoteka(z.datoteka) {}
+    Rad(const ZahtjevPrijenosa& z, const NapredakPrijenosa& n, QObject& primatelj, VezePrijenosa* veze)
+        : z(z), napredak(n), primatelj(primatelj), veze(veze), datoteka(z.datoteka) {}
 
     const ZahtjevPrijenosa& z;
     const NapredakPrijenosa& napredak;
     // Lives on the waiting thread; the reports are delivered there.
     QObject& primatelj;
+    VezePrijenosa* veze;
     CURL* curl = nullptr;
     char greška[CURL_ERROR_SIZE] = {};
     QFile datoteka;
     qint64 primljeno = 0, najava = -1, predanoDisku = 0;
     long status = 0;
     QString razlog, prevelik, odbijenoPreusmjerenje;
-    bool odgovor = false, zastoj = false;
+    bool odgovor = false, zastoj = false, spojeno = false;
     GreškaDatoteke greškaDatoteke;
     curl_off_t zadnjePrimljeno = -1;
     Sat::time_point zadnjaPromjena;
@@ -189,12 +190,18 @@ struct Rad {
     }
 
     static int Utičnica(void* korisnik, curl_socket_t, curlsocktype) {
-        static_cast<Rad*>(korisnik)->Stanja({2, 3});
+        Rad& r = *static_cast<Rad*>(korisnik);
+        r.spojeno = true;
+        r.Stanja({2, 3});
         return CURL_SOCKOPT_OK;
     }
 
     static int PrijeZahtjeva(void* korisnik, char*, char*, int, int) {
-        static_cast<Rad*>(korisnik)->Stanja({4, 5, 6});
+        Rad& r = *static_cast<Rad*>(korisnik);
+        // A connection kept from the last transfer shows the same steps as a new one.
+        if (!r.spojeno) r.Stanja({2, 3});
+        r.spojeno = true;
+        r.Stanja({4, 5, 6});
         return CURL_PREREQFUNC_OK;
     }
 
@@ -242,7 +249,13 @@ struct Rad {
     }
 
     void Izvrši() {
-        curl = curl_easy_init();
+        if (veze && veze->ručka) {
+            curl = static_cast<CURL*>(veze->ručka);
+            curl_easy_reset(curl); // options go; open connections and TLS sessions stay
+        } else {
+            curl = curl_easy_init();
+            if (veze) veze->ručka = curl;
+        }
         if (!curl) {
             ishod = {IshodPrijenosa::GreškaPrijenosa,
                      QStringLiteral("Greška u prijenosu: curl se ne može pokrenuti.")};
@@ -281,7 +294,7 @@ struct Rad {
         datoteka.close();
         ishod = Ocijeni(rezultat, url);
         Stanja({ishod.vrsta == IshodPrijenosa::Spremljeno ? 12 : 11});
-        curl_easy_cleanup(curl);
+        if (!veze) curl_easy_cleanup(curl);
     }
 
     IshodPrijenosa Ocijeni(CURLcode rezultat, const QUrl& url) const {
@@ -352,11 +365,16 @@ QString OpisGreškeDatoteke(const GreškaDatoteke& greška) {
     return Opis(QStringLiteral("Lokalna datoteka se ne može zapisati") + klasa, greška.opis);
 }
 
-IshodPrijenosa PrenesiCurlom(const ZahtjevPrijenosa& zahtjev, const NapredakPrijenosa& napredak) {
+VezePrijenosa::~VezePrijenosa() {
+    if (ručka) curl_easy_cleanup(static_cast<CURL*>(ručka));
+}
+
+IshodPrijenosa PrenesiCurlom(const ZahtjevPrijenosa& zahtjev, const NapredakPrijenosa& napredak,
+                             VezePrijenosa* veze) {
     PokreniCurl();
     QObject primatelj;
     bool gotovo = false;
-    Rad rad(zahtjev, napredak, primatelj);
+    Rad rad(zahtjev, napredak, primatelj, veze);
     std::thread nit([&] {
         rad.Izvrši();
         QMetaObject::invokeMethod(

@@ -47,8 +47,19 @@ struct IshodPrijenosa {
 // A local file that cannot be written, with its class in front.
 QString OpisGreškeDatoteke(const GreškaDatoteke& greška);
 
+// Connections and TLS sessions kept open from one transfer to the next, so a
+// run of many files does not connect anew for each. One transfer at a time.
+struct VezePrijenosa {
+    VezePrijenosa() = default;
+    VezePrijenosa(const VezePrijenosa&) = delete;
+    VezePrijenosa& operator=(const VezePrijenosa&) = delete;
+    ~VezePrijenosa();
+    void* ručka = nullptr; // curl's handle
+};
+
 // Follows redirects only within the same scheme, host and port. Honours the
 // system's proxy settings (http_proxy, https_proxy, no_proxy).
-IshodPrijenosa PrenesiCurlom(const ZahtjevPrijenosa& zahtjev, const NapredakPrijenosa& napredak);
+IshodPrijenosa PrenesiCurlom(const ZahtjevPrijenosa& zahtjev, const NapredakPrijenosa& napredak,
+                             VezePrijenosa* veze = nullptr);
 
 } // namespace morvela

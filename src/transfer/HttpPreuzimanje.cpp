@@ -202,8 +202,8 @@ qint64 HttpPreuzimanje::GranicaVeličine(const QString& imeDatoteke) const {
     return GranicaNepopisane;
 }
 
-// The body goes to a temporary file beside the target, which replaces the
-// target only when the whole transfer succeeded; on any failure, and for an
+// The body goes to a temporary file beside the target, which Predaj puts in
+// place only when the whole transfer succeeded; on any failure, and for an
 // empty body, the old file stays as it was and nothing new appears. Progress
 // reaches the status line as each transport reported it: percentages on the
 // https path, the transfer control's states on the http path.
@@ -220,7 +220,7 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const QString& url, const QString& privr
         napredak.postotak = [this](int postotak) { http_PercentDone(postotak); };
     else
         napredak.stanje = [this](int stanje) { Inet1_StateChanged(qint16(stanje)); };
-    const IshodPrijenosa ishod = PrenesiCurlom(zahtjev, napredak);
+    const IshodPrijenosa ishod = PrenesiCurlom(zahtjev, napredak, &m_veze);
     if (ishod.vrsta != IshodPrijenosa::Spremljeno) QFile::remove(privremena);
     return ishod;
 }

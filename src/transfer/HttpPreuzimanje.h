@@ -61,6 +61,7 @@ private:
     int m_zastojMs;
     // The text of the last state of the http path that had one.
     QString m_tekstStanja;
+    VezePrijenosa m_veze;
     bool m_uPozadini = false;
     std::optional<NaČekanju> m_čeka;
 };

@@ -37,9 +37,10 @@ TestServer::TestServer(QString direktorij, Certifikat certifikat) : m_direktorij
     if (!m_server[1]->is_valid()) throw std::runtime_error("test server: cannot load " + cert);
     for (const bool https : {false, true}) {
         httplib::Server& s = *m_server[https];
-        // One request per connection: a client left idle on a kept-alive
-        // connection would otherwise hold up stopping by several seconds.
-        s.set_keep_alive_max_count(1);
+        // Connections are kept open between requests, as a real server keeps
+        // them; a client left idle on one holds up stopping by at most a second.
+        s.set_keep_alive_max_count(1000);
+        s.set_keep_alive_timeout(1);
         // Redirects lead to "/premjesteno/", which never breaks.
         for (const bool bezKvara : {false, true})
             s.Get(bezKvara ? R"(/premjesteno/(.+))" : R"(/download/Verzija21/(.+))",

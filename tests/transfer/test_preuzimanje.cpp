@@ -38,22 +38,29 @@ TEST_P(ObaPrijenosa, StoresTheBodyByteForByteUnderANameWithBlanksAndCroatianLett
     EXPECT_EQ(server.Zahtjevi().value(0).putanja, "/download/Verzija21/" + ime);
     EXPECT_EQ(o.LogPoruke(), QStringList({"Početak Download: " + url + ime, "Uspješan download: " + ime}));
     EXPECT_EQ(o.status.akcije + o.poruke.tekstovi(), QStringList({"Download: " + ime, ""}));
-    const QString stanja = o.status.stanja.join('|');
+    const QString
+        stanja = o.status.stanja.join('|'),
+        sviKoraci =
+            "Udaljena adresa je u toku provjere|Dana udaljena adresa je prihvaćena|Spajanje...|Spojeno|"
+            "Podaci su u toku zahtjeva|Zahtjev za podacima je poslan|Odgovor je u toku prihvaćanja|"
+            "Odgovor primljen/Prijenos u toku|Odgovor je uspješno prihvaćen|";
     if (https) // percentages while the body arrives
         EXPECT_TRUE(QRegularExpression("^(\\d+%\\|)+100%\\|$").match(stanja).hasMatch())
             << stanja.toStdString();
     else
-        EXPECT_EQ(stanja,
-                  "Udaljena adresa je u toku provjere|Dana udaljena adresa je prihvaćena|Spajanje...|Spojeno|"
-                  "Podaci su u toku zahtjeva|Zahtjev za podacima je poslan|Odgovor je u toku prihvaćanja|"
-                  "Odgovor primljen/Prijenos u toku|Odgovor je uspješno prihvaćen|");
+        EXPECT_EQ(stanja, sviKoraci);
 
     server.PostaviKvar("c.7z", Kvar::PreusmjeriIstiHost); // within the same server
     EXPECT_TRUE(Preuzmi("c.7z", "preusmjereno"));
     EXPECT_EQ(server.Zahtjevi().last().putanja, "/premjesteno/c.7z");
     server.PostaviKvar("d.7z", Kvar::Komadno); // no length announced, but the last chunk came
+    o.status.stanja.clear();
     EXPECT_TRUE(Preuzmi("d.7z", tijelo));
     EXPECT_EQ(Pročitaj("d.7z"), tijelo);
+    // The connection kept from the fetches before shows every step all the same.
+    if (!https) {
+        EXPECT_EQ(o.status.stanja.join('|'), sviKoraci);
+    }
     EXPECT_EQ(QDir(upd).entryList({"*.mlu-novo"}), QStringList());
 }
 
