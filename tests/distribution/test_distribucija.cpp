@@ -198,6 +198,44 @@ TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
 }
 
+// Over the real transfer each archive is flushed while the next one arrives. One that cannot take
+// its place stops the run as a failed fetch would: the archive before it is in place, the one after
+// it stays away, nothing half-done is left and the lists stay as they were.
+TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransfer) {
+    Objavi(Osnovni);
+    ASSERT_TRUE(Pokreni());
+    const QByteArray lista = o.Pročitaj(L + "Verzije.txt");
+    QStringList novi;
+    for (const QString& z : Osnovni)
+        novi << R(z.section(';', 0, 0), "21;2;0");
+    Objavi(novi, 'b');
+    QFile::remove(L + "MorvIzmjBaza21.7z");
+    QDir().mkpath(L + "MorvIzmjBaza21.7z/zauzeto"); // a directory holds the name
+
+    TestServer posluzitelj(server);
+    o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
+    o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
+    HttpPreuzimanje http(o.k);
+    o.k.preuzimanje = &http;
+    EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
+
+    EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), QByteArray(10, 'b'));
+    EXPECT_EQ(o.Pročitaj(L + "Izmjena1.7z"), QByteArray(10, 'a'));
+    EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
+    EXPECT_EQ(QDir(L).entryList({"*" + NastavakPrivremene}), QStringList());
+    const QString poruka = "DownInet: Greška u downloadu datoteke: MorvIzmjBaza21.7z Lokalna datoteka se ne "
+                           "može zapisati";
+    EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith(poruka)) << qPrintable(o.stanje.ZadnjaPoruka);
+    EXPECT_EQ(o.LogPoruke().filter(poruka).size(), 1);
+
+    // An archive fetched just before a fetch that fails still takes its place.
+    QDir(L + "MorvIzmjBaza21.7z").removeRecursively();
+    QFile::remove(server + "Upute.7z");
+    EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
+    EXPECT_EQ(o.Pročitaj(L + "Izmjena1.7z"), QByteArray(10, 'b'));
+    EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
+}
+
 namespace {
 
 const QString Nema = "Nije moguće učitati kontrolnu datoteku sa interneta",
