@@ -41,6 +41,7 @@ TestServer::TestServer(QString direktorij, Certifikat certifikat) : m_direktorij
         // them; a client left idle on one holds up stopping by at most a second.
         s.set_keep_alive_max_count(1000);
         s.set_keep_alive_timeout(1);
+        s.set_tcp_nodelay(true);
         // Redirects lead to "/premjesteno/", which never breaks.
         for (const bool bezKvara : {false, true})
             s.Get(bezKvara ? R"(/premjesteno/(.+))" : R"(/download/Verzija21/(.+))",
