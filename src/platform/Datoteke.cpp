@@ -166,7 +166,7 @@ void ObrišiPrivremene(const QString& direktorij) {
         fs::remove(P(SaSeparatorom(direktorij) + ime), ec);
 }
 
-GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na) {
+GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na, bool trajno) {
     std::error_code ec;
     if (JeLink(P(od))) return JeLinkGreška(od);
     if (!fs::is_regular_file(P(od), ec)) return NijePronađena(od);
@@ -176,7 +176,7 @@ GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na) {
         fs::remove(P(privremena), ec);
         return g;
     }
-    return ZamijeniTrajno(privremena, na);
+    return trajno ? ZamijeniTrajno(privremena, na) : Zamijeni(privremena, na, false);
 }
 
 GreškaDatoteke StvarneDatoteke::Premjesti(const QString& od, const QString& na) {

@@ -37,8 +37,10 @@ public:
     // Copies, replacing an existing target safely: the copy goes to a temporary
     // file beside the target, is flushed to disk and renamed over it, so a
     // reader sees the whole old file or the whole new one, never a part. A
-    // source that is a symbolic link is refused.
-    virtual GreškaDatoteke Kopiraj(const QString& od, const QString& na) = 0;
+    // source that is a symbolic link is refused. Without trajno the flush is
+    // left out: for the program's own working directory, whose files every run
+    // copies or fetches anew before it reads them.
+    virtual GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) = 0;
     // Moves; fails when the target already exists.
     virtual GreškaDatoteke Premjesti(const QString& od, const QString& na) = 0;
     // Deletes one file; with prisilno a read-only file goes too.
@@ -59,7 +61,7 @@ public:
     bool PostojiDatoteka(const QString& put) const override;
     bool PostojiDirektorij(const QString& put) const override;
     GreškaDatoteke KreirajDirektorij(const QString& put) override;
-    GreškaDatoteke Kopiraj(const QString& od, const QString& na) override;
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) override;
     GreškaDatoteke Premjesti(const QString& od, const QString& na) override;
     GreškaDatoteke Obriši(const QString& put, bool prisilno) override;
     GreškaDatoteke ObrišiUzorak(const QString& direktorij, const QString& uzorak) override;

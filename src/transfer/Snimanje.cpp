@@ -168,7 +168,7 @@ bool PreuzmiArhivu(Prijenos& p, const QString& ime) {
 // Copies over whatever an earlier run left in the update directory.
 bool KopirajSaLokacije(Prijenos& p, const QString& imeDatoteke) {
     StanjeRada& s = p.s;
-    if (p.k.datoteke->Kopiraj(p.k.izvor->Lokacija(0) + imeDatoteke, s.UpdateDirektorija + imeDatoteke))
+    if (p.k.datoteke->Kopiraj(p.k.izvor->Lokacija(0) + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false))
         return p.Prekini(
             QStringLiteral("Greška u kopiranju ") + imeDatoteke + QStringLiteral(".") + PrekidaSe, true);
     s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + imeDatoteke;

@@ -137,7 +137,7 @@ bool Unzipaj(Kontekst& k, const QString& imeDatoteke) {
         const QString cilj = s.UpdateDirektorija + imeDatoteke;
         if (k.datoteke->PostojiDatoteka(cilj) && k.datoteke->Obriši(cilj, true))
             k.LogirajGrešku(QStringLiteral("Unzip - brisanje datoteke: ") + cilj);
-        if (k.datoteke->Kopiraj(arhiva, cilj))
+        if (k.datoteke->Kopiraj(arhiva, cilj, false))
             k.LogirajGrešku(QStringLiteral("Unzip - samo kopiranje datoteke: ") + s.ProgramskaDirektorija +
                             imeArhive + QStringLiteral(".7z"));
     } else if (JeSimboličkaVeza(s.UpdateDirektorija)) {

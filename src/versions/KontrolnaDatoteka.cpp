@@ -97,7 +97,7 @@ bool SaMreže(Kontekst& k) {
         s.ZadnjaPoruka = QStringLiteral("Greška u brisanju datoteke ") + cilj;
         k.LogirajGrešku(QStringLiteral("KI-PripremiVerzijaTXT- ") + s.ZadnjaPoruka);
     }
-    if (k.datoteke->Kopiraj(lokacija + ImeListeVerzija, cilj))
+    if (k.datoteke->Kopiraj(lokacija + ImeListeVerzija, cilj, false))
         return Prekini(
             k, Proc,
             QStringLiteral("Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i "

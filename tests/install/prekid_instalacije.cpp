@@ -37,9 +37,9 @@ public:
         Korak();
         return StvarneDatoteke::KreirajDirektorij(put);
     }
-    GreškaDatoteke Kopiraj(const QString& od, const QString& na) override {
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) override {
         Korak(&od, &na);
-        return StvarneDatoteke::Kopiraj(od, na);
+        return StvarneDatoteke::Kopiraj(od, na, trajno);
     }
     GreškaDatoteke Premjesti(const QString& od, const QString& na) override {
         Korak();

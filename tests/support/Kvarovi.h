@@ -33,8 +33,8 @@ struct DatotekeSKvarom : StvarneDatoteke {
     bool PostojiDirektorij(const QString& p) const override {
         return !kvar("dir", p) && StvarneDatoteke::PostojiDirektorij(p);
     }
-    GreškaDatoteke Kopiraj(const QString& od, const QString& na) override {
-        if (!kvar("kopiraj", na)) return StvarneDatoteke::Kopiraj(od, na);
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) override {
+        if (!kvar("kopiraj", na)) return StvarneDatoteke::Kopiraj(od, na, trajno);
         return kopijaBezDatoteke ? GreškaDatoteke{} : Greška(na);
     }
     GreškaDatoteke Obriši(const QString& p, bool prisilno) override {
