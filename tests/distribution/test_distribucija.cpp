@@ -63,6 +63,17 @@ struct Distribucija : ::testing::Test, IPreuzimanje {
     }
 };
 
+// The real transfer, from a loopback server serving the fixture's server directory.
+struct PraviPrijenos {
+    PraviPrijenos(TestOkruženje& o, const QString& dir) : posluzitelj(dir), http(o.k) {
+        o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
+        o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
+        o.k.preuzimanje = &http;
+    }
+    TestServer posluzitelj;
+    HttpPreuzimanje http;
+};
+
 TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     Objavi(Osnovni);
     o.poruke.odgovori = {Odgovor::Ne};
@@ -188,11 +199,7 @@ TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
     o.Zapiši(server + "VerzijeU.txt", "u");
     novi[0] = R("Knjige21.exe", "21;3;0", 200000);
     Objavi(novi, 'c');
-    TestServer posluzitelj(server);
-    o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
-    o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
-    HttpPreuzimanje http(o.k);
-    o.k.preuzimanje = &http;
+    PraviPrijenos prijenos(o, server);
     EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
     EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), QByteArray(10, 'b'));
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
@@ -212,11 +219,7 @@ TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransf
     QFile::remove(L + "MorvIzmjBaza21.7z");
     QDir().mkpath(L + "MorvIzmjBaza21.7z/zauzeto"); // a directory holds the name
 
-    TestServer posluzitelj(server);
-    o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
-    o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
-    HttpPreuzimanje http(o.k);
-    o.k.preuzimanje = &http;
+    PraviPrijenos prijenos(o, server);
     EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
 
     EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), QByteArray(10, 'b'));
