@@ -4,11 +4,10 @@
 #include "platform/ImeDatoteke.h"
 #include "platform/Seams.h"
 #include "records/UpdateLog.h"
+#include "records/Windows1250.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <limits>
@@ -94,7 +93,9 @@ bool Odbij(Matrica& m, const OkruženjeMatrice& o, const QString& put, const QSt
 
 } // namespace
 
-Matrica::Matrica() { IsprazniMatricu(*this); }
+Matrica::Matrica() {
+    IsprazniMatricu(*this);
+}
 
 QString Matrica::tekst(int red, int stupac) const {
     const Ćelija& c = m_ćelije[red][stupac];
@@ -108,12 +109,16 @@ qint16 Matrica::broj(int red, int stupac) const {
     return 0;
 }
 
-bool Matrica::koristi(int red) const { return !tekst(red, 0).isEmpty(); }
+bool Matrica::koristi(int red) const {
+    return !tekst(red, 0).isEmpty();
+}
 
 void IsprazniMatricu(Matrica& m) {
     for (int r = 0; r < Matrica::Redova; ++r) {
-        for (int s = 0; s < 4; ++s) m.postavi(r, s, QString());
-        for (int s = 4; s < Matrica::Stupaca; ++s) m.postavi(r, s, qint16(0));
+        for (int s = 0; s < 4; ++s)
+            m.postavi(r, s, QString());
+        for (int s = 4; s < Matrica::Stupaca; ++s)
+            m.postavi(r, s, qint16(0));
     }
 }
 
@@ -129,14 +134,6 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
     }
     // Lists come from servers and shares: a huge one is refused before it is read.
     if (datoteka.size() > NajvećaLista) return Odbij(m, o, put, VelikaLista(datoteka.size()));
-
-    QStringDecoder dekoder(KodnaStranica);
-    if (!dekoder.isValid()) {
-        NeČitaSe(o, put, QString(),
-                 QStringLiteral("Kodna stranica ") + QLatin1String(KodnaStranica) +
-                     QStringLiteral(" nije dostupna"));
-        return false;
-    }
 
     qint64 pročitano = 0;
     int red = 0;
@@ -159,12 +156,13 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
                          QStringLiteral("Zapis %1 nije u kodnoj stranici %2 nego %3")
                              .arg(zapis)
                              .arg(QLatin1String(KodnaStranica), druga));
-        linija = dekoder.decode(bajtovi);
-        if (dekoder.hasError())
+        std::optional<QString> tekst = IzWindows1250(bajtovi);
+        if (!tekst)
             return Odbij(m, o, put,
                          QStringLiteral("Neispravan znak za kodnu stranicu %1 u zapisu %2")
                              .arg(QLatin1String(KodnaStranica))
                              .arg(zapis));
+        linija = std::move(*tekst);
         if (JePrazanRed(linija)) continue;
 
         const QStringList dijelovi = linija.split(QLatin1Char(';'));
@@ -208,11 +206,6 @@ bool SnimiMatricu(const Matrica& m, const QString& put, const OkruženjeMatrice&
     // Like a plain delete first: a read-only file stays and the write fails.
     if (info.isFile() && !info.isSymLink() && !(info.permissions() & QFileDevice::WriteOwner))
         return otvaranje(QStringLiteral("Permission denied"));
-    QStringEncoder koder(KodnaStranica);
-    if (!koder.isValid())
-        return otvaranje(QStringLiteral("Kodna stranica ") + QLatin1String(KodnaStranica) +
-                         QStringLiteral(" nije dostupna"));
-
     const auto upis = [&](const QString& linija, const QString& opis) {
         Pokaži(o, QStringLiteral("Greška u upisu u datoteku: ") + put + QStringLiteral(" Red: ") + linija +
                       QLatin1Char(' ') + opis);
@@ -225,10 +218,11 @@ bool SnimiMatricu(const Matrica& m, const QString& put, const OkruženjeMatrice&
         linija.clear();
         for (int s = 0; s < 6; ++s)
             linija += m.tekst(r, s) + QLatin1Char(';');
-        sadržaj += koder.encode(linija + QStringLiteral("\r\n"));
-        if (koder.hasError())
+        const std::optional<QByteArray> bajtovi = UWindows1250(linija);
+        if (!bajtovi)
             return upis(linija, QStringLiteral("Znak koji se ne može zapisati u kodnoj stranici ") +
                                     QLatin1String(KodnaStranica));
+        sadržaj += *bajtovi + "\r\n";
     }
     // Readers see the whole old list or the whole new one.
     if (const GreškaDatoteke g = ZapišiSigurno(put, sadržaj))

@@ -86,6 +86,35 @@ TEST_F(MatricaTest, ReadsAndWritesWindows1250ListsAndReportsFailures) {
         o.poruke.upiti[1].tekst.startsWith("Greška u otvaranju datoteke: " + o.dir() + "nema/V.txt "));
 }
 
+TEST_F(MatricaTest, KeepsEveryWindows1250CharacterAndRefusesBytesWithoutOne) {
+    // Made with iconv: the Croatian alphabet, then every other character of the code page.
+    const QByteArray abeceda = o.Pročitaj(MORVELA_TEST_DATA_DIR "/abeceda.txt");
+    o.Zapiši(put, abeceda);
+    ASSERT_TRUE(Učitaj()) << o.stanje.ZadnjaPoruka.toStdString();
+    EXPECT_EQ(QStringList({m.tekst(0, 0), m.tekst(1, 0), m.tekst(2, 0), m.tekst(3, 0), m.tekst(4, 0)}),
+              QStringList({"ABCČĆDDžĐEFGHIJKLLjMNNjOPRSŠTUVZŽ.exe", "abcčćddžđefghijklljmnnjoprsštuvzž.dll",
+                           "Ostali äöüëßéáíóúýôçăâîşţ ÄÖÜËÉÁÍÓÚÝÔÇĂÂÎŞŢ.chm",
+                           "Srednja Europa ěřůťďňľĺŕąęłńśźżőű ĚŘŮŤĎŇĽĹŔĄĘŁŃŚŹŻŐŰ.enc",
+                           "Znakovi €‚„…†‡‰‹›‘’“”•–—™§©®°±´µ¶·¸«»ˇ˘˛˝˙¤¦¨¬\u00ad×÷\u00a0kraj.txt"}));
+    ASSERT_TRUE(SnimiMatricu(m, put, o.k.ZaMatricu()));
+    EXPECT_EQ(o.Pročitaj(put), abeceda);
+
+    for (const char bajt : {'\x81', '\x83', '\x88', '\x90', '\x98'}) {
+        o.Zapiši(put, QByteArray("A.exe;1;1;1;1;1;\r\nB") + bajt + ".exe;1;1;1;1;1;\r\n");
+        EXPECT_FALSE(Učitaj()) << int(uchar(bajt));
+        EXPECT_EQ(o.LogPoruke().value(o.LogPoruke().size() - 1),
+                  "UčitajMatricu - Neispravan znak za kodnu stranicu windows-1250 u zapisu 2. Datoteka: " +
+                      put);
+        EXPECT_EQ(Red(0), "||||0|0|0");
+    }
+
+    // Near misses of Windows' reserved names are ordinary names; a name given twice counts once.
+    o.ZapišiListu(put,
+                  {"COM10.exe;1;1;1;1;1;", "Console.exe;1;1;1;1;1;", "CON-1.dll;1;1;1;1;1;",
+                   "LPT.txt;1;1;1;1;1;", "A~b.txt;1;1;1;1;1;", "Isto.exe;1;1;1;1;1;", "Isto.exe;2;2;2;2;2;"});
+    EXPECT_TRUE(Učitaj()) << o.stanje.ZadnjaPoruka.toStdString();
+}
+
 TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
     TestOkruženje o;
     for (const QString& poruka : {QString("Plan - početak"), QString(), QString("kraj\r\n")})

@@ -1,10 +1,11 @@
 #include "Okruzenje.h"
 
+#include "records/Windows1250.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QStringEncoder>
 
 #include <stdexcept>
 
@@ -46,7 +47,9 @@ void TestOkruženje::ZapišiListu(const QString& put, const QStringList& zapisi)
     QString tekst;
     for (const QString& z : zapisi)
         tekst += z + QStringLiteral("\r\n");
-    Zapiši(put, QStringEncoder("windows-1250").encode(tekst));
+    const std::optional<QByteArray> bajtovi = UWindows1250(tekst);
+    if (!bajtovi) throw std::runtime_error("list text outside Windows-1250");
+    Zapiši(put, *bajtovi);
 }
 
 QByteArray TestOkruženje::Pročitaj(const QString& put) {
