@@ -11,9 +11,13 @@ bool JeIspravnoImeDatoteke(const QString& ime) {
         if (QStringView(u"/\\:\"*?<>|").contains(c)) return false;
     }
     if (ime.endsWith(QLatin1Char('.')) || ime.endsWith(QLatin1Char(' '))) return false;
-    static const QRegularExpression uređaj(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    return !uređaj.match(ime).hasMatch();
+    // Windows opens the device whatever follows its name after blanks or a dot.
+    static const QRegularExpression uređaj(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9¹²³]|LPT[0-9¹²³]|CONIN\\$|CONOUT\\$|CLOCK\\$) *(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    // An 8.3 short form may stand for a different long name on the workstation.
+    static const QRegularExpression kratko(QStringLiteral("~[0-9]"));
+    return !uređaj.match(ime).hasMatch() && !kratko.match(ime).hasMatch();
 }
 
 QString ImeZaPrikaz(const QString& ime) {

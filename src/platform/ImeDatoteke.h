@@ -7,9 +7,10 @@
 namespace morvela {
 
 // Not empty, at most 255 characters, no separators or drive colon, no "..",
-// no control characters, none of " * ? < > |, no trailing dot or blank, and
-// not a device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without
-// an extension).
+// no control characters, none of " * ? < > |, no trailing dot or blank, no
+// 8.3 short form ("~" and a digit), and not a device name (CON, PRN, AUX, NUL,
+// COM0-COM9, LPT0-LPT9, CONIN$, CONOUT$, CLOCK$, also with blanks or an
+// extension after it). The same on every system: lists are shared.
 bool JeIspravnoImeDatoteke(const QString& ime);
 
 // A name from outside as a log or message may show it: control characters as

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <limits>
@@ -138,6 +139,8 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
     qint64 pročitano = 0;
     int red = 0;
     QString linija;
+    // Case-folded names and the rows that hold them.
+    QHash<QString, int> imena;
     while (!datoteka.atEnd()) {
         QByteArray bajtovi = datoteka.readLine(NajvećaLista + 1);
         if (bajtovi.isEmpty() && datoteka.error() != QFileDevice::NoError) {
@@ -184,6 +187,17 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
                          QStringLiteral("Neispravno ime datoteke u zapisu %1: %2")
                              .arg(zapis)
                              .arg(ImeZaPrikaz(dijelovi[0])));
+        // On Windows both rows would be one file. Equal names are allowed: the
+        // first of them counts.
+        const auto isto = imena.constFind(dijelovi[0].toCaseFolded());
+        if (isto != imena.cend() && m.tekst(*isto, 0) != dijelovi[0])
+            return Odbij(m, o, put,
+                         QStringLiteral("Ime datoteke u zapisu %1 razlikuje se od imena u zapisu %2 samo po "
+                                        "velikim i malim slovima: %3")
+                             .arg(zapis)
+                             .arg(*isto + 1)
+                             .arg(ImeZaPrikaz(dijelovi[0])));
+        if (isto == imena.cend()) imena.insert(dijelovi[0].toCaseFolded(), red);
         for (int s = 1; s < 6; ++s)
             if (!JeCijeliBroj(dijelovi[s]))
                 return Odbij(m, o, put,
