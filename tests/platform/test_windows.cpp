@@ -21,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -290,6 +291,40 @@ TEST_F(NaredbenaLinija, CroatianLettersReachAPipeAsUtf8) {
     EXPECT_EQ(Pokreni({QStringLiteral("--provjeri"), QStringLiteral("--izvor"), HrvatskaSlova}), 2);
     EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError())
                     .contains(QStringLiteral("Greška: Nepoznat izvor: ") + HrvatskaSlova));
+}
+
+TEST_F(NaredbenaLinija, AnUpdateFetchesUnpacksAndInstallsFromTheLoopbackServer) {
+    // The program works in its own directory: a copy of it in a suite with blanks and Croatian letters.
+    ASSERT_TRUE(QDir().mkpath(hr + QStringLiteral("Update")));
+    ASSERT_TRUE(QFile::copy(IzGradnje(MORVELA_PROGRAM), hr + QStringLiteral("MorvelaLiveUpdate21.exe")));
+    ASSERT_TRUE(QFile::copy(IzGradnje(MORVELA_7ZA), hr + QStringLiteral("7za.exe")));
+    TestOkruženje::Zapiši(hr + QStringLiteral("Pdv21.exe"), "stara");
+    // Plain ASCII lists: the same bytes in Windows-1250 and in any other code page.
+    TestOkruženje::Zapiši(hr + QStringLiteral("Verzije.txt"), "Pdv21.exe;21;1;0;1;5;\r\n");
+
+    QTemporaryDir posluženo;
+    const QString set = posluženo.path() + QLatin1Char('/');
+    TestOkruženje::Zapiši(set + "Pdv21.exe", "nova verzija");
+    ASSERT_EQ(QProcess::execute(hr + QStringLiteral("7za.exe"),
+                                {"a", "-bso0", set + "Pdv21.7z", set + "Pdv21.exe"}),
+              0);
+    QFile::remove(set + "Pdv21.exe");
+    const QByteArray zapis =
+        "Pdv21.exe;21;2;0;" + QByteArray::number(QFileInfo(set + "Pdv21.7z").size()) + ";12;\r\n";
+    TestOkruženje::Zapiši(set + "Verzije.txt", zapis);
+    TestOkruženje::Zapiši(set + "VerzijeU.txt", zapis);
+    TestOkruženje::Zapiši(set + "TeamViewerQS.exe", "tv");
+    Poslužitelj server(posluženo.path());
+    QtPostavke postavke;
+    postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("PrimarniServer21"), server.Host());
+    postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("KoristiChilkatZaDownload"),
+                   QStringLiteral("false"));
+
+    program.start(hr + QStringLiteral("MorvelaLiveUpdate21.exe"), {QStringLiteral("--azuriraj")});
+    ASSERT_TRUE(program.waitForFinished(120000));
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(TestOkruženje::Pročitaj(hr + QStringLiteral("Pdv21.exe")), "nova verzija");
+    EXPECT_EQ(TestOkruženje::Pročitaj(hr + QStringLiteral("Verzije.txt")), zapis);
 }
 
 } // namespace
