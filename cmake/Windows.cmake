@@ -3,6 +3,8 @@
 get_filename_component(MORVELA_WIN_PREFIX "${Qt6_DIR}/../../.." ABSOLUTE)
 set(MORVELA_WIN_BIN ${MORVELA_WIN_PREFIX}/bin)
 set(MORVELA_WIN_PLUGINS ${MORVELA_WIN_PREFIX}/plugins)
+# pkg-config finds the Windows libcurl there, never Linux's.
+set(ENV{PKG_CONFIG_LIBDIR} ${MORVELA_WIN_PREFIX}/lib/pkgconfig)
 
 install(PROGRAMS $<TARGET_FILE:MorvelaLiveUpdate21> DESTINATION .)
 install(FILES

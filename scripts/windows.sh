@@ -45,10 +45,13 @@ if [ ! -f "$PREFIX/lib/cmake/Qt6/Qt6Config.cmake" ]; then
     if [ -f "$ALATI/windows-x86_64-mingw.tar.xz" ]; then
         echo "Unpacking the Windows toolchain from $ALATI"
         tar -xJf "$ALATI/windows-x86_64-mingw.tar.xz" -C "$BUILD"
-    else
+    elif [ -f "$ALATI/build-windows-toolchain.sh" ]; then
         echo "No $ALATI/windows-x86_64-mingw.tar.xz: building the Windows toolchain from Debian's"
         echo "sources first. This is slow (about an hour on 2 cores)."
         $SUDO bash "$ALATI/build-windows-toolchain.sh" "$PREFIX"
+    else
+        echo "No Windows toolchain: put shared/toolchains beside the repository (or set MORVELA_TOOLCHAINS)." >&2
+        exit 1
     fi
 fi
 
@@ -63,11 +66,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver -w || true
 fi
 
-export PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig
 cmake -S . -B "$BUILD" -G Ninja --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ALATI/mingw64.cmake" -DCMAKE_PREFIX_PATH="$PREFIX" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
-unset PKG_CONFIG_LIBDIR
 
 # Packs the zip from CMake's install rules into $1 (a directory holding MorvelaLiveUpdate21/).
 spakiraj() {
