@@ -5,6 +5,7 @@
 
 #include "Okruzenje.h"
 #include "Posluzitelj.h"
+#include "Prijenos.h"
 #include "install/Registracija.h"
 #include "install/ZamijeniDatotekuPoVrsti.h"
 #include "install/modAppJeStartana.h"
@@ -13,7 +14,6 @@
 #include "platform/Procesi.h"
 #include "platform/Proxy.h"
 #include "platform/Prozori.h"
-#include "transfer/CurlPrijenos.h"
 #include "transfer/Unzipaj.h"
 #include "versions/PravilaVerzija.h"
 
@@ -216,26 +216,7 @@ TEST_F(Windows, TheRealSevenZipUnpacksIntoAPathWithCroatianLetters) {
 }
 
 TEST_F(Windows, ATransferEndsWithoutAWindowToWakeTheWait) {
-    QTemporaryDir posluženo;
-    QByteArray sadržaj(3 * 1024 * 1024, '\0');
-    for (qsizetype i = 0; i < sadržaj.size(); ++i)
-        sadržaj[i] = char(i * 7 % 251);
-    TestOkruženje::Zapiši(posluženo.filePath(QStringLiteral("Verzije.txt")), sadržaj);
-    Poslužitelj server(posluženo.path());
-    ZahtjevPrijenosa zahtjev;
-    zahtjev.url = QStringLiteral("http://%1/download/Verzija21/Verzije.txt").arg(server.Host());
-    zahtjev.datoteka = hr + QStringLiteral("Verzije.txt");
-    zahtjev.granica = sadržaj.size();
-    QDir().mkpath(hr);
-    QList<int> stanja;
-    NapredakPrijenosa napredak;
-    napredak.stanje = [&](int s) { stanja << s; };
-
-    const IshodPrijenosa ishod = PrenesiCurlom(zahtjev, napredak);
-    EXPECT_EQ(ishod.vrsta, IshodPrijenosa::Spremljeno) << ishod.opis.toStdString();
-    EXPECT_EQ(TestOkruženje::Pročitaj(zahtjev.datoteka), sadržaj);
-    ASSERT_FALSE(stanja.isEmpty());
-    EXPECT_EQ(stanja.last(), 12);
+    PrenesiSPoslužitelja(hr);
 }
 
 // The person keeps the program open while the installation wants its file.
