@@ -65,6 +65,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
 fi
+# The developer computer's suite lives on a fixed D: drive.
+if [ ! -e "$WINEPREFIX/dosdevices/d:" ]; then
+    mkdir -p "$BUILD/wine-d"
+    ln -s "$BUILD/wine-d" "$WINEPREFIX/dosdevices/d:"
+fi
 
 cmake -S . -B "$BUILD" -G Ninja --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ALATI/mingw64.cmake" -DCMAKE_PREFIX_PATH="$PREFIX" \
