@@ -47,7 +47,7 @@ public:
     void Napredak(const QString& tekst, qint64 sadaMs) {
         if (!m_terminal || (m_prikazan && sadaMs - m_zadnjiMs < RazmakNapretkaMs)) return;
         m_zadnjiMs = sadaMs;
-        std::fputs(("\r\x1b[K" + tekst).toLocal8Bit().constData(), stdout);
+        PišiNaKonzolu(stdout, "\r\x1b[K" + tekst);
         std::fflush(stdout);
         m_prikazan = true;
     }
@@ -61,7 +61,7 @@ public:
 private:
     void Piši(std::FILE* tok, const QString& tekst) {
         ObrišiNapredak();
-        std::fputs((BezCrLf(tekst) + QLatin1Char('\n')).toLocal8Bit().constData(), tok);
+        PišiNaKonzolu(tok, BezCrLf(tekst) + QLatin1Char('\n'));
         std::fflush(tok);
     }
 

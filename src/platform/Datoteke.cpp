@@ -31,8 +31,11 @@ GreškaDatoteke IzKoda(const std::error_code& ec, const QString& put) {
         ec == std::errc::read_only_file_system)
         return {GreškaDozvola, opis};
     if (ec == std::errc::not_a_directory) return {GreškaPutanje, opis};
-    if (ec == std::errc::no_space_on_device || ec.value() == EDQUOT || ec == std::errc::file_too_large)
-        return {GreškaDiskPun, opis};
+    if (ec == std::errc::no_space_on_device || ec == std::errc::file_too_large) return {GreškaDiskPun, opis};
+#ifdef EDQUOT
+    // A full quota is a full disk to the person; Windows has no such number.
+    if (ec.value() == EDQUOT) return {GreškaDiskPun, opis};
+#endif
     if (ec == std::errc::file_exists) return {GreškaPostoji, opis};
     return {GreškaPristupa, opis};
 }

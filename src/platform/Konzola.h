@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include <cstdio>
 
 namespace morvela {
@@ -8,5 +10,8 @@ namespace morvela {
 void PoveziKonzolu();
 // Whether the stream is a terminal a person watches (not a file, pipe or nothing).
 bool JeTerminal(std::FILE* tok);
+// Writes text so that its letters read right where it goes: a Windows console gets
+// it as UTF-16, a pipe or file as UTF-8; elsewhere the locale's encoding.
+void PišiNaKonzolu(std::FILE* tok, const QString& tekst);
 
 } // namespace morvela

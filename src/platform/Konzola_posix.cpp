@@ -10,4 +10,8 @@ bool JeTerminal(std::FILE* tok) {
     return ::isatty(::fileno(tok)) == 1;
 }
 
+void PišiNaKonzolu(std::FILE* tok, const QString& tekst) {
+    std::fputs(tekst.toLocal8Bit().constData(), tok);
+}
+
 } // namespace morvela

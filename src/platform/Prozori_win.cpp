@@ -1,7 +1,6 @@
 #include "platform/Prozori.h"
 
-#include <QByteArray>
-
+#include <string>
 #include <utility>
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -24,14 +23,15 @@ SustavniProzori::SustavniProzori(QString zaslon) : m_zaslon(std::move(zaslon)) {
 SustavniProzori::~SustavniProzori() = default;
 
 bool SustavniProzori::NađiProzor(const QString& klasa, const QString& naslov, bool uPrviPlan) {
-    // The window texts are in the ANSI code page, which toLocal8Bit gives on Windows.
-    const QByteArray klasaA = klasa.toLocal8Bit();
-    const QByteArray naslovA = naslov.toLocal8Bit();
-    HWND prozor = klasa.isEmpty() ? FindWindowA(nullptr, naslovA.constData())
-                                  : FindWindowA(klasaA.constData(), nullptr);
+    // Titles are compared in UTF-16: an ANSI code page without "č" or "ć" (any
+    // Western one) would never match "Morvela Proračun 21".
+    const std::wstring klasaW = klasa.toStdWString();
+    const std::wstring naslovW = naslov.toStdWString();
+    HWND prozor =
+        klasa.isEmpty() ? FindWindowW(nullptr, naslovW.c_str()) : FindWindowW(klasaW.c_str(), nullptr);
     if (!prozor) return false;
     INT32 nula = 0;
-    SendMessageA(prozor, PorukaPaketu, 0, reinterpret_cast<LPARAM>(&nula));
+    SendMessageW(prozor, PorukaPaketu, 0, reinterpret_cast<LPARAM>(&nula));
     // Activated but left minimised, as the suite expects; never restored here.
     if (IsIconic(prozor)) ShowWindow(prozor, SW_SHOWMINIMIZED);
     if (uPrviPlan) SetForegroundWindow(prozor);
