@@ -206,11 +206,10 @@ bool Prolaz::UčitajStaruListu() {
     const QString stara = L + ImeListeVerzija;
     if (!k.datoteke->PostojiDatoteka(stara)) {
         if (interaktivno) {
-            const Odgovor o =
-                k.Pokaži(QStringLiteral("Ne postoji datoteka: ") + stara +
-                             QStringLiteral(". Kopiraju se sve datoteke. Želite li nastaviti sa "
-                                            "download-om?"),
-                         Ikona::Pitanje, Gumbi::DaNe);
+            const Odgovor o = k.Pitaj(VrstaPitanja::KopiranjeSvegaNaLokaciju,
+                                      QStringLiteral("Ne postoji datoteka: ") + stara +
+                                          QStringLiteral(". Kopiraju se sve datoteke. Želite li nastaviti sa "
+                                                         "download-om?"));
             if (o != Odgovor::Da) return false;
         } else {
             return StaniBezPrvogPresnimavanja();

@@ -33,8 +33,10 @@ struct Kontekst {
     std::function<void()> završiProgram;
 
     void LogirajGrešku(const QString& poruka) const { log->LogirajGrešku(poruka); }
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi = Gumbi::URedu) const {
-        return poruke->Pokaži(tekst, ikona, gumbi);
+    Odgovor Pokaži(const QString& tekst, Ikona ikona) const { return poruke->Pokaži(tekst, ikona); }
+    // A Yes/No question with the question icon.
+    Odgovor Pitaj(VrstaPitanja vrsta, const QString& tekst) const {
+        return poruke->Pokaži(tekst, Ikona::Pitanje, Gumbi::DaNe, vrsta);
     }
     void PrikažiAkciju(const QString& tekst) const { status->PrikažiAkciju(tekst); }
     void PrikažiStanje(const QString& tekst) const { status->PrikažiStanje(tekst); }

@@ -165,7 +165,8 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
 
     // Programs of the suite are running. Check again; give up? no; give up? yes.
     korisnik.otvoreni = {"Morvela URA 21", "Morvela Plaće 21"};
-    korisnik.odgovori = {Odgovor::Da, Odgovor::Ne, Odgovor::Ne, Odgovor::Ne, Odgovor::Da};
+    korisnik.odgovori = {{VrstaPitanja::ZatvaranjePrograma, {Odgovor::Da, Odgovor::Ne}},
+                         {VrstaPitanja::PrekidAžuriranja, {Odgovor::Ne, Odgovor::Da}}};
     EXPECT_FALSE(UpdatePrograma(o.k));
     const QString popis = "Morvela Plaće 21\r\nKnjiga ulaznih računa\r\n";
     EXPECT_EQ(Log().count(" UpdatePrograma- Postoje startovani programi " + popis + "\r\n"), 3);
@@ -233,7 +234,7 @@ TEST_F(Instalacija, UpdateCommandFetchesAsksWritesTheReportSettingsInstallsAndCl
     o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString("12"));
     // No at the question: not a log line more, no settings, nothing installed.
     const auto upita = korisnik.upiti.size();
-    korisnik.odgovori = {Odgovor::Ne};
+    korisnik.odgovori[VrstaPitanja::PotvrdaInstalacije] = {Odgovor::Ne, Odgovor::Da};
     cmdDownloadAndUpdate_Click(o.k);
     EXPECT_FALSE(QFile::exists(registar));
 
@@ -293,6 +294,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              o.StaraINova(o.prog, "X.dll");
              TestOkruženje::Zapiši(o.bak + "X.dll", "prastara");
+             o.korisnik.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Da};
              o.korisnik.zatim = [&o] { QFile::remove(o.bak + "X.dll"); };
          },
          [](Okolina& o) { return Zamijeni(o, "X.dll"); },
@@ -348,6 +350,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              o.StaraINova(o.prog, "A.exe");
              TestOkruženje::Zapiši(o.bak + "A.exe", "prastara");
+             o.korisnik.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Da};
              o.korisnik.zatim = [&o] { QFile::remove(o.prog + "A.exe"); };
          },
          [](Okolina& o) { return Zamijeni(o, "A.exe"); },
@@ -360,7 +363,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              o.StaraINova(o.prog, "A.exe");
              TestOkruženje::Zapiši(o.bak + "A.exe", "prastara");
-             o.korisnik.odgovori = {Odgovor::Ne};
+             o.korisnik.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Ne};
          },
          [](Okolina& o) { return Zamijeni(o, "A.exe"); },
          {{"Nastala je greška u " + UUporabi + "{EEXIST}" + Ponovo, Ikona::Pitanje}},
@@ -412,6 +415,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              o.PlanirajPomoć();
              o.o.imena.računalo = RazvojnoRačunalo;
+             o.korisnik.odgovori[VrstaPitanja::PotvrdaInstalacije] = {Odgovor::Da};
          },
          Ažuriraj,
          {{Pitanje, Ikona::Pitanje},
