@@ -145,8 +145,8 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     }
     // What a cut-short replace left at the location goes before anything new comes; only
     // under the lock, so another computer's run in progress keeps its files.
-    ObrišiPrivremene(L);
-    ObrišiPrivremene(W);
+    ObrišiPrivremene(*k.datoteke, L);
+    ObrišiPrivremene(*k.datoteke, W);
 
     if (k.preuzimanje->DownloadDatoteke(ImeListeVerzija, W)) {
         if (!d.PostojiDatoteka(W + ImeListeVerzija)) {

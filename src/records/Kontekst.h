@@ -41,7 +41,7 @@ struct Kontekst {
     void PrikažiAkciju(const QString& tekst) const { status->PrikažiAkciju(tekst); }
     void PrikažiStanje(const QString& tekst) const { status->PrikažiStanje(tekst); }
     void Pričekaj(qint16 sekundi) const { sat->Pričekaj(sekundi); }
-    OkruženjeMatrice ZaMatricu() const { return {poruke, log, &stanje->ZadnjaPoruka}; }
+    OkruženjeMatrice ZaMatricu() const { return {datoteke, poruke, log, &stanje->ZadnjaPoruka}; }
 };
 
 // The fixed name of the developer computer, on which paths are fixed and

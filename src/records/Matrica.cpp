@@ -5,7 +5,6 @@
 #include "platform/Seams.h"
 #include "records/UpdateLog.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -94,7 +93,9 @@ bool Odbij(Matrica& m, const OkruženjeMatrice& o, const QString& put, const QSt
 
 } // namespace
 
-Matrica::Matrica() { IsprazniMatricu(*this); }
+Matrica::Matrica() {
+    IsprazniMatricu(*this);
+}
 
 QString Matrica::tekst(int red, int stupac) const {
     const Ćelija& c = m_ćelije[red][stupac];
@@ -108,27 +109,36 @@ qint16 Matrica::broj(int red, int stupac) const {
     return 0;
 }
 
-bool Matrica::koristi(int red) const { return !tekst(red, 0).isEmpty(); }
+bool Matrica::koristi(int red) const {
+    return !tekst(red, 0).isEmpty();
+}
 
 void IsprazniMatricu(Matrica& m) {
     for (int r = 0; r < Matrica::Redova; ++r) {
-        for (int s = 0; s < 4; ++s) m.postavi(r, s, QString());
-        for (int s = 4; s < Matrica::Stupaca; ++s) m.postavi(r, s, qint16(0));
+        for (int s = 0; s < 4; ++s)
+            m.postavi(r, s, QString());
+        for (int s = 4; s < Matrica::Stupaca; ++s)
+            m.postavi(r, s, qint16(0));
     }
 }
 
 bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) {
     IsprazniMatricu(m);
 
-    QFile datoteka(put);
-    if (!QFileInfo(put).isFile() || !datoteka.open(QIODevice::ReadOnly)) {
-        const QString opis =
-            QFileInfo(put).isDir() ? QStringLiteral("Is a directory") : datoteka.errorString();
-        Pokaži(o, QStringLiteral("Greška u otvaranju datoteke: ") + put + QLatin1Char(' ') + opis);
+    // Lists come from servers and shares: a huge one is refused before it is read whole.
+    QByteArray sadržaj;
+    if (const GreškaDatoteke g = o.datoteke->Pročitaj(put, sadržaj, NajvećaLista)) {
+        if (g.nakonOtvaranja)
+            NeČitaSe(o, put, QString(), g.opis);
+        else
+            Pokaži(o, QStringLiteral("Greška u otvaranju datoteke: ") + put + QLatin1Char(' ') + g.opis);
         return false;
     }
-    // Lists come from servers and shares: a huge one is refused before it is read.
-    if (datoteka.size() > NajvećaLista) return Odbij(m, o, put, VelikaLista(datoteka.size()));
+    if (sadržaj.size() > NajvećaLista) {
+        qint64 veličina = sadržaj.size();
+        o.datoteke->Veličina(put, veličina);
+        return Odbij(m, o, put, VelikaLista(veličina));
+    }
 
     QStringDecoder dekoder(KodnaStranica);
     if (!dekoder.isValid()) {
@@ -138,18 +148,13 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
         return false;
     }
 
-    qint64 pročitano = 0;
     int red = 0;
     QString linija;
-    while (!datoteka.atEnd()) {
-        QByteArray bajtovi = datoteka.readLine(NajvećaLista + 1);
-        if (bajtovi.isEmpty() && datoteka.error() != QFileDevice::NoError) {
-            NeČitaSe(o, put, linija, datoteka.errorString());
-            return false;
-        }
-        // The file may grow while it is read.
-        pročitano += bajtovi.size();
-        if (pročitano > NajvećaLista) return Odbij(m, o, put, VelikaLista(pročitano));
+    for (qsizetype početak = 0; početak < sadržaj.size();) {
+        const qsizetype kraj = sadržaj.indexOf('\n', početak);
+        const qsizetype sljedeći = kraj < 0 ? sadržaj.size() : kraj + 1;
+        QByteArray bajtovi = sadržaj.mid(početak, sljedeći - početak);
+        početak = sljedeći;
         if (bajtovi.endsWith('\n')) bajtovi.chop(1);
         if (bajtovi.endsWith('\r')) bajtovi.chop(1);
 
@@ -231,7 +236,7 @@ bool SnimiMatricu(const Matrica& m, const QString& put, const OkruženjeMatrice&
                                     QLatin1String(KodnaStranica));
     }
     // Readers see the whole old list or the whole new one.
-    if (const GreškaDatoteke g = ZapišiSigurno(put, sadržaj))
+    if (const GreškaDatoteke g = o.datoteke->Zapiši(put, sadržaj))
         return g.broj == GreškaDiskPun ? upis(linija, g.opis) : otvaranje(g.opis);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "Kvarovi.h"
 #include "Okruzenje.h"
 #include "PrivatniZaslon.h"
+#include "install/DnevnikInstalacije.h"
 #include "install/PokusajVratitiSveNaPocetak.h"
 #include "install/UpdateCommand.h"
 #include "install/UpdatePrograma.h"
@@ -394,6 +395,37 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          {"RegSvr32.exe \"{prog}X.dll\" /u /s Neuspješno", V + "početak. U direktoriji Backup fajlova:0"},
          false,
          {{"{prog}X.dll", "stara"}}},
+        // The journal cannot be begun: nothing is touched.
+        {"journal cannot be begun",
+         [](Okolina& o) {
+             o.StaraINova(o.prog, "A.exe");
+             o.Planiraj({{0, "A.exe"}});
+             o.datoteke.kvar = [](const char* op, const QString& p) {
+                 return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika);
+             };
+         },
+         [](Okolina& o) { return UpdatePrograma(o.o.k); },
+         {{"Nastala je greška u zapisu dnevnika instalacije {upd}Instalacija.dnevnik\r\nGreška: {EIO}",
+           Ikona::Usklicnik}},
+         {P + "Nastala je greška u zapisu dnevnika instalacije {upd}Instalacija.dnevnik"},
+         false,
+         {{"{prog}A.exe", "stara"}, {"{upd}Instalacija.dnevnik", "-"}}},
+        // The journal cannot note the file about to be moved aside: the run stops before the move.
+        {"journal entry cannot be written",
+         [](Okolina& o) {
+             o.StaraINova(o.prog, "A.exe");
+             o.Planiraj({{0, "A.exe"}});
+             o.datoteke.kvar = [n = 0](const char* op, const QString& p) mutable {
+                 return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika) && n++ > 0;
+             };
+         },
+         [](Okolina& o) { return UpdatePrograma(o.o.k); },
+         {{"Nastala je greška u zapisu dnevnika instalacije za datoteku: A.exe" + Detalj + "{EIO}" +
+               StaraVerzija,
+           Ikona::Kritična}},
+         {P + "Nastala je greška u zapisu dnevnika instalacije za datoteku: A.exe", V + "Kraj"},
+         false,
+         {{"{prog}A.exe", "stara"}, {"{upd}Instalacija.dnevnik", "-"}}},
         // Nothing planned, both lists out of reach and the backup directory stuck: all only logged.
         {"empty plan, list swap and cleanup failing",
          [](Okolina& o) {
@@ -456,7 +488,8 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
                               {"skr", o.skr},
                               {"hlp", o.hlp},
                               {"ENOENT", o.Opis(ENOENT)},
-                              {"EEXIST", o.Opis(EEXIST)}});
+                              {"EEXIST", o.Opis(EEXIST)},
+                              {"EIO", o.Opis(EIO)}});
         };
 
         UsporediOkvire(o.korisnik.upiti, red.okviri, popuni);
