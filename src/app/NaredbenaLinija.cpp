@@ -3,7 +3,6 @@
 #include "app/Usluge.h"
 #include "distribution/DownloadNaLokaciju.h"
 #include "install/DnevnikInstalacije.h"
-#include "install/TekstoviInstalacije.h"
 #include "install/UpdateCommand.h"
 #include "install/modAppJeStartana.h"
 #include "platform/Konzola.h"
@@ -70,21 +69,23 @@ private:
     qint64 m_zadnjiMs = 0;
 };
 
-// Message boxes become lines on standard error with their kind. Nobody answers
-// questions: the installation is confirmed, a failed file is not retried (so the
-// rollback runs), and open programs of the suite are waited for up to a limit.
+// Message boxes become lines on standard error with their kind. Nobody reads the
+// questions: each is answered by what it asks. The installation is confirmed, a
+// failed file is not retried (so the rollback runs), and open programs of the
+// suite are waited for up to a limit.
 class KonzolnePoruke : public IPoruke {
 public:
     KonzolnePoruke(Ispis& ispis, int minutaČekanja) : m_ispis(ispis), m_minutaČekanja(minutaČekanja) {}
 
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString&) override {
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja vrsta,
+                   const QString&) override {
         if (gumbi == Gumbi::URedu) {
             m_ispis.Greška(
                 (ikona == Ikona::Kritična ? QStringLiteral("Greška: ") : QStringLiteral("Upozorenje: ")) +
                 tekst);
             return Odgovor::URedu;
         }
-        const Odgovor odgovor = Odgovori(tekst);
+        const Odgovor odgovor = Odgovori(vrsta);
         m_ispis.Greška(QStringLiteral("Pitanje: ") + tekst + QStringLiteral(" (odgovor: ") +
                        (odgovor == Odgovor::Da ? QStringLiteral("Da") : QStringLiteral("Ne")) +
                        QLatin1Char(')'));
@@ -97,13 +98,21 @@ public:
     bool isteklo = false;
 
 private:
-    Odgovor Odgovori(const QString& tekst) {
-        if (tekst.startsWith(PitanjeInstalacije)) return Odgovor::Da;
-        // Asked once for the open programs: checked again after the wait (Yes), or given up (No).
-        if (tekst.startsWith(PitanjePokrenutihPrograma))
+    Odgovor Odgovori(VrstaPitanja vrsta) {
+        switch (vrsta) {
+        case VrstaPitanja::PotvrdaInstalacije:
+            return Odgovor::Da;
+        case VrstaPitanja::ZatvaranjePrograma:
+            // Asked once for the open programs: checked again after the wait (Yes), or given up (No).
             return PričekajZatvaranje() ? Odgovor::Da : (isteklo = true, Odgovor::Ne);
-        // Giving up is only offered here once the wait is over.
-        if (tekst.startsWith(PitanjePrekida)) return Odgovor::Da;
+        case VrstaPitanja::PrekidAžuriranja:
+            // Giving up is only offered here once the wait is over.
+            return Odgovor::Da;
+        case VrstaPitanja::PonovniPokušajDatoteke:   // the rollback runs instead
+        case VrstaPitanja::KopiranjeSvegaNaLokaciju: // a scheduled run never fills a location
+        case VrstaPitanja::Obavijest:
+            break;
+        }
         return Odgovor::Ne;
     }
 

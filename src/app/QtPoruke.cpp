@@ -15,7 +15,8 @@ QMessageBox::Icon IkonaOkvira(Ikona ikona) {
 
 } // namespace
 
-Odgovor QtPoruke::Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) {
+Odgovor QtPoruke::Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja,
+                         const QString& naslov) {
     QMessageBox okvir(m_roditelj);
     okvir.setWindowTitle(naslov);
     okvir.setText(tekst);

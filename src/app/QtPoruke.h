@@ -9,7 +9,9 @@ namespace morvela {
 class QtPoruke : public IPoruke {
 public:
     explicit QtPoruke(QWidget* roditelj) : m_roditelj(roditelj) {}
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) override;
+    // The kind of a question changes nothing on screen: the person reads the text.
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja vrsta,
+                   const QString& naslov) override;
 
 private:
     QWidget* m_roditelj;

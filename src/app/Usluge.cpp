@@ -44,7 +44,9 @@ StvarneUsluge::StvarneUsluge(Kontekst& k) {
     if (k.izvršnaDirektorija.isEmpty()) k.izvršnaDirektorija = QCoreApplication::applicationDirPath();
     k.izvršnaDirektorija = QDir::toNativeSeparators(k.izvršnaDirektorija);
     if (!k.završiProgram) k.završiProgram = [] { std::exit(1); };
-    if (!k.log) k.log = (m_log = std::make_unique<UpdateLog>(k.izvršnaDirektorija, *k.poruke, *k.sat)).get();
+    if (!k.log)
+        k.log =
+            (m_log = std::make_unique<UpdateLog>(k.izvršnaDirektorija, *k.poruke, *k.sat, *k.datoteke)).get();
     Popuni<HttpPreuzimanje>(k.preuzimanje, m_preuzimanje, k);
     m_brava = std::make_unique<Brava>(k.izvršnaDirektorija);
 }

@@ -349,7 +349,7 @@ void frmLiveUpdate::ProvjeriOperatera() {
                 QString::fromUtf8(" izgleda nema administratorska prava za instalaciju programa.") + CRLF +
                 QString::fromUtf8("Proces automatskog ažuriranja novih verzija možda neće biti "
                                   "ispravan, ali ipak pokušajte!"),
-            Ikona::Kritična, Gumbi::URedu, QStringLiteral("Morvela"));
+            Ikona::Kritična, Gumbi::URedu, VrstaPitanja::Obavijest, QStringLiteral("Morvela"));
     }
 }
 

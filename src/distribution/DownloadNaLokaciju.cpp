@@ -145,8 +145,8 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     }
     // What a cut-short replace left at the location goes before anything new comes; only
     // under the lock, so another computer's run in progress keeps its files.
-    ObrišiPrivremene(L);
-    ObrišiPrivremene(W);
+    ObrišiPrivremene(*k.datoteke, L);
+    ObrišiPrivremene(*k.datoteke, W);
 
     if (k.preuzimanje->DownloadDatoteke(ImeListeVerzija, W)) {
         if (!d.PostojiDatoteka(W + ImeListeVerzija)) {
@@ -206,11 +206,10 @@ bool Prolaz::UčitajStaruListu() {
     const QString stara = L + ImeListeVerzija;
     if (!k.datoteke->PostojiDatoteka(stara)) {
         if (interaktivno) {
-            const Odgovor o =
-                k.Pokaži(QStringLiteral("Ne postoji datoteka: ") + stara +
-                             QStringLiteral(". Kopiraju se sve datoteke. Želite li nastaviti sa "
-                                            "download-om?"),
-                         Ikona::Pitanje, Gumbi::DaNe);
+            const Odgovor o = k.Pitaj(VrstaPitanja::KopiranjeSvegaNaLokaciju,
+                                      QStringLiteral("Ne postoji datoteka: ") + stara +
+                                          QStringLiteral(". Kopiraju se sve datoteke. Želite li nastaviti sa "
+                                                         "download-om?"));
             if (o != Odgovor::Da) return false;
         } else {
             return StaniBezPrvogPresnimavanja();

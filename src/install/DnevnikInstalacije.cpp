@@ -6,7 +6,6 @@
 #include "versions/KontrolnaDatoteka.h"
 #include "versions/PravilaVerzija.h"
 
-#include <QFile>
 #include <QSet>
 
 namespace morvela {
@@ -15,10 +14,11 @@ namespace {
 
 const QString Prefiks = QStringLiteral("ObnoviPrekinutuInstalaciju - ");
 const QChar Razdjelnik = QLatin1Char(';');
+// Far more than a run of 71 rows writes.
+constexpr qint64 NajvećiDnevnik = 1 << 20;
 
-QByteArray PročitajDnevnik(const QString& put) {
-    QFile datoteka(put);
-    return datoteka.open(QIODevice::ReadOnly) ? datoteka.readAll() : QByteArray();
+GreškaDatoteke PročitajDnevnik(const Kontekst& k, QByteArray& sadržaj) {
+    return k.datoteke->Pročitaj(PutDnevnika(*k.stanje), sadržaj, NajvećiDnevnik);
 }
 
 QByteArray Red(const QString& oznaka, const QString& ime) {
@@ -143,13 +143,15 @@ GreškaDatoteke ZapočniDnevnik(Kontekst& k, const QStringList& plan) {
     QByteArray sadržaj;
     for (const QString& ime : plan)
         sadržaj += Red(DnevnikPlan, ime);
-    return ZapišiSigurno(PutDnevnika(*k.stanje), sadržaj);
+    return k.datoteke->Zapiši(PutDnevnika(*k.stanje), sadržaj);
 }
 
 GreškaDatoteke ZabilježiUDnevnik(Kontekst& k, const QString& oznaka, const QString& ime) {
     const QString put = PutDnevnika(*k.stanje);
     if (!k.datoteke->PostojiDatoteka(put)) return {};
-    return ZapišiSigurno(put, PročitajDnevnik(put) + Red(oznaka, ime));
+    QByteArray sadržaj;
+    if (const GreškaDatoteke g = PročitajDnevnik(k, sadržaj)) return g;
+    return k.datoteke->Zapiši(put, sadržaj + Red(oznaka, ime));
 }
 
 GreškaDatoteke ObrišiDnevnik(Kontekst& k) {
@@ -162,11 +164,18 @@ void ObnoviPrekinutuInstalaciju(Kontekst& k) {
     const StanjeRada& s = *k.stanje;
     for (const QString& dir : {s.ProgramskaDirektorija, s.UpdateDirektorija, s.BackupDirektorija,
                                s.SkripteDirektorija, s.HelpDirektorija})
-        ObrišiPrivremene(dir);
+        ObrišiPrivremene(*k.datoteke, dir);
     if (!PostojiDnevnik(k)) return;
 
     QList<QPair<QString, QString>> zapisi;
-    const QString tekst = QString::fromUtf8(PročitajDnevnik(PutDnevnika(s)));
+    QByteArray sadržaj;
+    if (const GreškaDatoteke g = PročitajDnevnik(k, sadržaj)) {
+        // Unread, it still guards the backup directory; the next start tries again.
+        k.LogirajGrešku(Prefiks + QStringLiteral("Greška u čitanju dnevnika prekinute instalacije ") +
+                        PutDnevnika(s) + QLatin1Char(' ') + g.opis);
+        return;
+    }
+    const QString tekst = QString::fromUtf8(sadržaj);
     for (const QString& red : tekst.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
         const qsizetype razdjelnik = red.indexOf(Razdjelnik);
         if (razdjelnik > 0) zapisi.append({red.left(razdjelnik), red.mid(razdjelnik + 1)});

@@ -1,6 +1,5 @@
 #include "install/UpdateCommand.h"
 
-#include "install/TekstoviInstalacije.h"
 #include "install/UpdatePrograma.h"
 #include "platform/Postavke.h"
 #include "transfer/Snimanje.h"
@@ -41,12 +40,12 @@ bool cmdDownloadAndUpdate_Click(Kontekst& k) {
     if (!snimljeno) {
         k.LogirajGrešku(Naredba + QStringLiteral("Nije uspio snimiti sa interneta/mrežne lokacije"));
     } else {
-        const Odgovor odgovor = k.Pokaži(
-            PitanjeInstalacije + CRLF +
+        const Odgovor odgovor = k.Pitaj(
+            VrstaPitanja::PotvrdaInstalacije,
+            QStringLiteral("Svi novi programi su spremni za ažuriranje.") + CRLF +
                 QStringLiteral("Da bi instalirali nove programe morate zatvoriti sve otvorene Morvela "
                                "programe!") +
-                CRLF + QStringLiteral("Želite li izvršiti ažuriranje/instaliranje novih programa?"),
-            Ikona::Pitanje, Gumbi::DaNe);
+                CRLF + QStringLiteral("Želite li izvršiti ažuriranje/instaliranje novih programa?"));
         // Declining leaves the fetched files for a later run and no trace in the log.
         if (odgovor != Odgovor::Da) return false;
         PostaviPovećanjeIzvještaja(k);

@@ -1,7 +1,6 @@
 #include "install/UpdatePrograma.h"
 
 #include "install/DnevnikInstalacije.h"
-#include "install/TekstoviInstalacije.h"
 #include "install/ZamijeniDatotekuPoVrsti.h"
 #include "install/modAppJeStartana.h"
 #include "versions/KontrolnaDatoteka.h"
@@ -21,21 +20,23 @@ bool PričekajZatvaranjePrograma(Kontekst& k) {
     for (;;) {
         const QString popis = PokrenutiProgrami(k);
         if (popis.isEmpty()) return true;
-        const Odgovor nastavak = k.Pokaži(
-            PitanjePokrenutihPrograma + CRLF + popis + CRLF +
+        const Odgovor nastavak = k.Pitaj(
+            VrstaPitanja::ZatvaranjePrograma,
+            QStringLiteral("Postoje pokrenuti programi:") + CRLF + popis + CRLF +
                 QStringLiteral(
                     "Da bi nastavili sa daljom instalacijom moraju se zatvoriti svi otvoreni programi!") +
                 CRLF +
                 QStringLiteral(
                     "Za nastavak rada (i ponovnu provjeru) pritisnite Da (Yes), za prekid instalacije "
-                    "pritisnuti Ne (No) ?"),
-            Ikona::Pitanje, Gumbi::DaNe);
+                    "pritisnuti Ne (No) ?"));
         k.LogirajGrešku(QStringLiteral("UpdatePrograma- Postoje startovani programi ") + popis);
         if (nastavak == Odgovor::Da) continue;
-        const Odgovor prekid = k.Pokaži(
-            PitanjePrekida + CRLF +
-                QStringLiteral("Želite li zaista prekinuti sa ažuriranjem programa sa novim verzijama?"),
-            Ikona::Pitanje, Gumbi::DaNe);
+        const Odgovor prekid = k.Pitaj(
+            VrstaPitanja::PrekidAžuriranja,
+            QStringLiteral("Ukoliko prekinete sa ažuriranjem novih verzija, izgubiće se svi novi učitani "
+                           "programi, pa će se to morati ponoviti.") +
+                CRLF +
+                QStringLiteral("Želite li zaista prekinuti sa ažuriranjem programa sa novim verzijama?"));
         if (prekid == Odgovor::Da) {
             k.LogirajGrešku(QStringLiteral("UpdatePrograma- Korisnik odustaje"));
             return false;

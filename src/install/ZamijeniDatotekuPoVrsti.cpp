@@ -99,7 +99,8 @@ bool NapraviBackup(Kontekst& k, const TekstoviVrste& t, const QString& ime, cons
     if (g.broj == GreškaNijePronađena) return Zabilježi(k, DnevnikNova, ime) || OdustaniUzZadnjuPoruku(k);
     ZabilježiGrešku(k, GreškaPremještanja(t.greškaPremještanja, t, ime, g));
     if (!t.drugiPokušaj) return OdustaniUzZadnjuPoruku(k);
-    if (k.Pokaži(k.stanje->ZadnjaPoruka + CRLF + PitanjePonovo, Ikona::Pitanje, Gumbi::DaNe) != Odgovor::Da)
+    if (k.Pitaj(VrstaPitanja::PonovniPokušajDatoteke, k.stanje->ZadnjaPoruka + CRLF + PitanjePonovo) !=
+        Odgovor::Da)
         return Odustani(k);
     Najavi(k, t.ponovniBackup + ime);
     g = k.datoteke->Premjesti(od, na);

@@ -129,21 +129,63 @@ QString PrivremenaZa(const QString& cilj) {
     return cilj + NastavakPrivremene;
 }
 
-GreškaDatoteke ZapišiSigurno(const QString& put, const QByteArray& sadržaj) {
+GreškaDatoteke StvarneDatoteke::Zapiši(const QString& put, const QByteArray& sadržaj, bool trajno) {
     const QString privremena = PrivremenaZa(put);
     std::error_code ec;
     fs::remove(P(privremena), ec);
     QFile datoteka(privremena);
     errno = 0;
     if (!datoteka.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return GreškaZapisa(datoteka, put);
+    errno = 0;
     if (datoteka.write(sadržaj) != sadržaj.size() || !datoteka.flush()) {
-        const GreškaDatoteke g = GreškaZapisa(datoteka, put);
+        GreškaDatoteke g = GreškaZapisa(datoteka, put);
+        g.nakonOtvaranja = true;
         datoteka.close();
         fs::remove(P(privremena), ec);
         return g;
     }
     datoteka.close();
-    return ZamijeniTrajno(privremena, put);
+    return trajno ? ZamijeniTrajno(privremena, put) : Zamijeni(privremena, put, false);
+}
+
+GreškaDatoteke StvarneDatoteke::Pročitaj(const QString& put, QByteArray& sadržaj, qint64 najviše) const {
+    sadržaj.clear();
+    std::error_code ec;
+    if (JeLink(P(put))) return JeLinkGreška(put);
+    if (fs::is_directory(P(put), ec)) return IzKoda(std::make_error_code(std::errc::is_a_directory), put);
+    QFile datoteka(put);
+    errno = 0;
+    if (!datoteka.open(QIODevice::ReadOnly)) return GreškaZapisa(datoteka, put);
+    errno = 0;
+    sadržaj = datoteka.read(najviše + 1);
+    if (datoteka.error() == QFileDevice::NoError) return {};
+    sadržaj.clear();
+    GreškaDatoteke g = GreškaZapisa(datoteka, put);
+    g.nakonOtvaranja = true;
+    return g;
+}
+
+GreškaDatoteke StvarneDatoteke::Dodaj(const QString& put, const QByteArray& sadržaj) {
+    if (JeLink(P(put))) return JeLinkGreška(put);
+    QFile datoteka(put);
+    errno = 0;
+    if (!datoteka.open(QIODevice::WriteOnly | QIODevice::Append)) return GreškaZapisa(datoteka, put);
+    errno = 0;
+    if (datoteka.write(sadržaj) == sadržaj.size() && datoteka.flush()) return {};
+    GreškaDatoteke g = GreškaZapisa(datoteka, put);
+    g.nakonOtvaranja = true;
+    return g;
+}
+
+GreškaDatoteke StvarneDatoteke::NovaDatoteka(const QString& put, std::unique_ptr<QFile>& datoteka) {
+    std::error_code ec;
+    fs::remove(P(put), ec);
+    auto nova = std::make_unique<QFile>(put);
+    errno = 0;
+    if (!nova->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return GreškaZapisa(*nova, put);
+    datoteka = std::move(nova);
+    return {};
 }
 
 GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj) {
@@ -157,16 +199,11 @@ GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj) {
     return Zamijeni(privremena, cilj, true);
 }
 
-void ObrišiPrivremene(const QString& direktorij) {
+void ObrišiPrivremene(IDatoteke& datoteke, const QString& direktorij) {
     QStringList imena;
-    std::error_code ec;
-    for (fs::directory_iterator it(P(direktorij), ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const QString ime = QString::fromStdU16String(it->path().filename().u16string());
-        if (ime.endsWith(NastavakPrivremene)) imena << ime;
-    }
+    if (datoteke.PopisDatoteka(direktorij, imena)) return;
     for (const QString& ime : imena)
-        fs::remove(P(SaSeparatorom(direktorij) + ime), ec);
+        if (ime.endsWith(NastavakPrivremene)) datoteke.Obriši(SaSeparatorom(direktorij) + ime, true);
 }
 
 GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na, bool trajno) {

@@ -8,11 +8,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QFile;
+
 namespace morvela {
 
 struct GreškaDatoteke {
     int broj = 0;
     QString opis;
+    // The file was open: a read or a write failed, not the open.
+    bool nakonOtvaranja = false;
     bool uspjeh() const { return broj == 0; }
     explicit operator bool() const { return broj != 0; }
 };
@@ -53,6 +59,16 @@ public:
     virtual GreškaDatoteke Veličina(const QString& put, qint64& veličina) const = 0;
     // The names of the files (not subdirectories) of a directory, in listing order.
     virtual GreškaDatoteke PopisDatoteka(const QString& direktorij, QStringList& imena) const = 0;
+    // Reads a whole file of at most najviše bytes; a longer one comes back cut
+    // to najviše + 1 bytes, so the caller can tell without reading all of it.
+    virtual GreškaDatoteke Pročitaj(const QString& put, QByteArray& sadržaj, qint64 najviše) const = 0;
+    // Writes bytes over a file with the same safe replace as Kopiraj.
+    virtual GreškaDatoteke Zapiši(const QString& put, const QByteArray& sadržaj, bool trajno = true) = 0;
+    // Appends bytes at the end of a file, creating it when missing.
+    virtual GreškaDatoteke Dodaj(const QString& put, const QByteArray& sadržaj) = 0;
+    // Creates a new file to be written piece by piece (a transfer's body), open
+    // and unbuffered; a file or link of that name is removed first.
+    virtual GreškaDatoteke NovaDatoteka(const QString& put, std::unique_ptr<QFile>& datoteka) = 0;
 };
 
 // The real file system.
@@ -68,10 +84,11 @@ public:
     GreškaDatoteke ObrišiDirektorij(const QString& put) override;
     GreškaDatoteke Veličina(const QString& put, qint64& veličina) const override;
     GreškaDatoteke PopisDatoteka(const QString& direktorij, QStringList& imena) const override;
+    GreškaDatoteke Pročitaj(const QString& put, QByteArray& sadržaj, qint64 najviše) const override;
+    GreškaDatoteke Zapiši(const QString& put, const QByteArray& sadržaj, bool trajno = true) override;
+    GreškaDatoteke Dodaj(const QString& put, const QByteArray& sadržaj) override;
+    GreškaDatoteke NovaDatoteka(const QString& put, std::unique_ptr<QFile>& datoteka) override;
 };
-
-// Writes bytes over a file with the same safe replace as IDatoteke::Kopiraj.
-GreškaDatoteke ZapišiSigurno(const QString& put, const QByteArray& sadržaj);
 // Puts a finished temporary file (flushed here) in place of the target, replacing it
 // in one step (Windows: MoveFileEx with replace and write-through); on failure the
 // temporary file is removed and the target is as it was.
@@ -85,7 +102,7 @@ GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool tr
 // The temporary file name a safe replace of this target uses.
 QString PrivremenaZa(const QString& cilj);
 // Removes the temporary files cut-short safe replaces left in a directory.
-void ObrišiPrivremene(const QString& direktorij);
+void ObrišiPrivremene(IDatoteke& datoteke, const QString& direktorij);
 
 // True when the path (a trailing separator ignored) is itself a symbolic link.
 // Working directories that are links are refused: whatever they point at is

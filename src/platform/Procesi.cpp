@@ -1,21 +1,40 @@
 #include "platform/Procesi.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
+#include <QTimer>
 
 namespace morvela {
 
 namespace {
 
-// Reads the output as it comes, so a program that floods it is stopped
-// before it fills our memory.
-void ČekajIČitaj(QProcess& proces, QDeadlineTimer rok, QByteArray& ispis) {
-    while (proces.state() != QProcess::NotRunning && !rok.hasExpired()) {
-        proces.waitForReadyRead(int(qMin<qint64>(rok.remainingTime() < 0 ? 100 : rok.remainingTime(), 100)));
-        ispis += proces.readAllStandardOutput();
-        if (ispis.size() > IProcesi::NajvišeIspisa) return;
+// Waits for the program to end, handling the thread's events meanwhile as
+// Pričekaj does, so the window repaints and answers while an archive is
+// unpacked or a component registered. The output is read as it comes, so a
+// program that floods it is stopped before it fills our memory.
+void ČekajUzDogađaje(QProcess& proces, int najviševMs, QByteArray* ispis) {
+    bool gotovo = false, previše = false;
+    // The connections end with this wait, before the locals they write to.
+    QObject veze;
+    QObject::connect(&proces, &QProcess::finished, &veze, [&gotovo] { gotovo = true; });
+    if (ispis)
+        QObject::connect(&proces, &QProcess::readyReadStandardOutput, &veze, [&] {
+            *ispis += proces.readAllStandardOutput();
+            previše = ispis->size() > IProcesi::NajvišeIspisa;
+        });
+    const QDeadlineTimer rok(najviševMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(najviševMs));
+    // Only wakes the thread at the deadline.
+    QTimer budilica;
+    budilica.setSingleShot(true);
+    budilica.setTimerType(Qt::PreciseTimer);
+    // Events handled directly, not in a nested event loop, which would return at once after a quit.
+    while (!gotovo && !previše && !rok.hasExpired() && proces.state() != QProcess::NotRunning) {
+        if (!rok.isForever() && !budilica.isActive())
+            budilica.start(int(qMin<qint64>(qMax<qint64>(rok.remainingTime(), 1), 24 * 3600 * 1000)));
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    ispis += proces.readAllStandardOutput();
+    if (ispis && !previše) *ispis += proces.readAllStandardOutput();
 }
 
 } // namespace
@@ -35,12 +54,8 @@ bool QtProcesi::PokreniIČekaj(const QString& program, const QStringList& argume
         if (opisGreške) *opisGreške = proces.errorString();
         return false;
     }
-    if (ispis) {
-        ispis->clear();
-        ČekajIČitaj(proces, najviševMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(najviševMs), *ispis);
-    } else {
-        proces.waitForFinished(najviševMs);
-    }
+    if (ispis) ispis->clear();
+    ČekajUzDogađaje(proces, najviševMs, ispis);
     if (proces.state() != QProcess::NotRunning) {
         // It started, which is all the callers ask; do not leave it behind us.
         proces.kill();

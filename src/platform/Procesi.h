@@ -3,7 +3,8 @@
 
 namespace morvela {
 
-// Starts outside programs hidden (no console or window of their own) through QProcess.
+// Starts outside programs hidden (no console or window of their own) through QProcess,
+// and handles the thread's events while it waits for them.
 class QtProcesi : public IProcesi {
 public:
     bool PokreniIČekaj(const QString& program, const QStringList& argumenti, int najviševMs,

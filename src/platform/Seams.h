@@ -17,12 +17,25 @@ enum class Ikona { Nema, Usklicnik, Kritična, Pitanje, Informacija };
 enum class Gumbi { URedu, DaNe };
 enum class Odgovor { URedu, Da, Ne };
 
-// Message boxes and questions. A question is data: text, icon and buttons go
-// out, the answer comes back.
+// What a box asks of the person. A plain message asks nothing; every Yes/No
+// question names what it asks, so a front end without a person answers by
+// that and never by the wording.
+enum class VrstaPitanja {
+    Obavijest,                // a message with OK only
+    PotvrdaInstalacije,       // install the fetched programs now?
+    PonovniPokušajDatoteke,   // a file could not be moved aside: try it again?
+    ZatvaranjePrograma,       // programs of the suite are open: check again?
+    PrekidAžuriranja,         // really give up the update?
+    KopiranjeSvegaNaLokaciju, // the location has no list: copy everything there?
+};
+
+// Message boxes and questions. A question is data: kind, text, icon and
+// buttons go out, the answer comes back.
 class IPoruke {
 public:
     virtual ~IPoruke() = default;
     virtual Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi = Gumbi::URedu,
+                           VrstaPitanja vrsta = VrstaPitanja::Obavijest,
                            const QString& naslov = NaslovAplikacije) = 0;
 };
 

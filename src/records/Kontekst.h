@@ -33,13 +33,15 @@ struct Kontekst {
     std::function<void()> završiProgram;
 
     void LogirajGrešku(const QString& poruka) const { log->LogirajGrešku(poruka); }
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi = Gumbi::URedu) const {
-        return poruke->Pokaži(tekst, ikona, gumbi);
+    Odgovor Pokaži(const QString& tekst, Ikona ikona) const { return poruke->Pokaži(tekst, ikona); }
+    // A Yes/No question with the question icon.
+    Odgovor Pitaj(VrstaPitanja vrsta, const QString& tekst) const {
+        return poruke->Pokaži(tekst, Ikona::Pitanje, Gumbi::DaNe, vrsta);
     }
     void PrikažiAkciju(const QString& tekst) const { status->PrikažiAkciju(tekst); }
     void PrikažiStanje(const QString& tekst) const { status->PrikažiStanje(tekst); }
     void Pričekaj(qint16 sekundi) const { sat->Pričekaj(sekundi); }
-    OkruženjeMatrice ZaMatricu() const { return {poruke, log, &stanje->ZadnjaPoruka}; }
+    OkruženjeMatrice ZaMatricu() const { return {datoteke, poruke, log, &stanje->ZadnjaPoruka}; }
 };
 
 // The fixed name of the developer computer, on which paths are fixed and

@@ -6,7 +6,6 @@
 #include "records/UpdateLog.h"
 #include "records/Windows1250.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
@@ -126,30 +125,30 @@ void IsprazniMatricu(Matrica& m) {
 bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) {
     IsprazniMatricu(m);
 
-    QFile datoteka(put);
-    if (!QFileInfo(put).isFile() || !datoteka.open(QIODevice::ReadOnly)) {
-        const QString opis =
-            QFileInfo(put).isDir() ? QStringLiteral("Is a directory") : datoteka.errorString();
-        Pokaži(o, QStringLiteral("Greška u otvaranju datoteke: ") + put + QLatin1Char(' ') + opis);
+    // Lists come from servers and shares: a huge one is refused before it is read whole.
+    QByteArray sadržaj;
+    if (const GreškaDatoteke g = o.datoteke->Pročitaj(put, sadržaj, NajvećaLista)) {
+        if (g.nakonOtvaranja)
+            NeČitaSe(o, put, QString(), g.opis);
+        else
+            Pokaži(o, QStringLiteral("Greška u otvaranju datoteke: ") + put + QLatin1Char(' ') + g.opis);
         return false;
     }
-    // Lists come from servers and shares: a huge one is refused before it is read.
-    if (datoteka.size() > NajvećaLista) return Odbij(m, o, put, VelikaLista(datoteka.size()));
+    if (sadržaj.size() > NajvećaLista) {
+        qint64 veličina = sadržaj.size();
+        o.datoteke->Veličina(put, veličina);
+        return Odbij(m, o, put, VelikaLista(veličina));
+    }
 
-    qint64 pročitano = 0;
     int red = 0;
     QString linija;
     // Case-folded names and the rows that hold them.
     QHash<QString, int> imena;
-    while (!datoteka.atEnd()) {
-        QByteArray bajtovi = datoteka.readLine(NajvećaLista + 1);
-        if (bajtovi.isEmpty() && datoteka.error() != QFileDevice::NoError) {
-            NeČitaSe(o, put, linija, datoteka.errorString());
-            return false;
-        }
-        // The file may grow while it is read.
-        pročitano += bajtovi.size();
-        if (pročitano > NajvećaLista) return Odbij(m, o, put, VelikaLista(pročitano));
+    for (qsizetype početak = 0; početak < sadržaj.size();) {
+        const qsizetype kraj = sadržaj.indexOf('\n', početak);
+        const qsizetype sljedeći = kraj < 0 ? sadržaj.size() : kraj + 1;
+        QByteArray bajtovi = sadržaj.mid(početak, sljedeći - početak);
+        početak = sljedeći;
         if (bajtovi.endsWith('\n')) bajtovi.chop(1);
         if (bajtovi.endsWith('\r')) bajtovi.chop(1);
 
@@ -239,7 +238,7 @@ bool SnimiMatricu(const Matrica& m, const QString& put, const OkruženjeMatrice&
         sadržaj += *bajtovi + "\r\n";
     }
     // Readers see the whole old list or the whole new one.
-    if (const GreškaDatoteke g = ZapišiSigurno(put, sadržaj))
+    if (const GreškaDatoteke g = o.datoteke->Zapiši(put, sadržaj))
         return g.broj == GreškaDiskPun ? upis(linija, g.opis) : otvaranje(g.opis);
     return true;
 }

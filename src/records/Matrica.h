@@ -9,6 +9,7 @@
 
 namespace morvela {
 
+class IDatoteke;
 class IPoruke;
 class UpdateLog;
 
@@ -34,8 +35,9 @@ private:
     std::array<std::array<Ćelija, Stupaca>, Redova> m_ćelije;
 };
 
-// What the table operations need from the window.
+// What the table operations need from the window, and the files they go through.
 struct OkruženjeMatrice {
+    IDatoteke* datoteke = nullptr;
     IPoruke* poruke = nullptr;
     UpdateLog* log = nullptr;
     QString* zadnjaPoruka = nullptr;

@@ -4,13 +4,9 @@
 #include "platform/Seams.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringEncoder>
-
-#include <cerrno>
-#include <cstdio>
 
 namespace morvela {
 
@@ -18,22 +14,26 @@ namespace {
 const QString PočetakGreške = QStringLiteral("Desila se greška: u upisu u LOG. Greška: ");
 }
 
-UpdateLog::UpdateLog(QString izvršnaDirektorija, IPoruke& poruke, const ISat& sat)
-    : m_direktorija(std::move(izvršnaDirektorija)), m_poruke(poruke), m_sat(sat) {}
+UpdateLog::UpdateLog(QString izvršnaDirektorija, IPoruke& poruke, const ISat& sat, IDatoteke& datoteke)
+    : m_direktorija(std::move(izvršnaDirektorija)), m_poruke(poruke), m_sat(sat), m_datoteke(datoteke) {}
 
 QString UpdateLog::Put() const {
     QString dir = m_direktorija;
-    while (dir.size() > 1 && dir.endsWith(QDir::separator())) dir.chop(1);
+    while (dir.size() > 1 && dir.endsWith(QDir::separator()))
+        dir.chop(1);
     return dir + Separator() + QStringLiteral("Update") + Separator() + QStringLiteral("Update.log");
 }
 
-void UpdateLog::LogirajGrešku(const QString& poruka) { Upiši(Put(), poruka); }
+void UpdateLog::LogirajGrešku(const QString& poruka) {
+    Upiši(Put(), poruka);
+}
 
 void UpdateLog::LogirajGreškuSamostalno(const QString& poruka) {
     if (m_direktorija.isEmpty() || !QDir::isAbsolutePath(m_direktorija)) {
         const QString opis = QStringLiteral("The program's own directory is not known");
         m_poruke.Pokaži(PočetakGreške + opis, Ikona::Usklicnik);
-        m_poruke.Pokaži(PočetakGreške + QString::number(GreškaPutanje) + QLatin1Char(' ') + opis, Ikona::Usklicnik);
+        m_poruke.Pokaži(PočetakGreške + QString::number(GreškaPutanje) + QLatin1Char(' ') + opis,
+                        Ikona::Usklicnik);
         return;
     }
     Upiši(Put(), poruka);
@@ -47,30 +47,20 @@ void UpdateLog::Upiši(const QString& put, const QString& poruka) {
                         Ikona::Usklicnik);
         return;
     }
-    // Plain stdio keeps the open, append and close of every entry visible and
-    // leaves the file free for readers between entries.
+    // Opened, appended and closed for every entry: the file is free for readers between entries.
     const QDateTime sada = m_sat.Sada();
     const QLocale lokal = QLocale::system();
     const QString red = lokal.toString(sada.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
                         lokal.toString(sada.time(), QLocale::ShortFormat) + QLatin1Char(' ') + poruka +
                         QStringLiteral("\r\n");
     if (m_jeka) m_jeka(red.chopped(2));
-    const QByteArray ime = QFile::encodeName(put);
-    errno = 0;
-    std::FILE* f = std::fopen(ime.constData(), "ab");
-    if (!f) {
-        const GreškaDatoteke g = GreškaIzSustava(errno ? errno : EIO, put);
-        m_poruke.Pokaži(PočetakGreške + QString::number(g.broj) + QLatin1Char(' ') + g.opis, Ikona::Usklicnik);
-        return;
-    }
     QStringEncoder koder(QStringEncoder::System);
-    const QByteArray bajtovi = koder.encode(red);
-    errno = 0;
-    const bool dobro = std::fwrite(bajtovi.constData(), 1, size_t(bajtovi.size()), f) == size_t(bajtovi.size()) &&
-                       std::fflush(f) == 0;
-    const int kod = errno ? errno : EIO;
-    std::fclose(f);
-    if (!dobro) m_poruke.Pokaži(PočetakGreške + GreškaIzSustava(kod).opis, Ikona::Usklicnik);
+    const GreškaDatoteke g = m_datoteke.Dodaj(put, koder.encode(red));
+    if (g.uspjeh()) return;
+    // A failed write says only what happened; a failed open names its number too.
+    m_poruke.Pokaži(PočetakGreške +
+                        (g.nakonOtvaranja ? QString() : QString::number(g.broj) + QLatin1Char(' ')) + g.opis,
+                    Ikona::Usklicnik);
 }
 
 } // namespace morvela

@@ -8,13 +8,14 @@
 
 namespace morvela {
 
+class IDatoteke;
 class IPoruke;
 class ISat;
 
 class UpdateLog {
 public:
     // izvršnaDirektorija: the directory of the running executable.
-    UpdateLog(QString izvršnaDirektorija, IPoruke& poruke, const ISat& sat);
+    UpdateLog(QString izvršnaDirektorija, IPoruke& poruke, const ISat& sat, IDatoteke& datoteke);
 
     // The window's form: a failure is shown in a message box and never reaches the caller.
     void LogirajGrešku(const QString& poruka);
@@ -32,6 +33,7 @@ private:
     QString m_direktorija;
     IPoruke& m_poruke;
     const ISat& m_sat;
+    IDatoteke& m_datoteke;
     std::function<void(const QString&)> m_jeka;
 };
 

@@ -72,7 +72,7 @@ QString PredmetCertifikata(const QUrl& url) {
 // What one transfer keeps between curl's callbacks, on the worker thread.
 struct Rad {
     Rad(const ZahtjevPrijenosa& z, const NapredakPrijenosa& n, QObject& primatelj, VezePrijenosa* veze)
-        : z(z), napredak(n), primatelj(primatelj), veze(veze), datoteka(z.datoteka) {}
+        : z(z), napredak(n), primatelj(primatelj), veze(veze) {}
 
     const ZahtjevPrijenosa& z;
     const NapredakPrijenosa& napredak;
@@ -81,7 +81,7 @@ struct Rad {
     VezePrijenosa* veze;
     CURL* curl = nullptr;
     char greška[CURL_ERROR_SIZE] = {};
-    QFile datoteka;
+    std::unique_ptr<QFile> datoteka;
     qint64 primljeno = 0, najava = -1, predanoDisku = 0;
     long status = 0;
     QString razlog, prevelik, odbijenoPreusmjerenje;
@@ -111,7 +111,7 @@ struct Rad {
     }
     void ZapamtiGreškuDatoteke(int kod) {
         greškaDatoteke = kod ? GreškaIzSustava(kod, z.datoteka) : GreškaDatoteke{GreškaPristupa, QString()};
-        greškaDatoteke.opis = datoteka.errorString();
+        greškaDatoteke.opis = datoteka->errorString();
     }
 
     static size_t Zaglavlje(char* p, size_t, size_t n, void* korisnik) {
@@ -145,22 +145,19 @@ struct Rad {
             r.Prevelik(r.primljeno + qint64(n), "primljeno je");
             return 0;
         }
-        if (!r.datoteka.isOpen()) {
-            errno = 0;
-            if (!r.datoteka.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-                r.ZapamtiGreškuDatoteke(errno);
-                return 0;
-            }
+        if (!r.datoteka) {
+            r.greškaDatoteke = r.z.datoteke->NovaDatoteka(r.z.datoteka, r.datoteka);
+            if (r.greškaDatoteke) return 0;
             r.Stanja({8});
         }
         errno = 0;
-        if (r.datoteka.write(p, qint64(n)) != qint64(n)) {
+        if (r.datoteka->write(p, qint64(n)) != qint64(n)) {
             r.ZapamtiGreškuDatoteke(errno);
             return 0;
         }
         r.primljeno += qint64(n);
         if (r.z.upisujUsput && r.primljeno - r.predanoDisku >= KorakUpisa) {
-            PočniUpisNaDisk(r.datoteka, r.predanoDisku, r.primljeno - r.predanoDisku);
+            PočniUpisNaDisk(*r.datoteka, r.predanoDisku, r.primljeno - r.predanoDisku);
             r.predanoDisku = r.primljeno;
         }
         return n;
@@ -294,7 +291,7 @@ struct Rad {
             }
             url = cilj;
         }
-        datoteka.close();
+        datoteka.reset(); // closed on the thread that wrote it
         ishod = Ocijeni(rezultat, url);
         Stanja({ishod.vrsta == IshodPrijenosa::Spremljeno ? 12 : 11});
         if (!veze) curl_easy_cleanup(curl);

@@ -25,6 +25,8 @@ struct ZahtjevPrijenosa {
     // The body is handed to the disk while it arrives, for a file that is
     // flushed before it is put in place; the flush then has little left to do.
     bool upisujUsput = true;
+    // Where the body's file is created (on the transfer's own thread).
+    IDatoteke* datoteke = nullptr;
 };
 
 // The transfer control's state numbers as the transfer passes them

@@ -212,6 +212,7 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const QString& url, const QString& privr
     ZahtjevPrijenosa zahtjev{
         url,        privremena, granica, m_zastojMs, https ? DodatniCertifikati(*m_k.postavke) : QByteArray(),
         upisujUsput};
+    zahtjev.datoteke = m_k.datoteke;
     NapredakPrijenosa napredak;
     napredak.bajtovi = [this](qint64 primljeno, qint64 ukupno) {
         m_k.status->NapredakPrijenosa(primljeno, ukupno);

@@ -545,6 +545,59 @@ TEST_F(ProzorTest, StartUpRestoresACutShortInstallationBeforeTheCheck) {
               "stare verzije datoteka:\r\nA.exe\r\nProgrami su u stanju prije te instalacije.");
 }
 
+// RegSvr32.exe takes its time (a stand-in that sleeps up to 20 s, until the test lets it go):
+// meanwhile the window's timers fire, a close is refused with its panel text, the panel repaints.
+TEST_F(ProzorTest, WindowAnswersWhileAnOutsideProgramRuns) {
+    QTemporaryDir bin;
+    const QString regSvr = bin.filePath("RegSvr32.exe"), pusti = regSvr + ".kraj";
+    TestOkruženje::Zapiši(regSvr,
+                          "#!/bin/sh\necho \"$@\" >>\"$0.txt\"\ni=0\n"
+                          "while [ ! -e \"$0.kraj\" ] && [ $i -lt 200 ]; do sleep 0.1; i=$((i+1)); done\n");
+    QFile::setPermissions(regSvr, QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    TestOkruženje::Zapiši(suite + "/X.dll", "nova");
+    TestOkruženje::Zapiši(suite + "/UpdateBackup/X.dll", "stara");
+    TestOkruženje::Zapiši(suite + "/Update/Instalacija.dnevnik", "PLAN;X.dll\r\nBACKUP;X.dll\r\n");
+
+    frmLiveUpdate& p = Prikazan();
+    struct Crtanja : QObject {
+        bool eventFilter(QObject*, QEvent* e) override { return broj += e->type() == QEvent::Paint, false; }
+        int broj = 0;
+    } crtanja;
+    p.SBar[0]->installEventFilter(&crtanja);
+    QString panel;
+    bool vidljiv = false;
+    int crtanjaPrije = -1;
+    QTimer otkucaj;
+    QObject::connect(&otkucaj, &QTimer::timeout, [&] {
+        // Only while the stand-in runs.
+        if (!QFile::exists(regSvr + ".txt") || QFile::exists(pusti)) return;
+        if (crtanjaPrije < 0) {
+            p.close();
+            vidljiv = p.isVisible();
+            panel = p.SBar[0]->text();
+            crtanjaPrije = crtanja.broj;
+        } else if (crtanja.broj > crtanjaPrije) {
+            TestOkruženje::Zapiši(pusti, "");
+        }
+    });
+    otkucaj.start(10);
+    QElapsedTimer trajanje;
+    trajanje.start();
+    p.PokreniProzor(); // restores X.dll: unregisters the new one, registers the old one
+    otkucaj.stop();
+    qputenv("PATH", path);
+
+    EXPECT_LT(trajanje.elapsed(), 15000); // let go by the test, not by its own limit
+    EXPECT_TRUE(vidljiv);
+    EXPECT_EQ(panel, QString::fromUtf8("Zatvaranje čeka kraj operacije u tijeku."));
+    EXPECT_GT(crtanja.broj, crtanjaPrije);
+    EXPECT_EQ(TestOkruženje::Pročitaj(suite + "/X.dll"), "stara");
+    ObradiDogađaje();
+    EXPECT_FALSE(p.isVisible()); // closed once the work was done
+}
+
 // Ticks in order on one window: the time, N, whether the tick falls inside another operation,
 // whether a distribution run starts, and whether the skip is logged.
 TEST(KvaroviProzora, ScheduleThroughTheWindowsOwnTimer) {

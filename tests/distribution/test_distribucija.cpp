@@ -33,6 +33,8 @@ struct Distribucija : ::testing::Test, IPreuzimanje {
         QDir().mkpath(L);
         o.izvor.lokacije[1] = o.vanjski("Lokacija"); // the run adds the separator
         o.k.preuzimanje = this;
+        // Asked at the first fill of a location, the person agrees.
+        o.poruke.odgovori[VrstaPitanja::KopiranjeSvegaNaLokaciju] = {Odgovor::Da};
         o.Zapiši(server + "VerzijeU.txt", "u");
         o.Zapiši(server + "TeamViewerQS.exe", "tv");
     }
@@ -76,12 +78,12 @@ struct PraviPrijenos {
 
 TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     Objavi(Osnovni);
-    o.poruke.odgovori = {Odgovor::Ne};
+    o.poruke.odgovori[VrstaPitanja::KopiranjeSvegaNaLokaciju] = {Odgovor::Ne, Odgovor::Da};
     EXPECT_FALSE(Pokreni());
     EXPECT_EQ(o.poruke.upiti.value(0).tekst,
               "Ne postoji datoteka: " + L +
                   "Verzije.txt. Kopiraju se sve datoteke. Želite li nastaviti sa download-om?");
-    EXPECT_EQ(o.poruke.upiti[0].gumbi, Gumbi::DaNe);
+    EXPECT_EQ(o.poruke.upiti[0].vrsta, VrstaPitanja::KopiranjeSvegaNaLokaciju);
 
     // Copying everything, an archive counts before its fetch: the failed one too.
     ne = {"MorvIzmjBaza21.7z"};

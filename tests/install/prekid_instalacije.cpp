@@ -1,10 +1,11 @@
 // Runs the real installation of the plan a test laid out in a suite directory
 // and kills itself (SIGKILL, no clean-up) at the nth changing file operation:
-// just before it ("prije"), or, when that operation is a copy, after writing
-// half of the copy's temporary file ("usred").
+// just before it ("prije"), or, when that operation writes a file (a copy, or
+// bytes such as the journal's), after writing half of its temporary file ("usred").
 // A run that is not killed (n = 0) ends with 0 and writes one letter per
-// changing file operation to standard output, K for a copy; any other exit
-// code is a fault of the run itself, 3 a nth operation that is no copy.
+// changing file operation to standard output, K for a copy, Z for bytes written;
+// any other exit code is a fault of the run itself, 3 a nth operation that
+// writes no file.
 //   prekid_instalacije <program directory> <n> prije|usred
 
 #include "Okruzenje.h"
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -38,8 +40,15 @@ public:
         return StvarneDatoteke::KreirajDirektorij(put);
     }
     GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) override {
-        Korak(&od, &na);
+        Korak('K', &na, [&od] {
+            QFile izvor(od);
+            return izvor.open(QIODevice::ReadOnly) ? izvor.read(izvor.size() / 2) : QByteArray();
+        });
         return StvarneDatoteke::Kopiraj(od, na, trajno);
+    }
+    GreškaDatoteke Zapiši(const QString& put, const QByteArray& sadržaj, bool trajno = true) override {
+        Korak('Z', &put, [&sadržaj] { return sadržaj.left(sadržaj.size() / 2); });
+        return StvarneDatoteke::Zapiši(put, sadržaj, trajno);
     }
     GreškaDatoteke Premjesti(const QString& od, const QString& na) override {
         Korak();
@@ -59,16 +68,18 @@ public:
     }
 
 private:
-    void Korak(const QString* od = nullptr, const QString* na = nullptr) {
+    // pola: the first half of what the operation writes to na.
+    void Korak(char slovo = '-', const QString* na = nullptr,
+               const std::function<QByteArray()>& pola = nullptr) {
         if (!m_naoružane) return;
-        m_operacije += od ? 'K' : '-';
+        m_operacije += slovo;
         if (++m_broj != m_n) return;
         if (m_usred) {
-            if (!od) std::_Exit(3);
-            // Half of the copy written, as a power cut would leave it.
-            QFile izvor(*od), privremena(PrivremenaZa(*na));
-            if (izvor.open(QIODevice::ReadOnly) && privremena.open(QIODevice::WriteOnly)) {
-                privremena.write(izvor.read(izvor.size() / 2));
+            if (!na) std::_Exit(3);
+            // Half of the file written, as a power cut would leave it.
+            QFile privremena(PrivremenaZa(*na));
+            if (privremena.open(QIODevice::WriteOnly)) {
+                privremena.write(pola());
                 privremena.flush();
             }
         }

@@ -1,6 +1,7 @@
 #include "Kvarovi.h"
 #include "Okruzenje.h"
 #include "PrivatniZaslon.h"
+#include "install/DnevnikInstalacije.h"
 #include "install/PokusajVratitiSveNaPocetak.h"
 #include "install/UpdateCommand.h"
 #include "install/UpdatePrograma.h"
@@ -165,7 +166,8 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
 
     // Programs of the suite are running. Check again; give up? no; give up? yes.
     korisnik.otvoreni = {"Morvela URA 21", "Morvela Plaće 21"};
-    korisnik.odgovori = {Odgovor::Da, Odgovor::Ne, Odgovor::Ne, Odgovor::Ne, Odgovor::Da};
+    korisnik.odgovori = {{VrstaPitanja::ZatvaranjePrograma, {Odgovor::Da, Odgovor::Ne}},
+                         {VrstaPitanja::PrekidAžuriranja, {Odgovor::Ne, Odgovor::Da}}};
     EXPECT_FALSE(UpdatePrograma(o.k));
     const QString popis = "Morvela Plaće 21\r\nKnjiga ulaznih računa\r\n";
     EXPECT_EQ(Log().count(" UpdatePrograma- Postoje startovani programi " + popis + "\r\n"), 3);
@@ -233,7 +235,7 @@ TEST_F(Instalacija, UpdateCommandFetchesAsksWritesTheReportSettingsInstallsAndCl
     o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString("12"));
     // No at the question: not a log line more, no settings, nothing installed.
     const auto upita = korisnik.upiti.size();
-    korisnik.odgovori = {Odgovor::Ne};
+    korisnik.odgovori[VrstaPitanja::PotvrdaInstalacije] = {Odgovor::Ne, Odgovor::Da};
     cmdDownloadAndUpdate_Click(o.k);
     EXPECT_FALSE(QFile::exists(registar));
 
@@ -293,6 +295,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              o.StaraINova(o.prog, "X.dll");
              TestOkruženje::Zapiši(o.bak + "X.dll", "prastara");
+             o.korisnik.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Da};
              o.korisnik.zatim = [&o] { QFile::remove(o.bak + "X.dll"); };
          },
          [](Okolina& o) { return Zamijeni(o, "X.dll"); },
@@ -348,6 +351,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              o.StaraINova(o.prog, "A.exe");
              TestOkruženje::Zapiši(o.bak + "A.exe", "prastara");
+             o.korisnik.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Da};
              o.korisnik.zatim = [&o] { QFile::remove(o.prog + "A.exe"); };
          },
          [](Okolina& o) { return Zamijeni(o, "A.exe"); },
@@ -360,7 +364,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              o.StaraINova(o.prog, "A.exe");
              TestOkruženje::Zapiši(o.bak + "A.exe", "prastara");
-             o.korisnik.odgovori = {Odgovor::Ne};
+             o.korisnik.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Ne};
          },
          [](Okolina& o) { return Zamijeni(o, "A.exe"); },
          {{"Nastala je greška u " + UUporabi + "{EEXIST}" + Ponovo, Ikona::Pitanje}},
@@ -391,6 +395,37 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          {"RegSvr32.exe \"{prog}X.dll\" /u /s Neuspješno", V + "početak. U direktoriji Backup fajlova:0"},
          false,
          {{"{prog}X.dll", "stara"}}},
+        // The journal cannot be begun: nothing is touched.
+        {"journal cannot be begun",
+         [](Okolina& o) {
+             o.StaraINova(o.prog, "A.exe");
+             o.Planiraj({{0, "A.exe"}});
+             o.datoteke.kvar = [](const char* op, const QString& p) {
+                 return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika);
+             };
+         },
+         [](Okolina& o) { return UpdatePrograma(o.o.k); },
+         {{"Nastala je greška u zapisu dnevnika instalacije {upd}Instalacija.dnevnik\r\nGreška: {EIO}",
+           Ikona::Usklicnik}},
+         {P + "Nastala je greška u zapisu dnevnika instalacije {upd}Instalacija.dnevnik"},
+         false,
+         {{"{prog}A.exe", "stara"}, {"{upd}Instalacija.dnevnik", "-"}}},
+        // The journal cannot note the file about to be moved aside: the run stops before the move.
+        {"journal entry cannot be written",
+         [](Okolina& o) {
+             o.StaraINova(o.prog, "A.exe");
+             o.Planiraj({{0, "A.exe"}});
+             o.datoteke.kvar = [n = 0](const char* op, const QString& p) mutable {
+                 return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika) && n++ > 0;
+             };
+         },
+         [](Okolina& o) { return UpdatePrograma(o.o.k); },
+         {{"Nastala je greška u zapisu dnevnika instalacije za datoteku: A.exe" + Detalj + "{EIO}" +
+               StaraVerzija,
+           Ikona::Kritična}},
+         {P + "Nastala je greška u zapisu dnevnika instalacije za datoteku: A.exe", V + "Kraj"},
+         false,
+         {{"{prog}A.exe", "stara"}, {"{upd}Instalacija.dnevnik", "-"}}},
         // Nothing planned, both lists out of reach and the backup directory stuck: all only logged.
         {"empty plan, list swap and cleanup failing",
          [](Okolina& o) {
@@ -412,6 +447,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              o.PlanirajPomoć();
              o.o.imena.računalo = RazvojnoRačunalo;
+             o.korisnik.odgovori[VrstaPitanja::PotvrdaInstalacije] = {Odgovor::Da};
          },
          Ažuriraj,
          {{Pitanje, Ikona::Pitanje},
@@ -452,7 +488,8 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
                               {"skr", o.skr},
                               {"hlp", o.hlp},
                               {"ENOENT", o.Opis(ENOENT)},
-                              {"EEXIST", o.Opis(EEXIST)}});
+                              {"EEXIST", o.Opis(EEXIST)},
+                              {"EIO", o.Opis(EIO)}});
         };
 
         UsporediOkvire(o.korisnik.upiti, red.okviri, popuni);

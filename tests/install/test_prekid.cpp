@@ -86,10 +86,11 @@ protected:
 TEST_F(Prekid, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
     struct Točka {
         int n;            // the changing file operation, counted from 1; 0 never kills
-        const char* kako; // "prije": just before it; "usred": halfway through a copy
+        const char* kako; // "prije": just before it; "usred": halfway through writing a file
     };
     QList<Točka> točke = {{0, "prije"}};
-    QString operacije; // one letter per changing file operation of a whole run, K for a copy
+    // One letter per changing file operation of a whole run: K a copy, Z bytes written (the journal).
+    QString operacije;
     for (qsizetype i = 0; i < točke.size(); ++i) {
         const Točka t = točke[i];
         TestOkruženje o;
@@ -111,7 +112,7 @@ TEST_F(Prekid, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
             operacije = QString::fromLatin1(run.readAllStandardOutput()).trimmed();
             for (int n = 1; n <= operacije.size(); ++n) {
                 točke.append({n, "prije"});
-                if (operacije[n - 1] == QLatin1Char('K')) točke.append({n, "usred"});
+                if (operacije[n - 1] != QLatin1Char('-')) točke.append({n, "usred"});
             }
         }
 
@@ -151,8 +152,10 @@ TEST_F(Prekid, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
                 << qPrintable(gdje);
         }
     }
-    // Every file moved and copied, the list swapped, the clean-up after it.
+    // Every file moved and copied, the list swapped, the clean-up after it; the journal begun and
+    // written before each file is moved aside or newly added.
     EXPECT_GE(operacije.count(QLatin1Char('K')), 8) << qPrintable(operacije);
+    EXPECT_GE(operacije.count(QLatin1Char('Z')), 1 + qsizetype(datoteke.size())) << qPrintable(operacije);
     EXPECT_GE(operacije.size(), 20) << qPrintable(operacije);
 }
 

@@ -21,7 +21,7 @@
 
 namespace morvela::test {
 
-// "dir", "kopiraj", "brisi", "brisiDir" or "velicina", and the path.
+// "dir", "kopiraj", "brisi", "brisiDir", "velicina", "citaj", "zapisi", "dodaj" or "nova", and the path.
 using KvarDatoteke = std::function<bool(const char* operacija, const QString& put)>;
 
 struct DatotekeSKvarom : StvarneDatoteke {
@@ -45,6 +45,18 @@ struct DatotekeSKvarom : StvarneDatoteke {
     }
     GreškaDatoteke Veličina(const QString& p, qint64& v) const override {
         return kvar("velicina", p) ? Greška(p) : StvarneDatoteke::Veličina(p, v);
+    }
+    GreškaDatoteke Pročitaj(const QString& p, QByteArray& s, qint64 najviše) const override {
+        return kvar("citaj", p) ? Greška(p) : StvarneDatoteke::Pročitaj(p, s, najviše);
+    }
+    GreškaDatoteke Zapiši(const QString& p, const QByteArray& s, bool trajno = true) override {
+        return kvar("zapisi", p) ? Greška(p) : StvarneDatoteke::Zapiši(p, s, trajno);
+    }
+    GreškaDatoteke Dodaj(const QString& p, const QByteArray& s) override {
+        return kvar("dodaj", p) ? Greška(p) : StvarneDatoteke::Dodaj(p, s);
+    }
+    GreškaDatoteke NovaDatoteka(const QString& p, std::unique_ptr<QFile>& d) override {
+        return kvar("nova", p) ? Greška(p) : StvarneDatoteke::NovaDatoteka(p, d);
     }
 };
 

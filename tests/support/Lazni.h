@@ -13,6 +13,8 @@
 #include <functional>
 #include <ostream>
 
+#include <gtest/gtest.h>
+
 // Readable QString values in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -25,16 +27,26 @@ struct Upit {
     Ikona ikona;
     Gumbi gumbi;
     QString naslov;
+    VrstaPitanja vrsta;
 };
 
-// Records every message box; answers questions from a script (Yes when it runs out); then runs
-// "zatim", for what the person does while the box is up (close a program, click in the window).
+// Records every message box and answers questions from a script by their kind, in order; the
+// last answer of a kind stands for its later questions. A question the test did not script an
+// answer for fails the test. Then runs "zatim", for what the person does while the box is up
+// (close a program, click in the window).
 struct LažnePoruke : IPoruke {
-    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, const QString& naslov) override {
-        upiti.append({tekst, ikona, gumbi, naslov});
-        const Odgovor odgovor = gumbi == Gumbi::URedu ? Odgovor::URedu
-                                : odgovori.isEmpty()  ? Odgovor::Da
-                                                      : odgovori.takeFirst();
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja vrsta,
+                   const QString& naslov) override {
+        upiti.append({tekst, ikona, gumbi, naslov, vrsta});
+        EXPECT_EQ(gumbi == Gumbi::DaNe, vrsta != VrstaPitanja::Obavijest) << tekst.toStdString();
+        Odgovor odgovor = Odgovor::URedu;
+        if (gumbi == Gumbi::DaNe) {
+            QList<Odgovor>& red = odgovori[vrsta];
+            if (red.isEmpty())
+                ADD_FAILURE() << "No answer scripted for a question of kind " << int(vrsta) << ": "
+                              << tekst.toStdString();
+            odgovor = red.isEmpty() ? Odgovor::Ne : red.size() > 1 ? red.takeFirst() : red.first();
+        }
         if (zatim) zatim();
         return odgovor;
     }
@@ -45,7 +57,7 @@ struct LažnePoruke : IPoruke {
         return t;
     }
     QList<Upit> upiti;
-    QList<Odgovor> odgovori;
+    QMap<VrstaPitanja, QList<Odgovor>> odgovori;
     std::function<void()> zatim;
 };
 

@@ -24,7 +24,7 @@ TestOkruženje::TestOkruženje(const QString& postojeći) {
     stanje.BackupDirektorija = p + QStringLiteral("UpdateBackup") + Separator();
     stanje.SkripteDirektorija = p + QStringLiteral("Skrite za izmjenu baze") + Separator();
     stanje.HelpDirektorija = p + QStringLiteral("Help") + Separator();
-    log = std::make_unique<UpdateLog>(suite, poruke, sat);
+    log = std::make_unique<UpdateLog>(suite, poruke, sat, datoteke);
     // Each seam has its own type, so a wrong order would not compile.
     k = {&stanje, &poruke,   &status, &sat,      &izvor,
          &mreža,  &datoteke, &imena,  &postavke, log.get(),
