@@ -278,7 +278,7 @@ public:
 
     int Izvrši() {
         // The log lives there; a distribution run is the first operation that needs it.
-        const QString update = SaSeparatorom(m_k.izvršnaDirektorija) + QStringLiteral("Update");
+        const QString update = UpdateDirektorijaU(m_k.izvršnaDirektorija);
         if (!m_k.datoteke->PostojiDirektorij(update)) m_k.datoteke->KreirajDirektorij(update);
         const DržiBravu brava(m_usluge->brava());
         if (!brava) {

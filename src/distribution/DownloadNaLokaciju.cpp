@@ -73,9 +73,8 @@ private:
     QString W;
     std::unique_ptr<Brava> brava;
     bool kopirajSve = false;
-    bool nešto = false;         // an archive was fetched earlier in this run
-    bool bazaDohvaćena = false; // the database library was fetched earlier in this run
-    QString preuzeta;           // where the archive fetched for this row waits, if one was
+    Pratnja pratnja;  // what was fetched earlier in this run
+    QString preuzeta; // where the archive fetched for this row waits, if one was
 };
 
 bool Prolaz::Pokreni() {
@@ -113,7 +112,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
 
     if (!interaktivno && !d.PostojiDatoteka(L + ImeListeVerzija)) return StaniBezPrvogPresnimavanja();
 
-    W = L + QStringLiteral("Update") + Separator();
+    W = UpdateDirektorijaU(L);
     if (JeSimboličkaVeza(W)) {
         Prijavi(PrefiksLoga, PorukaSimboličkeVeze(W));
         return false;
@@ -249,8 +248,7 @@ void Prolaz::PokreniPrikaze() {
     s.PorukeAkcija.clear();
     s.PorukeGrešaka.clear();
     s.UkupnoPreneseno = 0;
-    nešto = false;
-    bazaDohvaćena = false;
+    pratnja = Pratnja();
 }
 
 bool Prolaz::ObradiRed(int red) {
@@ -284,26 +282,13 @@ bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QStr
     // check looks at the fetched file wherever it waits to be put in place.
     if (!k.preuzimanje->PreuzmiUPozadini(arhiva, L, preuzeta)) return false;
     if (!zbrojiPrije) Zbroji(veličina);
-    nešto = true;
-    if (ime == ImeIzmjeneBaze) bazaDohvaćena = true;
+    pratnja.Uzet(ime);
     return true;
 }
 
 bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QString& veličina) {
-    const Matrica& n = s.NoveVerzije;
-    const Matrica& o = s.StareVerzije;
-    const QString vrsta = VrstaDatoteke(n.tekst(novi, Ime));
-
-    bool novije = JeNovija(o, stari, n, novi);
-    if (vrsta == QLatin1String("chm")) {
-        // Help files are rebuilt without a new version; only a growth counts.
-        if (!novije)
-            novije = VeličinaKao32(n.tekst(novi, StvarnaVeličina)) >
-                     VeličinaKao32(o.tekst(stari, StvarnaVeličina));
-        if (!novije)
-            novije = VeličinaKao32(n.tekst(novi, VeličinaDownload)) >
-                     VeličinaKao32(o.tekst(stari, VeličinaDownload));
-    }
+    const Vrsta vrsta = VrstaDatoteke(s.NoveVerzije.tekst(novi, Ime));
+    bool novije = JeNovijiZapis(s.StareVerzije, stari, s.NoveVerzije, novi);
     if (!novije) {
         qint64 naLokaciji = 0;
         if (!k.datoteke->PostojiDatoteka(L + arhiva)) {
@@ -311,16 +296,14 @@ bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QStri
                                QStringLiteral(" pa se mora napraviti");
             novije = true;
         } else if (!k.datoteke->Veličina(L + arhiva, naLokaciji) &&
-                   double(naLokaciji) != BrojčanaVrijednost(veličina)) {
+                   !UsporediVeličinu(naLokaciji, arhiva, veličina).ista) {
             novije = true;
             s.PorukeGrešaka += CRLF + QStringLiteral("Nađena 7z datoteka: ") + arhiva +
                                QStringLiteral(" ali je veličina različita ") + QString::number(naLokaciji) +
                                QStringLiteral(" Novi: ") + veličina + QStringLiteral(" pa će se prekopirati");
         }
     }
-    // Scripts belong to the database library before them, help files to any fetched program.
-    if ((vrsta == QLatin1String("enc") && bazaDohvaćena) || (vrsta == QLatin1String("chm") && nešto))
-        novije = true;
+    if (pratnja.SkriptaIde(vrsta) || pratnja.PomoćIde(vrsta)) novije = true;
     return novije;
 }
 
@@ -329,22 +312,18 @@ bool Prolaz::ProvjeriVeličinu(const QString& arhiva, const QString& veličina) 
     preuzeta.clear();
     qint64 naLokaciji = 0;
     if (k.datoteke->Veličina(put, naLokaciji)) {
-        Prijavi(PrefiksProvjere, QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke ") +
-                                     arhiva + QStringLiteral(". Prekida se ažuriranje!"));
+        Prijavi(PrefiksProvjere, GreškaVeličineArhive + arhiva + QStringLiteral(". Prekida se ažuriranje!"));
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
         return false;
     }
 
-    const QString početak = QStringLiteral("Veličina presnimljene datoteke ") + arhiva +
-                            QStringLiteral(" je ") + QString::number(naLokaciji) +
-                            QStringLiteral(", a veličina originalne datoteke je ") + veličina;
-    if (BrojčanaVrijednost(veličina) != double(naLokaciji)) {
-        Prijavi(PrefiksProvjere,
-                početak + QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite "
-                                         "postupak. Nastaviće se prijenos za ostale datoteke!"));
+    const ProvjeraVeličine provjera = UsporediVeličinu(naLokaciji, arhiva, veličina);
+    if (!provjera.ista) {
+        Prijavi(PrefiksProvjere, provjera.opis + VeličineNisuIste +
+                                     QStringLiteral(" Nastaviće se prijenos za ostale datoteke!"));
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
     } else {
-        s.ZadnjaPoruka = početak + QStringLiteral(". OK.");
+        s.ZadnjaPoruka = provjera.opis + QStringLiteral(". OK.");
         k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
     }
     return true;

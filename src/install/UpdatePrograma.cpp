@@ -78,10 +78,8 @@ bool PripremiBackupDirektoriju(Kontekst& k) {
 bool ZapočniDnevnikPlana(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     QStringList plan;
-    for (int red = 0; red < Matrica::Redova; ++red) {
-        const QString ime = s.NoveVerzije.tekst(red, Ime);
-        if (!ime.isEmpty() && s.NoveVerzije.broj(red, TrebaInstalirati) == 1) plan << ime;
-    }
+    for (const PlaniraniRed& red : PlaniraniRedovi(s.NoveVerzije))
+        plan << red.ime;
     const GreškaDatoteke g = ZapočniDnevnik(k, plan);
     if (g.uspjeh()) return true;
     s.ZadnjaPoruka = QStringLiteral("Nastala je greška u zapisu dnevnika instalacije ") + PutDnevnika(s) +
@@ -93,9 +91,8 @@ bool ZapočniDnevnikPlana(Kontekst& k) {
 
 bool InstalirajPlan(Kontekst& k) {
     StanjeRada& s = *k.stanje;
-    for (int red = 0; red < Matrica::Redova; ++red) {
-        const QString ime = s.NoveVerzije.tekst(red, Ime);
-        if (ime.isEmpty() || s.NoveVerzije.broj(red, TrebaInstalirati) != 1) continue;
+    for (const PlaniraniRed& red : PlaniraniRedovi(s.NoveVerzije)) {
+        const QString& ime = red.ime;
         k.status->ObradiDogađaje();
         s.TrenutnaDatoteka = ime;
         OznačiStanjeReda(k, ime, StanjeInstalacija);

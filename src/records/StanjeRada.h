@@ -7,6 +7,10 @@
 
 namespace morvela {
 
+// The working directory a program directory (or a distribution location) keeps its
+// downloads, log and lock in: dir + "Update" + the separator.
+QString UpdateDirektorijaU(const QString& direktorija);
+
 struct StanjeRada {
     Matrica StareVerzije;
     Matrica NoveVerzije;
@@ -17,6 +21,9 @@ struct StanjeRada {
     QString BackupDirektorija;
     QString SkripteDirektorija;
     QString HelpDirektorija;
+    // Sets the five from the program directory; help files live in the Windows
+    // directory, or beside the programs where there is none.
+    void PostaviDirektorije(const QString& programska, const QString& winDir);
 
     QString ZadnjaPoruka;
     QString PorukeAkcija;

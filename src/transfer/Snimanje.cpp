@@ -12,10 +12,6 @@ const QString PrekidaSe = QStringLiteral(" Prekida se ažuriranje!");
 
 enum StanjeReda { Preuzimanje = 1, Provjereno = 2, Kopiranje = 4 };
 
-bool Planiran(const Matrica& m, int red) {
-    return m.koristi(red) && m.broj(red, TrebaInstalirati) == 1;
-}
-
 // What the internet download and the network copy share: the start, the
 // archive check and unpacking, the check of the unpacked files and the end.
 // Every log line of a run carries the run's own prefix.
@@ -26,6 +22,7 @@ public:
     bool Započni() {
         s.PorukeAkcija.clear();
         s.PorukeGrešaka.clear();
+        // A flagged row counts here even without a name; both phases skip it later.
         bool imaPlana = false;
         for (int r = 0; r < Matrica::Redova && !imaPlana; ++r)
             imaPlana = s.NoveVerzije.broj(r, TrebaInstalirati) == 1;
@@ -55,7 +52,7 @@ public:
         const QString ime = m.tekst(red, Ime);
         const QString imeArhive = ImeArhive(ime);
         if (!ProvjeriVeličinu(s.UpdateDirektorija + imeArhive, imeArhive, m.tekst(red, VeličinaDownload),
-                              QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke "), false))
+                              GreškaVeličineArhive, false))
             return false;
         // The plan total counts only rows planned as newer, so the sum may pass
         // the maximum; the bar then keeps its value.
@@ -76,9 +73,8 @@ public:
         k.status->SakrijProgBar();
         int čekanja = 0;
         Logiraj(QStringLiteral("Početak provjere veličine datoteka"));
-        for (int r = 0; r < Matrica::Redova; ++r) {
-            if (!Planiran(s.NoveVerzije, r)) continue;
-            const QString ime = s.NoveVerzije.tekst(r, Ime);
+        for (const PlaniraniRed& p : PlaniraniRedovi(s.NoveVerzije)) {
+            const QString& ime = p.ime;
             const QString put = s.UpdateDirektorija + ime;
             k.PrikažiAkciju(QStringLiteral("Provjera veličine datoteka ..."));
             for (const QString& poruka : {QStringLiteral("Nema fajla, moram čekati 5 s "),
@@ -93,7 +89,7 @@ public:
                 return Prekini(QStringLiteral("Nije nađena datoteka: ") + put +
                                    QStringLiteral(", a trebala bi postojati.") + PrekidaSe,
                                false);
-            if (!ProvjeriVeličinu(put, ime, s.NoveVerzije.tekst(r, StvarnaVeličina),
+            if (!ProvjeriVeličinu(put, ime, s.NoveVerzije.tekst(p.red, StvarnaVeličina),
                                   QStringLiteral("Greška u provjeri veličine datoteke "), čekajPrazne))
                 return false;
         }
@@ -120,16 +116,9 @@ private:
         }
         if (!pročitano) return Prekini(greškaČitanja + ime + QStringLiteral(".") + PrekidaSe, true);
 
-        const QString opis = QStringLiteral("Veličina presnimljene datoteke ") + ime +
-                             QStringLiteral(" je ") + QString::number(veličina) +
-                             QStringLiteral(", a veličina originalne datoteke je ") + najava;
-        if (veličina != VeličinaKao32(najava))
-            return Prekini(opis +
-                               QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. "
-                                              "Ponovite postupak.") +
-                               PrekidaSe,
-                           true);
-        s.ZadnjaPoruka = opis + QStringLiteral(". OK.");
+        const ProvjeraVeličine provjera = UsporediVeličinu(veličina, ime, najava);
+        if (!provjera.ista) return Prekini(provjera.opis + VeličineNisuIste + PrekidaSe, true);
+        s.ZadnjaPoruka = provjera.opis + QStringLiteral(". OK.");
         Logiraj(s.ZadnjaPoruka);
         return true;
     }
@@ -192,11 +181,8 @@ bool KopirajArhivu(Prijenos& p, const QString& ime) {
 using DohvatArhive = bool (*)(Prijenos&, const QString&);
 
 bool DohvatiSveArhive(Prijenos& p, DohvatArhive dohvati) {
-    const Matrica& m = p.s.NoveVerzije;
-    for (int r = 0; r < Matrica::Redova; ++r) {
-        if (!Planiran(m, r)) continue;
-        if (!dohvati(p, m.tekst(r, Ime)) || !p.ProvjeriArhivuIRaspakiraj(r)) return false;
-    }
+    for (const PlaniraniRed& red : PlaniraniRedovi(p.s.NoveVerzije))
+        if (!dohvati(p, red.ime) || !p.ProvjeriArhivuIRaspakiraj(red.red)) return false;
     p.k.PrikažiAkciju(QStringLiteral("Čekanje da se sve raspakira ..."));
     return true;
 }

@@ -17,21 +17,11 @@ const QString Prekida = QStringLiteral(" Prekida se ažuriranje!");
 } // namespace
 
 void PostaviDirektorije(Kontekst& k) {
-    StanjeRada& s = *k.stanje;
-    const QString sep = Separator();
-    if (k.imena->ImeRačunala() == RazvojnoRačunalo)
-        s.ProgramskaDirektorija =
-            QDir::toNativeSeparators(QStringLiteral("D:/Morvela software/Morvela knjigovodstvo V21/"));
-    else
-        s.ProgramskaDirektorija = SaSeparatorom(QDir::toNativeSeparators(k.izvršnaDirektorija));
-    s.UpdateDirektorija = s.ProgramskaDirektorija + QStringLiteral("Update") + sep;
-    s.BackupDirektorija = s.ProgramskaDirektorija + QStringLiteral("UpdateBackup") + sep;
-    s.SkripteDirektorija = s.ProgramskaDirektorija + QStringLiteral("Skrite za izmjenu baze") + sep;
-    // Without a Windows directory (not Windows) help files live beside the programs.
-    const QString winDir = qEnvironmentVariable("WinDir");
-    s.HelpDirektorija = winDir.isEmpty()
-                            ? s.ProgramskaDirektorija + QStringLiteral("Help") + sep
-                            : QDir::toNativeSeparators(winDir) + sep + QStringLiteral("Help") + sep;
+    const QString programska =
+        k.imena->ImeRačunala() == RazvojnoRačunalo
+            ? QDir::toNativeSeparators(QStringLiteral("D:/Morvela software/Morvela knjigovodstvo V21/"))
+            : QDir::toNativeSeparators(k.izvršnaDirektorija);
+    k.stanje->PostaviDirektorije(programska, qEnvironmentVariable("WinDir"));
 }
 
 namespace {

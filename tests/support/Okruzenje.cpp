@@ -18,11 +18,7 @@ TestOkruženje::TestOkruženje(const QString& postojeći) {
     if (!postojeći.isEmpty()) korijen.remove();
     const QString suite = postojeći.isEmpty() ? korijen.filePath(QStringLiteral("Suite")) : postojeći;
     QDir().mkpath(suite + QStringLiteral("/Update"));
-    const QString p = stanje.ProgramskaDirektorija = SaSeparatorom(QDir::toNativeSeparators(suite));
-    stanje.UpdateDirektorija = p + QStringLiteral("Update") + Separator();
-    stanje.BackupDirektorija = p + QStringLiteral("UpdateBackup") + Separator();
-    stanje.SkripteDirektorija = p + QStringLiteral("Skrite za izmjenu baze") + Separator();
-    stanje.HelpDirektorija = p + QStringLiteral("Help") + Separator();
+    stanje.PostaviDirektorije(QDir::toNativeSeparators(suite), QString());
     log = std::make_unique<UpdateLog>(suite, poruke, sat);
     // Each seam has its own type, so a wrong order would not compile.
     k = {&stanje, &poruke,   &status, &sat,      &izvor,

@@ -378,7 +378,7 @@ TEST(PravilaVerzija, FieldValuesNewerRuleKindsAndArchiveNames) {
         EXPECT_EQ(JeNovija(m, 0, m, 1), novija) << qPrintable(stara + " -> " + nova);
     }
 
-    EXPECT_EQ(VrstaDatoteke("UPUTE.CHM"), "CHM"); // not a help file: the comparison is exact
+    EXPECT_EQ(VrstaDatoteke("UPUTE.CHM"), Vrsta::Ostalo); // not a help file: the comparison is exact
     EXPECT_EQ(QStringList({ImeArhive("Upute.chm"), ImeArhive("Račun21.exe"), ImeArhive("Porez žiro čč.dll"),
                            ImeArhive("ČŽćšđ.exe")}),
               QStringList({"Upute.7z", "Racun21.7z", "Porez ziro cc.7z", "ČŽćšđ.7z"}));
