@@ -30,8 +30,8 @@ float SekundeOdPonoći(const ISat& sat) {
 // One run: the location, the mode and the flags that later rows depend on.
 class Prolaz {
 public:
-    Prolaz(Kontekst& k, bool interaktivno, QString lokacija)
-        : k(k), s(*k.stanje), interaktivno(interaktivno), L(std::move(lokacija)) {}
+    Prolaz(Kontekst& k, Poslužitelj& server, bool interaktivno, QString lokacija)
+        : k(k), s(*k.stanje), server(server), interaktivno(interaktivno), L(std::move(lokacija)) {}
 
     bool Pokreni();
 
@@ -68,6 +68,7 @@ private:
 
     Kontekst& k;
     StanjeRada& s;
+    Poslužitelj& server;
     const bool interaktivno;
     const QString L;
     QString W;
@@ -86,12 +87,12 @@ bool Prolaz::Pokreni() {
         if (!s.NoveVerzije.koristi(red)) continue;
         if (!ObradiRed(red)) {
             // What was fetched before the failure still takes its place, as it would have at once.
-            k.preuzimanje->DovršiPredaje();
+            server.DovršiPredaje();
             return false;
         }
         PomakniProgBar();
     }
-    if (!k.preuzimanje->DovršiPredaje()) return false;
+    if (!server.DovršiPredaje()) return false;
 
     KopirajListu(ImeListeVerzija);
     KopirajListu(ImeListeVerzijaU);
@@ -147,7 +148,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     ObrišiPrivremene(L);
     ObrišiPrivremene(W);
 
-    if (k.preuzimanje->DownloadDatoteke(ImeListeVerzija, W)) {
+    if (server.Preuzmi(s, ImeListeVerzija, W)) {
         if (!d.PostojiDatoteka(W + ImeListeVerzija)) {
             k.LogirajGrešku(PrefiksLoga +
                             QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") + W);
@@ -161,7 +162,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         return false;
     }
 
-    if (k.preuzimanje->DownloadDatoteke(ImeListeVerzijaU, W)) {
+    if (server.Preuzmi(s, ImeListeVerzijaU, W)) {
         if (!d.PostojiDatoteka(W + ImeListeVerzijaU))
             k.LogirajGrešku(PrefiksLoga +
                             QStringLiteral("Učitao sa interneta VerzijeU.txt ali one ne postoje u ") + W);
@@ -173,7 +174,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     }
 
     if (!d.PostojiDatoteka(L + ImeTeamViewera)) {
-        if (k.preuzimanje->DownloadDatoteke(ImeTeamViewera, L)) {
+        if (server.Preuzmi(s, ImeTeamViewera, L)) {
             if (!d.PostojiDatoteka(L + ImeTeamViewera))
                 k.LogirajGrešku(
                     PrefiksLoga +
@@ -280,7 +281,7 @@ bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QStr
     if (zbrojiPrije) Zbroji(veličina);
     // Archives are flushed to disk while the next one arrives; the row's size
     // check looks at the fetched file wherever it waits to be put in place.
-    if (!k.preuzimanje->PreuzmiUPozadini(arhiva, L, preuzeta)) return false;
+    if (!server.PreuzmiUPozadini(s, arhiva, L, preuzeta)) return false;
     if (!zbrojiPrije) Zbroji(veličina);
     pratnja.Uzet(ime);
     return true;
@@ -354,7 +355,7 @@ QString PorukaZauzeteLokacije(const QString& lokacija) {
            QStringLiteral("; pokušajte kasnije.");
 }
 
-bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
+bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
     QString lokacija = k.izvor->Lokacija(1);
     if (lokacija.isEmpty()) {
         // An empty text would name the root of the drive; refuse it instead.
@@ -369,11 +370,11 @@ bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
         lokacija += Separator();
         k.izvor->PostaviLokaciju(1, lokacija);
     }
-    return Prolaz(k, interaktivno, lokacija).Pokreni();
+    return Prolaz(k, izvor.Server(), interaktivno, lokacija).Pokreni();
 }
 
-void PreuzmiNaLokacijuIJavi(Kontekst& k, bool interaktivno) {
-    const bool uspjeh = DownloadNaLokaciju(k, interaktivno);
+void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
+    const bool uspjeh = DownloadNaLokaciju(k, izvor, interaktivno);
     k.status->ZaustaviVrijemePrijenosa();
     k.status->SakrijProgBar();
     if (!interaktivno) return;

@@ -148,7 +148,7 @@ void PočistiIza(Kontekst& k, bool obrišiBackup) {
 
 } // namespace
 
-bool UpdatePrograma(Kontekst& k) {
+bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor) {
     k.LogirajGrešku(QStringLiteral("UpdatePrograma- početak"));
     for (const QString& dir : {k.stanje->UpdateDirektorija, k.stanje->BackupDirektorija}) {
         if (!JeSimboličkaVeza(dir)) continue;
@@ -183,7 +183,7 @@ bool UpdatePrograma(Kontekst& k) {
     PočistiIza(k, dnevnik.uspjeh());
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kraj"));
     // Shows what is left to update; its own outcome does not change ours.
-    PripremiVerzijaTXT(k);
+    PripremiVerzijaTXT(k, izvor);
     return true;
 }
 

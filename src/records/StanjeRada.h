@@ -37,8 +37,6 @@ struct StanjeRada {
     float PočetakPrijenosa = 0;
     // Listed archive sizes fetched to the distribution location in this run.
     qint32 UkupnoPreneseno = 0;
-    // Transport choice: true for the HTTPS component, false for the transfer control.
-    bool KoristiChilkat = true;
 };
 
 } // namespace morvela

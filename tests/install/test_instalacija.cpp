@@ -52,7 +52,7 @@ struct Okolina {
         o.k.prozori = &korisnik;
         o.k.procesi = &procesi;
         o.k.datoteke = &datoteke;
-        o.izvor.odabrana = MrežnaLokacija;
+        o.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
         o.izvor.lokacije[0] = lok;
         for (const QString& dir : {skr, hlp, bak})
             QDir().mkpath(dir);
@@ -159,14 +159,14 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
     QDir().mkpath(upd + "P3.exe");
     Planiraj({{2, "P1.exe"}, {3, ""}, {4, "P2.exe"}, {6, "P3.exe"}, {8, "P4.exe"}, {10, "P5.exe"}});
     o.stanje.NoveVerzije.postavi(5, Ime, QString("P9.exe")); // not planned
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     const QString kopiranje = "Nastala je greška u kopiranju novog programa: P3.exe" + Detalj + Opis(ENOENT);
     EXPECT_TRUE(Log().contains(" " + P + kopiranje + "\r\n"));
 
     // Programs of the suite are running. Check again; give up? no; give up? yes.
     korisnik.otvoreni = {"Morvela URA 21", "Morvela Plaće 21"};
     korisnik.odgovori = {Odgovor::Da, Odgovor::Ne, Odgovor::Ne, Odgovor::Ne, Odgovor::Da};
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     const QString popis = "Morvela Plaće 21\r\nKnjiga ulaznih računa\r\n";
     EXPECT_EQ(Log().count(" UpdatePrograma- Postoje startovani programi " + popis + "\r\n"), 3);
     EXPECT_EQ(o.LogPoruke().last(), "UpdatePrograma- Korisnik odustaje");
@@ -176,14 +176,14 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
     // The developer computer is refused, without a log line, after the backup directory was emptied.
     korisnik.otvoreni.clear();
     o.imena.računalo = RazvojnoRačunalo;
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(o.LogPoruke().last(), "UpdatePrograma- početak");
     EXPECT_TRUE(QDir(bak).isEmpty());
 
     // A backup directory that cannot be created ends the whole program.
     QDir(bak).removeRecursively();
     TestOkruženje::Zapiši(bak.chopped(1), "a file in its place");
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(o.završetaka, 1);
     const QString greška = "Nastala je greška u kreiranju UpdateBackup direktorije! Program za ažuriranje "
                            "novih verzija mora prestati sa radom. Vjerojatno nemate administratorska prava!"
@@ -218,7 +218,7 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
 TEST_F(Instalacija, UpdateCommandFetchesAsksWritesTheReportSettingsInstallsAndCleansUp) {
     const QString registar = o.vanjski("postavke/Seagate Software/Crystal Reports Designer Component.conf");
     const QString kraj = "********************* KRAJ UPDATE", uspjeh = "Uspješno instalirani novi programi!";
-    cmdDownloadAndUpdate_Click(o.k); // nothing planned: the fetch fails
+    cmdDownloadAndUpdate_Click(o.k, o.seta()); // nothing planned: the fetch fails
 
     ASSERT_TRUE(QFile::link("/usr/bin/7za", prog + "7za"));
     TestOkruženje::Zapiši(o.vanjski("A.exe"), "nova verzija");
@@ -234,10 +234,10 @@ TEST_F(Instalacija, UpdateCommandFetchesAsksWritesTheReportSettingsInstallsAndCl
     // No at the question: not a log line more, no settings, nothing installed.
     const auto upita = korisnik.upiti.size();
     korisnik.odgovori = {Odgovor::Ne};
-    cmdDownloadAndUpdate_Click(o.k);
+    cmdDownloadAndUpdate_Click(o.k, o.seta());
     EXPECT_FALSE(QFile::exists(registar));
 
-    cmdDownloadAndUpdate_Click(o.k);
+    cmdDownloadAndUpdate_Click(o.k, o.seta());
     EXPECT_EQ(Sadržaji(prog + "A.exe", prog + "Verzije.txt"),
               (QStringList{"nova verzija", "A.exe;21;2;0;10;20;\r\n"}));
     EXPECT_EQ(QDir(upd).entryList(QDir::Files), (QStringList{"Ostalo.txt", "Update.log", "Verzije.txt"}));
@@ -275,7 +275,7 @@ bool Zamijeni(Okolina& o, const QString& ime) {
     return ZamijeniDatotekuPoVrsti(o.o.k, ime);
 }
 bool Ažuriraj(Okolina& o) {
-    cmdDownloadAndUpdate_Click(o.o.k);
+    cmdDownloadAndUpdate_Click(o.o.k, o.o.seta());
     return true;
 }
 
@@ -400,7 +400,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
                  return qstrcmp(op, "brisiDir") == 0 && p.startsWith(b);
              };
          },
-         [](Okolina& o) { return UpdatePrograma(o.o.k); },
+         [](Okolina& o) { return UpdatePrograma(o.o.k, o.o.seta()); },
          {{"Ne postoji datoteka {prog}Verzije.txt…", Ikona::Usklicnik}},
          {P + "Greška u premještanju u backup Verzije.txt {ENOENT}",
           P + "Greška u kopiranju Verzije.txt {ENOENT}", P + "Greška u brisanju direktorije - {bak}",
@@ -429,9 +429,9 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         {"update command from the internet",
          [](Okolina& o) {
              o.PlanirajPomoć();
-             o.o.izvor.odabrana = InternetPrimarni;
+             o.o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
              o.server.ne = {"U.7z"};
-             o.o.k.preuzimanje = &o.server;
+             o.o.preuzimanje = &o.server;
          },
          Ažuriraj,
          {},

@@ -21,9 +21,24 @@ TestOkruženje::TestOkruženje(const QString& postojeći) {
     stanje.PostaviDirektorije(QDir::toNativeSeparators(suite), QString());
     log = std::make_unique<UpdateLog>(suite, poruke, sat);
     // Each seam has its own type, so a wrong order would not compile.
-    k = {&stanje, &poruke,   &status, &sat,      &izvor,
-         &mreža,  &datoteke, &imena,  &postavke, log.get(),
-         nullptr, nullptr,   nullptr, suite,     [this] { ++završetaka; }};
+    k = {&stanje, &poruke,   &status,   &sat,    &izvor,  &mreža, &datoteke,
+         &imena,  &postavke, log.get(), nullptr, nullptr, suite,  [this] { ++završetaka; }};
+}
+
+namespace {
+// A server nobody reaches.
+struct BezPreuzimanja : IPreuzimanje {
+    bool DownloadDatoteke(const ZahtjevDatoteke&) override { return false; }
+};
+} // namespace
+
+IzvorSeta& TestOkruženje::seta() {
+    static BezPreuzimanja bez;
+    Postavke p = Postavke::Učitaj(postavke);
+    p.izvor = izvor.odabrana;
+    p.mrežnaLokacija = izvor.lokacije[0];
+    m_seta.reset();
+    return m_seta.emplace(p, preuzimanje ? *preuzimanje : bez);
 }
 
 QString TestOkruženje::vanjski(const QString& ime) const {
