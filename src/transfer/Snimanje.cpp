@@ -8,8 +8,6 @@ namespace morvela {
 
 namespace {
 
-const QString PrekidaSe = QStringLiteral(" Prekida se ažuriranje!");
-
 enum StanjeReda { Provjereno = 2 };
 
 // What every source's run shares: the start, unpacking, the check of the
@@ -42,7 +40,8 @@ public:
             float(BrojčanaVrijednost(s.NoveVerzije.tekst(red.red, VeličinaDownload))));
         OznačiStanjeReda(k, red.ime, Provjereno);
         if (!Unzipaj(k, red.ime)) {
-            k.Pokaži(QStringLiteral("Desila se greška: ") + s.ZadnjaPoruka + PrekidaSe, Ikona::Usklicnik);
+            k.Pokaži(QStringLiteral("Desila se greška: ") + s.ZadnjaPoruka + PrekidaSeAžuriranje,
+                     Ikona::Usklicnik);
             return false;
         }
         return true;
@@ -68,7 +67,7 @@ public:
             }
             if (!k.datoteke->PostojiDatoteka(put))
                 return Prekini(QStringLiteral("Nije nađena datoteka: ") + put +
-                                   QStringLiteral(", a trebala bi postojati.") + PrekidaSe,
+                                   QStringLiteral(", a trebala bi postojati.") + PrekidaSeAžuriranje,
                                false);
             if (!ProvjeriVeličinu(put, ime, s.NoveVerzije.tekst(p.red, StvarnaVeličina),
                                   QStringLiteral("Greška u provjeri veličine datoteke "), čekajPrazne))

@@ -10,8 +10,6 @@ namespace morvela {
 
 namespace {
 
-const QString PrekidaSe = QStringLiteral(" Prekida se ažuriranje!");
-const QString Provjera = QStringLiteral("PripremiVerzijaTXT- ");
 const QString NemaPodataka = QStringLiteral("Podaci o novim verzijama na postoje na lokaciji: ");
 
 constexpr qint64 MiB = 1024 * 1024;
@@ -71,10 +69,10 @@ bool Izvještaj::ProvjeriVeličinu(const QString& put, const QString& ime, const
         k.Pričekaj(5);
         pročitano = k.datoteke->Veličina(put, veličina).uspjeh();
     }
-    if (!pročitano) return Prekini(greškaČitanja + ime + QStringLiteral(".") + PrekidaSe, true);
+    if (!pročitano) return Prekini(greškaČitanja + ime + QStringLiteral(".") + PrekidaSeAžuriranje, true);
 
     const ProvjeraVeličine provjera = UsporediVeličinu(veličina, ime, najava);
-    if (!provjera.ista) return Prekini(provjera.opis + VeličineNisuIste + PrekidaSe, true);
+    if (!provjera.ista) return Prekini(provjera.opis + VeličineNisuIste + PrekidaSeAžuriranje, true);
     k.stanje->ZadnjaPoruka = provjera.opis + QStringLiteral(". OK.");
     Logiraj(k.stanje->ZadnjaPoruka);
     return true;
@@ -122,12 +120,13 @@ bool Poslužitelj::DonesiKontrolnuDatoteku(Kontekst& k) {
 
     if (!Preuzmi(s, ImeListeVerzija, s.UpdateDirektorija))
         return PrekiniProvjeru(
-            k, Provjera,
+            k, PrefiksProvjere,
             QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
                            "internetom i pokušajte ponovno!") +
-                PrekidaSe);
+                PrekidaSeAžuriranje);
     if (!k.datoteke->PostojiDatoteka(s.UpdateDirektorija + ImeListeVerzija)) {
-        k.LogirajGrešku(Provjera + QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") +
+        k.LogirajGrešku(PrefiksProvjere +
+                        QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") +
                         s.UpdateDirektorija);
         k.Pokaži(NemaPodataka + s.UpdateDirektorija, Ikona::Nema);
         return false;
@@ -158,7 +157,7 @@ bool Poslužitelj::DonesiArhivu(Izvještaj& r, const QString& ime) {
     if (!Preuzmi(s, imeArhive, s.UpdateDirektorija)) return false;
     if (!k.datoteke->PostojiDatoteka(arhiva))
         return r.Prekini(QStringLiteral("Nije nađena 7z datoteka: ") + arhiva +
-                             QStringLiteral(" pa je nije moguće instalirati.") + PrekidaSe,
+                             QStringLiteral(" pa je nije moguće instalirati.") + PrekidaSeAžuriranje,
                          false);
     return true;
 }
@@ -173,7 +172,7 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
     if (!k.datoteke->PostojiDatoteka(lokacija + ImeListeVerzija))
         return PrekiniProvjeru(k, provjeraMreže,
                                QStringLiteral("Ne postoji kontrolna datoteka na mrežnoj lokaciji: ") +
-                                   lokacija + PrekidaSe);
+                                   lokacija + PrekidaSeAžuriranje);
 
     if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera) &&
         k.datoteke->PostojiDatoteka(lokacija + ImeTeamViewera))
@@ -186,10 +185,10 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
     }
     if (k.datoteke->Kopiraj(lokacija + ImeListeVerzija, cilj, false))
         return PrekiniProvjeru(
-            k, Provjera,
+            k, PrefiksProvjere,
             QStringLiteral("Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i "
                            "pokušajte ponovno!") +
-                PrekidaSe);
+                PrekidaSeAžuriranje);
     if (!k.datoteke->PostojiDatoteka(cilj)) {
         k.LogirajGrešku(provjeraMreže +
                         QStringLiteral("Kopirao sa mrežne lokacije Verzije.txt, ali ona ne postoji u ") +
@@ -204,8 +203,9 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
 bool MrežnoMjesto::Kopiraj(Izvještaj& r, const QString& imeDatoteke) {
     StanjeRada& s = *r.k.stanje;
     if (r.k.datoteke->Kopiraj(m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false))
-        return r.Prekini(
-            QStringLiteral("Greška u kopiranju ") + imeDatoteke + QStringLiteral(".") + PrekidaSe, true);
+        return r.Prekini(QStringLiteral("Greška u kopiranju ") + imeDatoteke + QStringLiteral(".") +
+                             PrekidaSeAžuriranje,
+                         true);
     s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + imeDatoteke;
     return true;
 }
@@ -217,7 +217,7 @@ bool MrežnoMjesto::DonesiArhivu(Izvještaj& r, const QString& ime) {
     const QString izvor = m_lokacija + imeArhive;
     if (!k.datoteke->PostojiDatoteka(izvor))
         return r.Prekini(QStringLiteral("Nije nađena 7z datoteka: ") + izvor +
-                             QStringLiteral(" pa je nije moguće instalirati.") + PrekidaSe,
+                             QStringLiteral(" pa je nije moguće instalirati.") + PrekidaSeAžuriranje,
                          false);
     r.Logiraj(QStringLiteral("Početak kopiranja ") + imeArhive);
     k.PrikažiAkciju(QStringLiteral("Kopiranje datoteke: ") + imeArhive);

@@ -16,6 +16,8 @@ namespace morvela {
 // "https://" or "http://" + host + "/download/Verzija21/".
 QString OsnovniUrl(const QString& host, bool https);
 
+// How the check's log lines begin.
+inline const QString PrefiksProvjere = QStringLiteral("PripremiVerzijaTXT- ");
 // A failure that ends the check: the last message, logged with a prefix, shown.
 bool PrekiniProvjeru(Kontekst& k, const QString& logPrefiks, const QString& poruka);
 

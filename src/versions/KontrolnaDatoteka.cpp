@@ -7,13 +7,6 @@
 
 namespace morvela {
 
-namespace {
-
-const QString Proc = QStringLiteral("PripremiVerzijaTXT- ");
-const QString Prekida = QStringLiteral(" Prekida se ažuriranje!");
-
-} // namespace
-
 void PostaviDirektorije(Kontekst& k) {
     const QString programska =
         k.imena->ImeRačunala() == RazvojnoRačunalo
@@ -44,15 +37,16 @@ bool PripremiVerzijaTXT(Kontekst& k, IzvorSeta& izvor) {
     const QString staraLista = s.ProgramskaDirektorija + ImeListeVerzija;
     if (!k.datoteke->PostojiDatoteka(staraLista))
         return PrekiniProvjeru(
-            k, Proc,
+            k, PrefiksProvjere,
             QStringLiteral("Ne postoji datoteka ") + staraLista +
                 QStringLiteral(" Program za automatsko ažuriranje novih programa mora prestati sa "
                                "ažuriranjem. Molimo da o ovoj poruci izvjestite Morvela tim za podršku."));
     // Read here only to prove the installed list is readable; the plan reads it again.
     if (!UčitajMatricu(s.StareVerzije, staraLista, k.ZaMatricu()))
         return PrekiniProvjeru(
-            k, Proc,
-            QStringLiteral("PripremiVerzijaTXT - Desila se greška u čitanju zapisa u matricu.") + Prekida);
+            k, PrefiksProvjere,
+            QStringLiteral("PripremiVerzijaTXT - Desila se greška u čitanju zapisa u matricu.") +
+                PrekidaSeAžuriranje);
 
     if (!izvor.DonesiKontrolnuDatoteku(k)) return false;
 

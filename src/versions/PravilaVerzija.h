@@ -76,6 +76,8 @@ struct ProvjeraVeličine {
     QString opis;
 };
 ProvjeraVeličine UsporediVeličinu(qint64 veličina, const QString& ime, const QString& najava);
+// How the messages of a run that stops end.
+inline const QString PrekidaSeAžuriranje = QStringLiteral(" Prekida se ažuriranje!");
 // What follows the sentence when the sizes differ, before the caller's own ending.
 inline const QString VeličineNisuIste =
     QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite postupak.");
