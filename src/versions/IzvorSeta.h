@@ -128,7 +128,6 @@ public:
 
     // The window's option buttons and location box, as they stand when an operation starts.
     void Odaberi(UpdateLokacija izvor, const QString& mrežnaLokacija);
-    UpdateLokacija Odabrani() const { return m_odabrani; }
 
     // The check.
     bool DonesiKontrolnuDatoteku(Kontekst& k) { return Mjesto().DonesiKontrolnuDatoteku(k); }
