@@ -148,13 +148,13 @@ int main(int argc, char** argv) {
     o.postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("PrimarniServer21"), host);
     o.postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("DodatniCertifikati"),
                      TestServer::TestniCa());
-    o.izvor.odabrana = InternetPrimarni;
+    o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
     o.izvor.lokacije[1] = L;
-    o.stanje.KoristiChilkat = !http;
+    o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", http ? "False" : "True");
     MjereneDatoteke datoteke;
     o.k.datoteke = &datoteke;
-    HttpPreuzimanje preuzimanje(o.k);
-    o.k.preuzimanje = &preuzimanje;
+    HttpPreuzimanje preuzimanje(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka);
+    o.preuzimanje = &preuzimanje;
 
     bool dobro = true, curlDobro = true;
     QElapsedTimer t;
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
     // curl fetching the same files, one process reusing its connection.
     QStringList curlArg{QStringLiteral("-sS"), QStringLiteral("--fail")};
     if (!http) curlArg << QStringLiteral("--cacert") << TestServer::TestniCa();
-    const QString osnova = OsnovniUrl(o.postavke, !http, true);
+    const QString osnova = OsnovniUrl(host, !http);
     const QStringList sveDatoteke = QStringList{QStringLiteral("Verzije.txt"), QStringLiteral("VerzijeU.txt"),
                                                 QStringLiteral("TeamViewerQS.exe")} +
                                     arhive;
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
         Isprazni(L);
         const qsizetype prije = server.Zahtjevi().size();
         t.start();
-        prvi = prvi && DownloadNaLokaciju(o.k, true);
+        prvi = prvi && DownloadNaLokaciju(o.k, o.seta(), true);
         programMs << t.elapsed();
         prviBajtova = PoslanoBajtova(server, serverDir, prije, nullptr);
         prviUkupno = o.stanje.UkupnoPreneseno;
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
     const qsizetype prijeDrugog = server.Zahtjevi().size();
     datoteke.ns = 0;
     t.restart();
-    const bool drugi = DownloadNaLokaciju(o.k, false);
+    const bool drugi = DownloadNaLokaciju(o.k, o.seta(), false);
     const qint64 drugiNs = t.nsecsElapsed();
     int drugiArhiva = 0;
     const qint64 drugiBajtova = PoslanoBajtova(server, serverDir, prijeDrugog, &drugiArhiva);

@@ -27,7 +27,7 @@ using namespace morvela::test;
 
 namespace {
 
-const QString Ime = QStringLiteral("Velika.7z");
+const QString VelikaIme = QStringLiteral("Velika.7z");
 const QString MalaIme = QStringLiteral("Mala.7z");
 
 void NapraviDatoteku(const QString& put, qint64 veličina) {
@@ -68,24 +68,26 @@ struct Rezultat {
 };
 
 Rezultat Mjeri(bool https, TestServer& server, TestOkruženje& o, int mjerenja, qint64 veličina) {
-    o.stanje.KoristiChilkat = https;
+    o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", https ? "True" : "False");
     o.postavke.Snimi("Settings", "PrimarniServer21", https ? server.HttpsHost() : server.HttpHost());
-    HttpPreuzimanje preuzimanje(o.k);
-    const QString url = OsnovniUrl(o.postavke, https, true) + Ime;
-    const QString cilj = o.updateDir() + Ime;
+    HttpPreuzimanje preuzimanje(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka);
+    o.preuzimanje = &preuzimanje;
+    Poslužitelj& poslužitelj = o.seta().Server();
+    const QString url = OsnovniUrl(https ? server.HttpsHost() : server.HttpHost(), https) + VelikaIme;
+    const QString cilj = o.updateDir() + VelikaIme;
     const QString curlCilj = o.vanjski(QStringLiteral("curl.7z"));
     QStringList curlArg{"-sS", "--fail", "--noproxy", "*", "-o", curlCilj, url};
     if (https) curlArg << "--cacert" << TestServer::TestniCa();
 
     // One small fetch first: loading TLS and the CA list once is not part of the transfer.
-    if (!preuzimanje.DownloadDatoteke(MalaIme, o.updateDir())) qFatal("warm-up fetch failed");
+    if (!poslužitelj.Preuzmi(o.stanje, MalaIme, o.updateDir())) qFatal("warm-up fetch failed");
     Rezultat r;
     for (int i = 0; i < mjerenja; ++i) {
         QFile::remove(cilj);
         PoništiVrhMemorije();
         QElapsedTimer t;
         t.start();
-        if (!preuzimanje.DownloadDatoteke(Ime, o.updateDir()))
+        if (!poslužitelj.Preuzmi(o.stanje, VelikaIme, o.updateDir()))
             qFatal("our fetch failed: %s", qPrintable(o.stanje.ZadnjaPoruka));
         r.naši.push_back(t.nsecsElapsed() / 1e9);
         r.vrhMb = std::max(r.vrhMb, VrhMemorijeMb());
@@ -126,7 +128,7 @@ int main(int argc, char** argv) {
     o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
     const QString serverDir = o.vanjski(QStringLiteral("server"));
     QDir().mkpath(serverDir);
-    NapraviDatoteku(serverDir + "/" + Ime, veličina);
+    NapraviDatoteku(serverDir + "/" + VelikaIme, veličina);
     NapraviDatoteku(serverDir + "/" + MalaIme, 1024);
     TestServer server(serverDir);
 

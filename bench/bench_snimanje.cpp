@@ -104,9 +104,9 @@ int main(int argc, char** argv) {
     QTemporaryDir radni;
     TestServer server(izvor.path());
     QtProcesi procesi;
-    HttpPreuzimanje preuzimanje(o.k);
+    HttpPreuzimanje preuzimanje(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka);
     o.k.procesi = &procesi;
-    o.k.preuzimanje = &preuzimanje;
+    o.preuzimanje = &preuzimanje;
     o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
     o.postavke.Snimi("Settings", "PrimarniServer21", server.HttpsHost());
     o.izvor.lokacije[0] = SaSeparatorom(izvor.path());
@@ -133,7 +133,8 @@ int main(int argc, char** argv) {
 
     QElapsedTimer t;
     t.start();
-    if (!SnimitiSaInterneta(o.k)) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
+    o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
+    if (!SnimitiSaIzvora(o.k, o.seta())) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
     const qint64 internetMs = t.elapsed();
     const Čekanja internetČekanja = Razvrstaj(o.sat.čekanja);
     IsprazniUpdate(upd);
@@ -150,7 +151,8 @@ int main(int argc, char** argv) {
 
     o.sat.čekanja.clear();
     t.restart();
-    if (!SnimitiSaMrežneLokacije(o.k)) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
+    o.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
+    if (!SnimitiSaIzvora(o.k, o.seta())) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
     const qint64 mrežaMs = t.elapsed();
     const Čekanja mrežaČekanja = Razvrstaj(o.sat.čekanja);
     IsprazniUpdate(upd);

@@ -6,6 +6,8 @@
 #include "install/UpdateCommand.h"
 #include "install/modAppJeStartana.h"
 #include "platform/Konzola.h"
+#include "platform/Postavke.h"
+#include "platform/Sat.h"
 #include "versions/KontrolnaDatoteka.h"
 #include "versions/PravilaVerzija.h"
 
@@ -24,7 +26,6 @@ namespace morvela {
 
 namespace {
 
-const QString SekcijaSettings = QStringLiteral("Settings");
 constexpr int ZadanoČekanjeMinuta = 10;
 constexpr qint64 RazmakNapretkaMs = 100;
 
@@ -207,15 +208,12 @@ private:
     bool m_vidljiv = false;
 };
 
-// The source and the locations from the window's settings, with this run's
-// overrides; nothing is ever saved.
+// The locations from the window's settings, with this run's override; nothing is ever saved.
 class KonzolniIzvor : public IIzvor {
 public:
-    int OdabranaLokacija() const override { return izvor; }
     QString Lokacija(int indeks) const override { return lokacije[indeks]; }
     void PostaviLokaciju(int indeks, const QString& tekst) override { lokacije[indeks] = tekst; }
 
-    int izvor = InternetPrimarni;
     QString lokacije[2];
 };
 
@@ -263,7 +261,7 @@ enum class Operacija { Provjeri, Ažuriraj, NaLokaciju };
 
 struct Naredba {
     Operacija operacija;
-    std::optional<int> izvor;
+    std::optional<UpdateLokacija> izvor;
     QString lokacija;
     int minutaČekanja = ZadanoČekanjeMinuta;
 };
@@ -277,9 +275,10 @@ public:
         m_k.stanje = &m_stanje;
         m_k.izvor = &m_izvor;
         m_k.mreža = &m_mreža;
-        m_usluge = std::make_unique<StvarneUsluge>(m_k);
-        m_status = std::make_unique<KonzolniStatus>(m_ispis, *m_k.sat);
+        m_k.sat = &m_sat;
+        m_status = std::make_unique<KonzolniStatus>(m_ispis, m_sat);
         m_k.status = m_status.get();
+        m_usluge = std::make_unique<StvarneUsluge>(m_k);
         m_poruke.k = &m_k;
         m_k.log->PostaviJeku([this](const QString& red) { m_ispis.Redak(red); });
         UčitajIzvor();
@@ -287,7 +286,7 @@ public:
 
     int Izvrši() {
         // The log lives there; a distribution run is the first operation that needs it.
-        const QString update = SaSeparatorom(m_k.izvršnaDirektorija) + QStringLiteral("Update");
+        const QString update = UpdateDirektorijaU(m_k.izvršnaDirektorija);
         if (!m_k.datoteke->PostojiDirektorij(update)) m_k.datoteke->KreirajDirektorij(update);
         const DržiBravu brava(m_usluge->brava());
         if (!brava) {
@@ -306,7 +305,7 @@ public:
 private:
     int IzvršiOperaciju() {
         if (m_n.operacija == Operacija::NaLokaciju) {
-            const bool uspjeh = DownloadNaLokaciju(m_k, false);
+            const bool uspjeh = DownloadNaLokaciju(m_k, m_usluge->izvorSeta(), false);
             m_k.status->ZaustaviVrijemePrijenosa();
             m_k.status->SakrijProgBar();
             if (uspjeh) return KodGotovo;
@@ -320,35 +319,28 @@ private:
                                              QStringLiteral(" nije završeno."));
             return KodNeuspjeh;
         }
-        if (!PripremiVerzijaTXT(m_k)) return KodNeuspjeh;
+        if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) return KodNeuspjeh;
         if (m_mreža.planiranih <= 0) return KodGotovo;
         if (m_n.operacija == Operacija::Provjeri) return KodImaNovih;
-        if (cmdDownloadAndUpdate_Click(m_k)) return KodGotovo;
+        if (cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta())) return KodGotovo;
         return m_poruke.isteklo ? KodProgramiRade : KodNeuspjeh;
     }
 
     // The same keys the window reads at start-up, where the distribution location it
     // shows is in effect always the one under "UpdateLokDirMr21".
     void UčitajIzvor() {
-        const IPostavke& p = *m_k.postavke;
-        bool ispravno = false;
-        const int izvor = p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLok21N"), QStringLiteral("2"))
-                              .trimmed()
-                              .toInt(&ispravno);
-        m_izvor.izvor = m_n.izvor.value_or(ispravno && izvor >= 0 && izvor <= 2 ? izvor : InternetPrimarni);
-        m_izvor.lokacije[0] = p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDir21"), QString());
-        m_izvor.lokacije[1] = p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDirMr21"), QString());
+        const Postavke p = Postavke::Učitaj(*m_k.postavke);
+        m_izvor.lokacije[0] = p.mrežnaLokacija;
+        m_izvor.lokacije[1] = p.lokacijaDistribucije;
         if (!m_n.lokacija.isEmpty())
             m_izvor.lokacije[m_n.operacija == Operacija::NaLokaciju ? 1 : 0] = m_n.lokacija;
-        m_stanje.KoristiChilkat =
-            KaoLogičko(
-                p.Čitaj(SekcijaSettings, QStringLiteral("KoristiChilkatZaDownload"), QStringLiteral("True")))
-                .value_or(true);
+        m_usluge->izvorSeta().Odaberi(m_n.izvor.value_or(p.izvor), m_izvor.lokacije[0]);
     }
 
     const Naredba m_n;
     const QString m_opis;
     Ispis m_ispis;
+    StvarniSat m_sat;
     KonzolnePoruke m_poruke;
     KonzolniIzvor m_izvor;
     KonzolnaMreža m_mreža;
@@ -450,11 +442,11 @@ int IzvršiNaredbenuLiniju(const QStringList& argumenti) {
     if (parser.isSet(izvor)) {
         const QString ime = parser.value(izvor);
         if (ime == QLatin1String("primarni"))
-            n.izvor = InternetPrimarni;
+            n.izvor = UpdateLokacija::InternetPrimarni;
         else if (ime == QLatin1String("sekundarni"))
-            n.izvor = InternetSekundarni;
+            n.izvor = UpdateLokacija::InternetSekundarni;
         else if (ime == QLatin1String("mreza") || ime == QStringLiteral("mreža"))
-            n.izvor = MrežnaLokacija;
+            n.izvor = UpdateLokacija::MrežnaLokacija;
         else
             return pogrešno(QStringLiteral("Nepoznat izvor: ") + ime);
     }

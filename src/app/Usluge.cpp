@@ -24,17 +24,7 @@ void Popuni(Sučelje*& mjesto, std::unique_ptr<Sučelje>& vlasnik, Argumenti&&..
 
 } // namespace
 
-std::optional<bool> KaoLogičko(const QString& t) {
-    const QString s = t.trimmed().toLower();
-    if (s == QLatin1String("true")) return true;
-    if (s == QLatin1String("false")) return false;
-    bool broj = false;
-    const int n = s.toInt(&broj);
-    if (broj) return n != 0;
-    return std::nullopt;
-}
-
-StvarneUsluge::StvarneUsluge(Kontekst& k) {
+StvarneUsluge::StvarneUsluge(Kontekst& k, IPreuzimanje* preuzimanje) {
     Popuni<StvarniSat>(k.sat, m_sat);
     Popuni<SustavnaImena>(k.imena, m_imena);
     Popuni<QtPostavke>(k.postavke, m_postavke);
@@ -47,7 +37,9 @@ StvarneUsluge::StvarneUsluge(Kontekst& k) {
     if (!k.log)
         k.log =
             (m_log = std::make_unique<UpdateLog>(k.izvršnaDirektorija, *k.poruke, *k.sat, *k.datoteke)).get();
-    Popuni<HttpPreuzimanje>(k.preuzimanje, m_preuzimanje, k);
+    Popuni<HttpPreuzimanje>(preuzimanje, m_preuzimanje, *k.status, *k.poruke, *k.log, *k.datoteke,
+                            k.stanje->ZadnjaPoruka);
+    m_izvorSeta = std::make_unique<IzvorSeta>(Postavke::Učitaj(*k.postavke), *preuzimanje);
     m_brava = std::make_unique<Brava>(k.izvršnaDirektorija);
 }
 

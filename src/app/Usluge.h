@@ -5,6 +5,7 @@
 
 #include "platform/Brava.h"
 #include "records/Kontekst.h"
+#include "versions/IzvorSeta.h"
 
 #include <memory>
 #include <optional>
@@ -14,19 +15,19 @@ namespace morvela {
 inline const QString TekstDrugeInstance =
     QStringLiteral("Druga instanca programa upravo radi na ovoj instalaciji; pokušajte kasnije.");
 
-// A stored true/false text as the registry holds it; nothing for any other text.
-std::optional<bool> KaoLogičko(const QString& tekst);
-
 class StvarneUsluge {
 public:
     // Fills every seam the front end left empty: clock, names, settings, processes,
-    // window finder, files, executable directory, end of the program, log and
-    // fetch. k.poruke must be set already; k must stay where it is while these live.
-    explicit StvarneUsluge(Kontekst& k);
+    // window finder, files, executable directory, end of the program and log, and
+    // makes the update set's front door from the settings, fetching through
+    // preuzimanje or, without one, over HTTP(S). k.poruke and k.stanje must be set
+    // already; k must stay where it is while these live.
+    explicit StvarneUsluge(Kontekst& k, IPreuzimanje* preuzimanje = nullptr);
     ~StvarneUsluge();
 
     // One operation at a time in the program directory.
     Brava& brava() { return *m_brava; }
+    IzvorSeta& izvorSeta() { return *m_izvorSeta; }
 
 private:
     std::unique_ptr<ISat> m_sat;
@@ -37,6 +38,7 @@ private:
     std::unique_ptr<IDatoteke> m_datoteke;
     std::unique_ptr<UpdateLog> m_log;
     std::unique_ptr<IPreuzimanje> m_preuzimanje;
+    std::unique_ptr<IzvorSeta> m_izvorSeta;
     std::unique_ptr<Brava> m_brava;
 };
 

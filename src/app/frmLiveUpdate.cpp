@@ -7,7 +7,6 @@
 #include "distribution/DownloadNaLokaciju.h"
 #include "install/DnevnikInstalacije.h"
 #include "install/UpdateCommand.h"
-#include "transfer/HttpPreuzimanje.h"
 #include "versions/KontrolnaDatoteka.h"
 
 #include <QApplication>
@@ -38,9 +37,6 @@ namespace morvela {
 namespace {
 
 const QString Naslov = QString::fromUtf8("Morvela Live Update - Automatsko ažuriranje Mor-vela programa");
-const QString SekcijaSettings = QStringLiteral("Settings");
-const QString SekcijaSetting = QStringLiteral("Setting");
-constexpr qint32 ZadanaBoja = 14277323;
 
 // Stored colours are Windows COLORREF values: 0x00BBGGRR.
 QColor BojaIzCijelogBroja(qint32 v) {
@@ -100,7 +96,7 @@ frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti)
     k.status = this;
     k.izvor = this;
     k.mreža = this;
-    m_usluge = std::make_unique<StvarneUsluge>(k);
+    m_usluge = std::make_unique<StvarneUsluge>(k, m_ovisnosti.preuzimanje);
 
     IzgradiProzor();
     PoveziNaredbe();
@@ -210,15 +206,16 @@ void frmLiveUpdate::IzgradiProzor() {
     fraLokacija = new QGroupBox(QString::fromUtf8("Lokacija ažuriranja - novih verzija"), središte);
     fraLokacija->setObjectName(QStringLiteral("fraLokacija"));
     auto* lf = new QVBoxLayout(fraLokacija);
-    const IPostavke& postavke = *m_k.postavke;
+    const Postavke postavke = Postavke::Učitaj(*m_k.postavke);
     const auto bezKose = [](QString url) {
         url.chop(1);
         return url;
     };
     const QString opcije[3] = {
-        QStringLiteral("Internet (") + bezKose(OsnovniUrl(postavke, true, false)) + QLatin1Char(')'),
+        QStringLiteral("Internet (") + bezKose(OsnovniUrl(postavke.sekundarniServer, true)) +
+            QLatin1Char(')'),
         QString::fromUtf8("Sa mrežne lokacije"),
-        QStringLiteral("Internet (") + bezKose(OsnovniUrl(postavke, true, true)) +
+        QStringLiteral("Internet (") + bezKose(OsnovniUrl(postavke.primarniServer, true)) +
             QString::fromUtf8(") - preferirani (najbrži) način sa interneta"),
     };
     for (int i : {2, 1, 0}) {
@@ -280,11 +277,12 @@ void frmLiveUpdate::IzgradiProzor() {
 
 void frmLiveUpdate::PoveziNaredbe() {
     connect(cmdVerzija, &QPushButton::clicked, this,
-            [this] { IzvršiOperaciju([this] { PripremiVerzijaTXT(m_k); }); });
+            [this] { IzvršiOperaciju([this] { PripremiVerzijaTXT(m_k, m_usluge->izvorSeta()); }); });
     connect(cmdDownloadAndUpdate, &QPushButton::clicked, this,
-            [this] { IzvršiOperaciju([this] { cmdDownloadAndUpdate_Click(m_k); }); });
-    connect(cmdDownlNaLokaciju, &QPushButton::clicked, this,
-            [this] { IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, true); }); });
+            [this] { IzvršiOperaciju([this] { cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta()); }); });
+    connect(cmdDownlNaLokaciju, &QPushButton::clicked, this, [this] {
+        IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), true); });
+    });
     connect(cmdIzlaz, &QPushButton::clicked, this, [this] {
         if (m_zauzet)
             OdgodiZatvaranje(Odgođeno::Izlaz);
@@ -297,9 +295,7 @@ void frmLiveUpdate::PoveziNaredbe() {
     for (int i = 0; i < 2; ++i)
         connect(cmdLokacija[i], &QPushButton::clicked, this, [this, i] { PretražiLokaciju(i); });
     connect(numVrijemeDownloada, &QSpinBox::valueChanged, this, [this](int n) {
-        if (!m_učitavanje)
-            m_k.postavke->Snimi(SekcijaSetting, QStringLiteral("VrijemeAutoDownloadaNovihVerz"),
-                                QString::number(n));
+        if (!m_učitavanje) Postavke::SnimiSateAutomatskog(*m_k.postavke, n);
     });
     connect(tmrUpdate, &QTimer::timeout, this, [this] { tmrUpdate_Timer(); });
     connect(tmrPrijenos, &QTimer::timeout, this, [this] { tmrPrijenos_Timer(); });
@@ -311,12 +307,7 @@ void frmLiveUpdate::PokreniProzor() {
     setWindowTitle(windowTitle() + QStringLiteral(" V%1.%2.%3").arg(v[0]).arg(v[1]).arg(v[3]));
     SSTab1->setCurrentIndex(0);
 
-    bool ispravna = false;
-    const qint32 boja =
-        m_k.postavke->Čitaj(SekcijaSettings, QStringLiteral("BojaIntegratora"), QString::number(ZadanaBoja))
-            .trimmed()
-            .toInt(&ispravna);
-    PostaviBoje(ispravna ? boja : ZadanaBoja);
+    PostaviBoje(Postavke::Učitaj(*m_k.postavke).boja);
 
     ProvjeriOperatera();
     UčitajPostavke();
@@ -327,7 +318,7 @@ void frmLiveUpdate::PokreniProzor() {
 
     IzvršiOperaciju([this] { ObnoviPrekinutuInstalaciju(m_k); });
     IzvršiOperaciju([this] {
-        if (!PripremiVerzijaTXT(m_k)) m_završiPriAktivaciji = true;
+        if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) m_završiPriAktivaciji = true;
     });
 }
 
@@ -366,61 +357,42 @@ void frmLiveUpdate::PostaviBoje(qint32 boja) {
 
 // ---- Settings ----
 
-int frmLiveUpdate::OdabranaLokacija() const {
-    if (optLokacija[0]->isChecked()) return InternetSekundarni;
-    if (optLokacija[1]->isChecked()) return MrežnaLokacija;
-    return InternetPrimarni;
+UpdateLokacija frmLiveUpdate::OdabranaLokacija() const {
+    for (int i = 0; i < 2; ++i)
+        if (optLokacija[i]->isChecked()) return UpdateLokacija(i);
+    return UpdateLokacija::InternetPrimarni;
 }
 
-void frmLiveUpdate::OdaberiLokaciju(int indeks) {
-    optLokacija[indeks]->setChecked(true);
+void frmLiveUpdate::OdaberiLokaciju(UpdateLokacija izvor) {
+    optLokacija[int(izvor)]->setChecked(true);
 }
 
 void frmLiveUpdate::UčitajPostavke() {
-    IPostavke& p = *m_k.postavke;
-    txtLokacija[0]->setText(p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDir21"), QString()));
-    txtLokacija[1]->setText(p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDirMr21"), QString()));
+    m_postavke = Postavke::Učitaj(*m_k.postavke);
+    txtLokacija[0]->setText(m_postavke.mrežnaLokacija);
+    txtLokacija[1]->setText(m_postavke.lokacijaDistribucije);
 
-    bool ispravno = false;
-    int izvor = p.Čitaj(SekcijaSettings, QStringLiteral("UpdateLok21N"), QStringLiteral("2"))
-                    .trimmed()
-                    .toInt(&ispravno);
-    if (!ispravno || izvor < 0 || izvor > 2) izvor = InternetPrimarni;
     // A change of selection saves the settings, as a click would.
-    const bool promjena = !optLokacija[izvor]->isChecked();
-    OdaberiLokaciju(izvor);
+    const bool promjena = !optLokacija[int(m_postavke.izvor)]->isChecked();
+    OdaberiLokaciju(m_postavke.izvor);
     if (promjena) SnimiPostavke();
 
     UčitajDruguLokaciju();
 
     m_učitavanje = true;
-    const int sati =
-        p.Čitaj(SekcijaSetting, QStringLiteral("VrijemeAutoDownloadaNovihVerz"), QStringLiteral("0"))
-            .trimmed()
-            .toInt();
-    numVrijemeDownloada->setValue(qBound(0, sati, 23));
+    numVrijemeDownloada->setValue(m_postavke.satiAutomatskog);
     m_učitavanje = false;
-
-    m_stanje.KoristiChilkat = KaoLogičko(p.Čitaj(SekcijaSettings, QStringLiteral("KoristiChilkatZaDownload"),
-                                                 QStringLiteral("True")))
-                                  .value_or(true);
 }
 
 void frmLiveUpdate::UčitajDruguLokaciju() {
-    if (!optLokacija[1]->isChecked()) return;
-    const QString druga =
-        m_k.postavke->Čitaj(SekcijaSettings, QStringLiteral("UpdateLokDirMr.morvela.Ba.21"), QString());
+    if (OdabranaLokacija() != UpdateLokacija::MrežnaLokacija) return;
+    const QString druga = Postavke::DrugaLokacijaDistribucije(*m_k.postavke);
     if (!druga.isEmpty()) txtLokacija[1]->setText(druga);
 }
 
 void frmLiveUpdate::SnimiPostavke() {
-    IPostavke& p = *m_k.postavke;
-    p.Snimi(SekcijaSettings, QStringLiteral("UpdateLok21N"), QString::number(OdabranaLokacija()));
-    p.Snimi(SekcijaSettings, QStringLiteral("UpdateLokDir21"), txtLokacija[0]->text());
-    if (optLokacija[0]->isChecked())
-        p.Snimi(SekcijaSettings, QStringLiteral("UpdateLokDirMr21"), txtLokacija[1]->text());
-    else
-        p.Snimi(SekcijaSettings, QStringLiteral("UpdateLokDirMr.morvela.Ba.21"), txtLokacija[1]->text());
+    Postavke::SnimiIzvorILokacije(*m_k.postavke, OdabranaLokacija(), txtLokacija[0]->text(),
+                                  txtLokacija[1]->text());
 }
 
 void frmLiveUpdate::PretražiLokaciju(int indeks) {
@@ -511,6 +483,8 @@ bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, boo
     }
     m_zauzet = true;
     OmogućiNaredbe(false);
+    // The source as the options and the location box show it now.
+    m_usluge->izvorSeta().Odaberi(OdabranaLokacija(), txtLokacija[0]->text());
     operacija();
     OmogućiNaredbe(true);
     m_zauzet = false;
@@ -558,7 +532,7 @@ void frmLiveUpdate::tmrUpdate_Timer() {
     }
     m_zadnjiDanRasporeda = sada.date();
     m_zadnjiSatRasporeda = sada.time().hour();
-    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, false); }, true);
+    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), false); }, true);
 }
 
 // ---- Status line and progress ----

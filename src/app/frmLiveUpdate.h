@@ -2,6 +2,7 @@
 // The program's one window: it owns the run state, shows the plan and the
 // status line, keeps the chosen source and locations, and starts every operation.
 
+#include "platform/Postavke.h"
 #include "platform/Seams.h"
 #include "records/Kontekst.h"
 #include "records/StanjeRada.h"
@@ -30,10 +31,12 @@ class MrezaPlana;
 class StvarneUsluge;
 
 // What the window takes from outside. In usluge, the person, clock, names, settings,
-// processes, window finder, fetch, executable directory and end of the program may
-// be given; anything left empty gets the real thing. The window fills the rest itself.
+// processes, window finder, executable directory and end of the program may be
+// given, and the fetch beside it; anything left empty gets the real thing. The
+// window fills the rest itself.
 struct OvisnostiProzora {
     Kontekst usluge;
+    IPreuzimanje* preuzimanje = nullptr;
     // The program's own file version (major, minor, build, revision).
     std::array<int, 4> verzija{MORVELA_VERSION_MAJOR, MORVELA_VERSION_MINOR, MORVELA_VERSION_PATCH,
                                MORVELA_VERSION_TWEAK};
@@ -57,8 +60,9 @@ public:
     void UčitajPostavke();
     void SnimiPostavke();
     void UčitajDruguLokaciju();
-    int OdabranaLokacija() const override;
-    void OdaberiLokaciju(int indeks);
+    // The option buttons are the values of UpdateLokacija, in its order.
+    UpdateLokacija OdabranaLokacija() const;
+    void OdaberiLokaciju(UpdateLokacija izvor);
     void PretražiLokaciju(int indeks);
     void ProvjeriLokaciju(int indeks);
     void tmrUpdate_Timer();
@@ -70,6 +74,8 @@ public:
     bool Zauzet() const { return m_zauzet || m_otvorenihDijaloga > 0; }
     Kontekst& kontekst() { return m_k; }
     StanjeRada& stanje() { return m_stanje; }
+    // The settings as the start-up loaded them.
+    const Postavke& postavke() const { return m_postavke; }
     IStatusLinija& statusLinija() { return *this; }
     QString programskaDirektorija() const { return m_programskaDirektorija; }
 
@@ -125,6 +131,7 @@ private:
     // Real services for whatever was not injected.
     std::unique_ptr<IPoruke> m_vlastitePoruke;
     StanjeRada m_stanje;
+    Postavke m_postavke;
     Kontekst m_k;
     std::unique_ptr<StvarneUsluge> m_usluge;
 

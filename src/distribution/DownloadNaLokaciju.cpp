@@ -30,8 +30,8 @@ float SekundeOdPonoći(const ISat& sat) {
 // One run: the location, the mode and the flags that later rows depend on.
 class Prolaz {
 public:
-    Prolaz(Kontekst& k, bool interaktivno, QString lokacija)
-        : k(k), s(*k.stanje), interaktivno(interaktivno), L(std::move(lokacija)) {}
+    Prolaz(Kontekst& k, Poslužitelj& server, bool interaktivno, QString lokacija)
+        : k(k), s(*k.stanje), server(server), interaktivno(interaktivno), L(std::move(lokacija)) {}
 
     bool Pokreni();
 
@@ -68,14 +68,14 @@ private:
 
     Kontekst& k;
     StanjeRada& s;
+    Poslužitelj& server;
     const bool interaktivno;
     const QString L;
     QString W;
     std::unique_ptr<Brava> brava;
     bool kopirajSve = false;
-    bool nešto = false;         // an archive was fetched earlier in this run
-    bool bazaDohvaćena = false; // the database library was fetched earlier in this run
-    QString preuzeta;           // where the archive fetched for this row waits, if one was
+    Pratnja pratnja;  // what was fetched earlier in this run
+    QString preuzeta; // where the archive fetched for this row waits, if one was
 };
 
 bool Prolaz::Pokreni() {
@@ -87,12 +87,12 @@ bool Prolaz::Pokreni() {
         if (!s.NoveVerzije.koristi(red)) continue;
         if (!ObradiRed(red)) {
             // What was fetched before the failure still takes its place, as it would have at once.
-            k.preuzimanje->DovršiPredaje();
+            server.DovršiPredaje();
             return false;
         }
         PomakniProgBar();
     }
-    if (!k.preuzimanje->DovršiPredaje()) return false;
+    if (!server.DovršiPredaje()) return false;
 
     KopirajListu(ImeListeVerzija);
     KopirajListu(ImeListeVerzijaU);
@@ -113,7 +113,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
 
     if (!interaktivno && !d.PostojiDatoteka(L + ImeListeVerzija)) return StaniBezPrvogPresnimavanja();
 
-    W = L + QStringLiteral("Update") + Separator();
+    W = UpdateDirektorijaU(L);
     if (JeSimboličkaVeza(W)) {
         Prijavi(PrefiksLoga, PorukaSimboličkeVeze(W));
         return false;
@@ -148,7 +148,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     ObrišiPrivremene(*k.datoteke, L);
     ObrišiPrivremene(*k.datoteke, W);
 
-    if (k.preuzimanje->DownloadDatoteke(ImeListeVerzija, W)) {
+    if (server.Preuzmi(s, ImeListeVerzija, W)) {
         if (!d.PostojiDatoteka(W + ImeListeVerzija)) {
             k.LogirajGrešku(PrefiksLoga +
                             QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") + W);
@@ -162,7 +162,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         return false;
     }
 
-    if (k.preuzimanje->DownloadDatoteke(ImeListeVerzijaU, W)) {
+    if (server.Preuzmi(s, ImeListeVerzijaU, W)) {
         if (!d.PostojiDatoteka(W + ImeListeVerzijaU))
             k.LogirajGrešku(PrefiksLoga +
                             QStringLiteral("Učitao sa interneta VerzijeU.txt ali one ne postoje u ") + W);
@@ -174,7 +174,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     }
 
     if (!d.PostojiDatoteka(L + ImeTeamViewera)) {
-        if (k.preuzimanje->DownloadDatoteke(ImeTeamViewera, L)) {
+        if (server.Preuzmi(s, ImeTeamViewera, L)) {
             if (!d.PostojiDatoteka(L + ImeTeamViewera))
                 k.LogirajGrešku(
                     PrefiksLoga +
@@ -248,8 +248,7 @@ void Prolaz::PokreniPrikaze() {
     s.PorukeAkcija.clear();
     s.PorukeGrešaka.clear();
     s.UkupnoPreneseno = 0;
-    nešto = false;
-    bazaDohvaćena = false;
+    pratnja = Pratnja();
 }
 
 bool Prolaz::ObradiRed(int red) {
@@ -281,28 +280,15 @@ bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QStr
     if (zbrojiPrije) Zbroji(veličina);
     // Archives are flushed to disk while the next one arrives; the row's size
     // check looks at the fetched file wherever it waits to be put in place.
-    if (!k.preuzimanje->PreuzmiUPozadini(arhiva, L, preuzeta)) return false;
+    if (!server.PreuzmiUPozadini(s, arhiva, L, preuzeta)) return false;
     if (!zbrojiPrije) Zbroji(veličina);
-    nešto = true;
-    if (ime == ImeIzmjeneBaze) bazaDohvaćena = true;
+    pratnja.Uzet(ime);
     return true;
 }
 
 bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QString& veličina) {
-    const Matrica& n = s.NoveVerzije;
-    const Matrica& o = s.StareVerzije;
-    const QString vrsta = VrstaDatoteke(n.tekst(novi, Ime));
-
-    bool novije = JeNovija(o, stari, n, novi);
-    if (vrsta == QLatin1String("chm")) {
-        // Help files are rebuilt without a new version; only a growth counts.
-        if (!novije)
-            novije = VeličinaKao32(n.tekst(novi, StvarnaVeličina)) >
-                     VeličinaKao32(o.tekst(stari, StvarnaVeličina));
-        if (!novije)
-            novije = VeličinaKao32(n.tekst(novi, VeličinaDownload)) >
-                     VeličinaKao32(o.tekst(stari, VeličinaDownload));
-    }
+    const Vrsta vrsta = VrstaDatoteke(s.NoveVerzije.tekst(novi, Ime));
+    bool novije = JeNovijiZapis(s.StareVerzije, stari, s.NoveVerzije, novi);
     if (!novije) {
         qint64 naLokaciji = 0;
         if (!k.datoteke->PostojiDatoteka(L + arhiva)) {
@@ -310,16 +296,14 @@ bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QStri
                                QStringLiteral(" pa se mora napraviti");
             novije = true;
         } else if (!k.datoteke->Veličina(L + arhiva, naLokaciji) &&
-                   double(naLokaciji) != BrojčanaVrijednost(veličina)) {
+                   !UsporediVeličinu(naLokaciji, arhiva, veličina).ista) {
             novije = true;
             s.PorukeGrešaka += CRLF + QStringLiteral("Nađena 7z datoteka: ") + arhiva +
                                QStringLiteral(" ali je veličina različita ") + QString::number(naLokaciji) +
                                QStringLiteral(" Novi: ") + veličina + QStringLiteral(" pa će se prekopirati");
         }
     }
-    // Scripts belong to the database library before them, help files to any fetched program.
-    if ((vrsta == QLatin1String("enc") && bazaDohvaćena) || (vrsta == QLatin1String("chm") && nešto))
-        novije = true;
+    if (pratnja.SkriptaIde(vrsta) || pratnja.PomoćIde(vrsta)) novije = true;
     return novije;
 }
 
@@ -328,22 +312,18 @@ bool Prolaz::ProvjeriVeličinu(const QString& arhiva, const QString& veličina) 
     preuzeta.clear();
     qint64 naLokaciji = 0;
     if (k.datoteke->Veličina(put, naLokaciji)) {
-        Prijavi(PrefiksProvjere, QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke ") +
-                                     arhiva + QStringLiteral(". Prekida se ažuriranje!"));
+        Prijavi(PrefiksProvjere, GreškaVeličineArhive + arhiva + QStringLiteral(". Prekida se ažuriranje!"));
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
         return false;
     }
 
-    const QString početak = QStringLiteral("Veličina presnimljene datoteke ") + arhiva +
-                            QStringLiteral(" je ") + QString::number(naLokaciji) +
-                            QStringLiteral(", a veličina originalne datoteke je ") + veličina;
-    if (BrojčanaVrijednost(veličina) != double(naLokaciji)) {
-        Prijavi(PrefiksProvjere,
-                početak + QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite "
-                                         "postupak. Nastaviće se prijenos za ostale datoteke!"));
+    const ProvjeraVeličine provjera = UsporediVeličinu(naLokaciji, arhiva, veličina);
+    if (!provjera.ista) {
+        Prijavi(PrefiksProvjere, provjera.opis + VeličineNisuIste +
+                                     QStringLiteral(" Nastaviće se prijenos za ostale datoteke!"));
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
     } else {
-        s.ZadnjaPoruka = početak + QStringLiteral(". OK.");
+        s.ZadnjaPoruka = provjera.opis + QStringLiteral(". OK.");
         k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
     }
     return true;
@@ -374,7 +354,7 @@ QString PorukaZauzeteLokacije(const QString& lokacija) {
            QStringLiteral("; pokušajte kasnije.");
 }
 
-bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
+bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
     QString lokacija = k.izvor->Lokacija(1);
     if (lokacija.isEmpty()) {
         // An empty text would name the root of the drive; refuse it instead.
@@ -389,11 +369,11 @@ bool DownloadNaLokaciju(Kontekst& k, bool interaktivno) {
         lokacija += Separator();
         k.izvor->PostaviLokaciju(1, lokacija);
     }
-    return Prolaz(k, interaktivno, lokacija).Pokreni();
+    return Prolaz(k, izvor.Server(), interaktivno, lokacija).Pokreni();
 }
 
-void PreuzmiNaLokacijuIJavi(Kontekst& k, bool interaktivno) {
-    const bool uspjeh = DownloadNaLokaciju(k, interaktivno);
+void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
+    const bool uspjeh = DownloadNaLokaciju(k, izvor, interaktivno);
     k.status->ZaustaviVrijemePrijenosa();
     k.status->SakrijProgBar();
     if (!interaktivno) return;

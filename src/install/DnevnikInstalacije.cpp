@@ -66,7 +66,7 @@ public:
 private:
     void Logiraj(const QString& tekst) { k.LogirajGrešku(Prefiks + tekst); }
     bool JeKomponenta(const QString& ime) const {
-        return ime != ImeListeVerzija && VrstaDatoteke(ime) == QLatin1String("dll");
+        return ime != ImeListeVerzija && VrstaDatoteke(ime) == Vrsta::Komponenta;
     }
 
     // What the run had moved aside goes back; a file that never reached the

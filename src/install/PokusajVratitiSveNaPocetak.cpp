@@ -47,10 +47,19 @@ void VratiKomponentu(Kontekst& k, const QString& ime) {
 
 } // namespace
 
-QString DirektorijaZaVrstu(const StanjeRada& s, const QString& vrsta) {
-    if (vrsta == QLatin1String("exe") || vrsta == QLatin1String("dll")) return s.ProgramskaDirektorija;
-    if (vrsta == QLatin1String("enc")) return s.SkripteDirektorija;
-    if (vrsta == QLatin1String("chm")) return s.HelpDirektorija;
+QString DirektorijaZaVrstu(const StanjeRada& s, Vrsta vrsta) {
+    switch (vrsta) {
+    case Vrsta::Program:
+    case Vrsta::Komponenta:
+        return s.ProgramskaDirektorija;
+    case Vrsta::Skripta:
+        return s.SkripteDirektorija;
+    case Vrsta::Pomoć:
+        return s.HelpDirektorija;
+    case Vrsta::Lista:
+    case Vrsta::Ostalo:
+        break;
+    }
     return {};
 }
 
@@ -67,15 +76,15 @@ void PokušajVratitiSveNaPočetak(Kontekst& k) {
                     QString::number(imena.size()));
     for (const QString& ime : imena) {
         s.TrenutnaDatoteka = ime;
-        const QString vrsta = VrstaDatoteke(ime);
-        if (vrsta == QLatin1String("exe") || vrsta == QLatin1String("txt"))
+        const Vrsta vrsta = VrstaDatoteke(ime);
+        if (vrsta == Vrsta::Program || vrsta == Vrsta::Lista)
             VratiDatoteku(k, ime, s.ProgramskaDirektorija, QStringLiteral("programa"), ZavršetakA);
-        else if (vrsta == QLatin1String("dll"))
+        else if (vrsta == Vrsta::Komponenta)
             VratiKomponentu(k, ime);
-        else if (vrsta == QLatin1String("enc") || vrsta == QLatin1String("chm"))
+        else if (vrsta == Vrsta::Skripta || vrsta == Vrsta::Pomoć)
             VratiDatoteku(k, ime, DirektorijaZaVrstu(s, vrsta), QStringLiteral("datoteke"), ZavršetakB);
         else
-            k.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + vrsta);
+            k.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + NastavakImena(ime));
     }
     k.LogirajGrešku(Prefiks + QStringLiteral("Kraj"));
 }

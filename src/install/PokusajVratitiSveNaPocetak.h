@@ -1,5 +1,6 @@
 #pragma once
 #include "records/Kontekst.h"
+#include "versions/PravilaVerzija.h"
 
 namespace morvela {
 
@@ -10,6 +11,6 @@ void PokušajVratitiSveNaPočetak(Kontekst& k);
 // The directory a file of the given kind is installed into: programs and
 // components into the program directory, scripts and help files into theirs;
 // empty for any other kind.
-QString DirektorijaZaVrstu(const StanjeRada& s, const QString& vrsta);
+QString DirektorijaZaVrstu(const StanjeRada& s, Vrsta vrsta);
 
 } // namespace morvela

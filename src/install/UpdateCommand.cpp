@@ -31,10 +31,9 @@ void PostaviPovećanjeIzvještaja(Kontekst& k) {
 
 } // namespace
 
-bool cmdDownloadAndUpdate_Click(Kontekst& k) {
+bool cmdDownloadAndUpdate_Click(Kontekst& k, IzvorSeta& izvor) {
     bool instalirano = false;
-    const bool snimljeno =
-        k.izvor->OdabranaLokacija() == MrežnaLokacija ? SnimitiSaMrežneLokacije(k) : SnimitiSaInterneta(k);
+    const bool snimljeno = SnimitiSaIzvora(k, izvor);
     k.PrikažiAkciju(QString());
     k.status->SakrijProgBar();
     if (!snimljeno) {
@@ -49,7 +48,7 @@ bool cmdDownloadAndUpdate_Click(Kontekst& k) {
         // Declining leaves the fetched files for a later run and no trace in the log.
         if (odgovor != Odgovor::Da) return false;
         PostaviPovećanjeIzvještaja(k);
-        instalirano = UpdatePrograma(k);
+        instalirano = UpdatePrograma(k, izvor);
         k.stanje->ZadnjaPoruka = instalirano ? QStringLiteral("Uspješno instalirani novi programi!")
                                              : QStringLiteral("Programi nisu uspješno instalirani. "
                                                               "Kontaktirajte Mor-vela i prenesite im ove "

@@ -1,10 +1,11 @@
 #pragma once
 #include "records/Kontekst.h"
+#include "versions/IzvorSeta.h"
 
 namespace morvela {
 
 // The update button: fetch from the chosen source, ask, install, report.
 // True only when the new programs were installed.
-bool cmdDownloadAndUpdate_Click(Kontekst& k);
+bool cmdDownloadAndUpdate_Click(Kontekst& k, IzvorSeta& izvor);
 
 } // namespace morvela

@@ -79,10 +79,8 @@ bool PripremiBackupDirektoriju(Kontekst& k) {
 bool ZapočniDnevnikPlana(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     QStringList plan;
-    for (int red = 0; red < Matrica::Redova; ++red) {
-        const QString ime = s.NoveVerzije.tekst(red, Ime);
-        if (!ime.isEmpty() && s.NoveVerzije.broj(red, TrebaInstalirati) == 1) plan << ime;
-    }
+    for (const PlaniraniRed& red : PlaniraniRedovi(s.NoveVerzije))
+        plan << red.ime;
     const GreškaDatoteke g = ZapočniDnevnik(k, plan);
     if (g.uspjeh()) return true;
     s.ZadnjaPoruka = QStringLiteral("Nastala je greška u zapisu dnevnika instalacije ") + PutDnevnika(s) +
@@ -94,9 +92,8 @@ bool ZapočniDnevnikPlana(Kontekst& k) {
 
 bool InstalirajPlan(Kontekst& k) {
     StanjeRada& s = *k.stanje;
-    for (int red = 0; red < Matrica::Redova; ++red) {
-        const QString ime = s.NoveVerzije.tekst(red, Ime);
-        if (ime.isEmpty() || s.NoveVerzije.broj(red, TrebaInstalirati) != 1) continue;
+    for (const PlaniraniRed& red : PlaniraniRedovi(s.NoveVerzije)) {
+        const QString& ime = red.ime;
         k.status->ObradiDogađaje();
         s.TrenutnaDatoteka = ime;
         OznačiStanjeReda(k, ime, StanjeInstalacija);
@@ -152,7 +149,7 @@ void PočistiIza(Kontekst& k, bool obrišiBackup) {
 
 } // namespace
 
-bool UpdatePrograma(Kontekst& k) {
+bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor) {
     k.LogirajGrešku(QStringLiteral("UpdatePrograma- početak"));
     for (const QString& dir : {k.stanje->UpdateDirektorija, k.stanje->BackupDirektorija}) {
         if (!JeSimboličkaVeza(dir)) continue;
@@ -187,7 +184,7 @@ bool UpdatePrograma(Kontekst& k) {
     PočistiIza(k, dnevnik.uspjeh());
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kraj"));
     // Shows what is left to update; its own outcome does not change ours.
-    PripremiVerzijaTXT(k);
+    PripremiVerzijaTXT(k, izvor);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "records/Kontekst.h"
+#include "versions/IzvorSeta.h"
 
 namespace morvela {
 
@@ -7,6 +8,6 @@ namespace morvela {
 // of the suite runs, backs up and replaces each file, swaps in the new
 // Verzije.txt, cleans up and prepares the control file again. False when the
 // user gave up, on the developer computer, or after a failed file and its rollback.
-bool UpdatePrograma(Kontekst& k);
+bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor);
 
 } // namespace morvela

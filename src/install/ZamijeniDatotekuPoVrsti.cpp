@@ -136,18 +136,18 @@ bool ZamijeniKomponentu(Kontekst& k, const QString& ime) {
 } // namespace
 
 bool ZamijeniDatotekuPoVrsti(Kontekst& k, const QString& ime) {
-    const QString vrsta = VrstaDatoteke(ime);
+    const Vrsta vrsta = VrstaDatoteke(ime);
     const QString dir = DirektorijaZaVrstu(*k.stanje, vrsta);
-    if (vrsta == QLatin1String("exe"))
+    if (vrsta == Vrsta::Program)
         return NapraviBackup(k, Program, ime, dir) && KopirajNovu(k, Program, ime, dir);
-    if (vrsta == QLatin1String("dll")) return ZamijeniKomponentu(k, ime);
-    if (vrsta == QLatin1String("enc") || vrsta == QLatin1String("chm")) {
+    if (vrsta == Vrsta::Komponenta) return ZamijeniKomponentu(k, ime);
+    if (vrsta == Vrsta::Skripta || vrsta == Vrsta::Pomoć) {
         // Where the scripts or help directory is still missing, a first file just goes in.
         if (!k.datoteke->PostojiDirektorij(dir)) k.datoteke->KreirajDirektorij(dir);
         return NapraviBackup(k, Datoteka, ime, dir) && KopirajNovu(k, Datoteka, ime, dir);
     }
     // Left in the update directory; the run still counts the row as done.
-    k.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + vrsta);
+    k.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + NastavakImena(ime));
     return true;
 }
 

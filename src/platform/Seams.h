@@ -79,17 +79,18 @@ public:
     virtual void Pričekaj(qint16 sekundi) = 0;
 };
 
-// The chosen update source and the two location texts live in the window.
+// The two location texts live in the window: 0 the network update location, 1 the
+// distribution location.
 class IIzvor {
 public:
     virtual ~IIzvor() = default;
-    // 0 InternetSekundarni, 1 MrežnaLokacija, 2 InternetPrimarni.
-    virtual int OdabranaLokacija() const = 0;
     virtual QString Lokacija(int indeks) const = 0;
     virtual void PostaviLokaciju(int indeks, const QString& tekst) = 0;
 };
 
-enum UpdateLokacija { InternetSekundarni = 0, MrežnaLokacija = 1, InternetPrimarni = 2 };
+// Where new versions come from; the value is the index of the window's option
+// button and the number the settings store.
+enum class UpdateLokacija { InternetSekundarni = 0, MrežnaLokacija = 1, InternetPrimarni = 2 };
 
 // One planned row as the grid shows it: the list's texts unchanged.
 struct RedPlana {
@@ -105,18 +106,33 @@ public:
     virtual void OmogućiAžuriranje(bool omogućeno) = 0;
 };
 
-// Fetching one file of the update set from the chosen download server.
+// One file to fetch: from the URL to direktorija + ime.
+struct ZahtjevDatoteke {
+    // The whole URL; "https://" or "http://" also says how progress is shown.
+    QString url;
+    // The file's name, as the status line and the log name it.
+    QString ime;
+    QString direktorija;
+    // The most bytes the body may have.
+    qint64 granica = 0;
+    // Flushed to disk before it takes its name; not for the program's own working
+    // directory, whose files every run fetches anew before it reads them.
+    bool trajno = true;
+    // Extra trusted CA certificates (PEM) for https.
+    QByteArray dodatniCertifikati;
+};
+
+// Fetching one file over HTTP(S): a URL to a file, with a size limit.
 class IPreuzimanje {
 public:
     virtual ~IPreuzimanje() = default;
-    virtual bool DownloadDatoteke(const QString& imeDatoteke, const QString& ciljnaDirektorija) = 0;
+    virtual bool DownloadDatoteke(const ZahtjevDatoteke& zahtjev) = 0;
     // For a run that fetches many files into one place: the file may be flushed
     // to disk while the next one arrives and put in place when that one ends or
     // at DovršiPredaje; until then it waits, whole, at the path given back in gdje.
-    virtual bool PreuzmiUPozadini(const QString& imeDatoteke, const QString& ciljnaDirektorija,
-                                  QString& gdje) {
-        gdje = ciljnaDirektorija + imeDatoteke;
-        return DownloadDatoteke(imeDatoteke, ciljnaDirektorija);
+    virtual bool PreuzmiUPozadini(const ZahtjevDatoteke& zahtjev, QString& gdje) {
+        gdje = zahtjev.direktorija + zahtjev.ime;
+        return DownloadDatoteke(zahtjev);
     }
     // Puts every file still waiting in place; a failure is reported as the
     // fetch's own and gives false.

@@ -24,7 +24,6 @@ struct Kontekst {
     IImena* imena = nullptr;
     IPostavke* postavke = nullptr;
     UpdateLog* log = nullptr;
-    IPreuzimanje* preuzimanje = nullptr;
     IProcesi* procesi = nullptr;
     IProzori* prozori = nullptr;
     // The directory of the running executable (no trailing separator needed).

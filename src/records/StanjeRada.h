@@ -7,6 +7,10 @@
 
 namespace morvela {
 
+// The working directory a program directory (or a distribution location) keeps its
+// downloads, log and lock in: dir + "Update" + the separator.
+QString UpdateDirektorijaU(const QString& direktorija);
+
 struct StanjeRada {
     Matrica StareVerzije;
     Matrica NoveVerzije;
@@ -17,6 +21,9 @@ struct StanjeRada {
     QString BackupDirektorija;
     QString SkripteDirektorija;
     QString HelpDirektorija;
+    // Sets the five from the program directory; help files live in the Windows
+    // directory, or beside the programs where there is none.
+    void PostaviDirektorije(const QString& programska, const QString& winDir);
 
     QString ZadnjaPoruka;
     QString PorukeAkcija;
@@ -30,8 +37,6 @@ struct StanjeRada {
     float PočetakPrijenosa = 0;
     // Listed archive sizes fetched to the distribution location in this run.
     qint32 UkupnoPreneseno = 0;
-    // Transport choice: true for the HTTPS component, false for the transfer control.
-    bool KoristiChilkat = true;
 };
 
 } // namespace morvela

@@ -2,6 +2,7 @@
 
 #include "platform/Datoteke.h"
 #include "platform/Seams.h"
+#include "records/StanjeRada.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,10 +19,7 @@ UpdateLog::UpdateLog(QString izvršnaDirektorija, IPoruke& poruke, const ISat& s
     : m_direktorija(std::move(izvršnaDirektorija)), m_poruke(poruke), m_sat(sat), m_datoteke(datoteke) {}
 
 QString UpdateLog::Put() const {
-    QString dir = m_direktorija;
-    while (dir.size() > 1 && dir.endsWith(QDir::separator()))
-        dir.chop(1);
-    return dir + Separator() + QStringLiteral("Update") + Separator() + QStringLiteral("Update.log");
+    return UpdateDirektorijaU(m_direktorija) + QStringLiteral("Update.log");
 }
 
 void UpdateLog::LogirajGrešku(const QString& poruka) {

@@ -1,10 +1,10 @@
 #pragma once
-// Fetching one file of the update set from the primary or secondary download
-// server. One HTTP client (libcurl) stands in for both transports of the suite:
-// the https path (DownChilkat) reports percentages, the http path (DownInet)
-// the transfer control's state texts.
+// Fetching one file from a URL, no larger than a limit. One HTTP client (libcurl)
+// stands in for both transports of the suite: the https path (DownChilkat)
+// reports percentages, the http path (DownInet) the transfer control's state texts.
 
-#include "records/Kontekst.h"
+#include "platform/Seams.h"
+#include "records/UpdateLog.h"
 #include "transfer/CurlPrijenos.h"
 
 #include <QString>
@@ -14,27 +14,23 @@
 
 namespace morvela {
 
-// Host (with optional port) of each download server; the read-only keys
-// "PrimarniServer21" / "SekundarniServer21" point the program at a mirror.
-QString HostPrimarnogServera(const IPostavke& postavke);
-QString HostSekundarnogServera(const IPostavke& postavke);
-// "https://" or "http://" + host + "/download/Verzija21/".
-QString OsnovniUrl(const IPostavke& postavke, bool https, bool primarni);
-
 class HttpPreuzimanje : public IPreuzimanje {
 public:
-    // zastojMs: a transfer that receives nothing for this long fails.
-    explicit HttpPreuzimanje(Kontekst& k, int zastojMs = 60000);
+    // Shows progress in status, logs to log, shows what the transport shows in
+    // poruke and leaves a failure's text in zadnjaPoruka. zastojMs: a transfer
+    // that receives nothing for this long fails.
+    HttpPreuzimanje(IStatusLinija& status, IPoruke& poruke, UpdateLog& log, IDatoteke& datoteke,
+                    QString& zadnjaPoruka, int zastojMs = 60000);
     ~HttpPreuzimanje() override;
 
-    // Blocks until the file is stored at ciljnaDirektorija + imeDatoteke or the
-    // fetch has failed; window events are processed meanwhile.
-    bool DownloadDatoteke(const QString& imeDatoteke, const QString& ciljnaDirektorija) override;
-    bool PreuzmiUPozadini(const QString& imeDatoteke, const QString& ciljnaDirektorija,
-                          QString& gdje) override;
+    // Blocks until the file is stored at direktorija + ime or the fetch has
+    // failed; window events are processed meanwhile. The scheme of the URL
+    // chooses the transport.
+    bool DownloadDatoteke(const ZahtjevDatoteke& zahtjev) override;
+    bool PreuzmiUPozadini(const ZahtjevDatoteke& zahtjev, QString& gdje) override;
     bool DovršiPredaje() override;
-    bool DownChilkat(const QString& imeDatoteke, const QString& ciljnaDirektorija);
-    bool DownInet(const QString& imeDatoteke, const QString& ciljnaDirektorija);
+    bool DownChilkat(const ZahtjevDatoteke& zahtjev);
+    bool DownInet(const ZahtjevDatoteke& zahtjev);
 
     // Progress of the https path.
     void http_PercentDone(qint32 postotak);
@@ -48,16 +44,18 @@ private:
         std::future<GreškaDatoteke> pražnjenje;
     };
 
-    bool Preuzmi(const QString& imeDatoteke, const QString& ciljnaDirektorija, bool https);
-    IshodPrijenosa Prenesi(const QString& url, const QString& privremena, bool https, qint64 granica,
+    bool Preuzmi(const ZahtjevDatoteke& zahtjev, bool https);
+    IshodPrijenosa Prenesi(const ZahtjevDatoteke& zahtjev, const QString& privremena, bool https,
                            bool upisujUsput);
     IshodPrijenosa Predaj(const QString& imeDatoteke, const QString& privremena, const QString& cilj,
                           bool trajno);
-    qint64 GranicaVeličine(const QString& imeDatoteke) const;
-    QString UrlDatoteke(const QString& imeDatoteke, bool https) const;
     void GreškaLokalneDatoteke(const QString& imeDatoteke, const QString& opis);
 
-    Kontekst& m_k;
+    IStatusLinija& m_status;
+    IPoruke& m_poruke;
+    UpdateLog& m_log;
+    IDatoteke& m_datoteke;
+    QString& m_zadnjaPoruka;
     int m_zastojMs;
     // The text of the last state of the http path that had one.
     QString m_tekstStanja;

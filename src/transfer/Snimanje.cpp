@@ -8,24 +8,18 @@ namespace morvela {
 
 namespace {
 
-const QString PrekidaSe = QStringLiteral(" Prekida se ažuriranje!");
+enum StanjeReda { Provjereno = 2 };
 
-enum StanjeReda { Preuzimanje = 1, Provjereno = 2, Kopiranje = 4 };
-
-bool Planiran(const Matrica& m, int red) {
-    return m.koristi(red) && m.broj(red, TrebaInstalirati) == 1;
-}
-
-// What the internet download and the network copy share: the start, the
-// archive check and unpacking, the check of the unpacked files and the end.
-// Every log line of a run carries the run's own prefix.
-class Prijenos {
+// What every source's run shares: the start, unpacking, the check of the
+// unpacked files and the end.
+class Prijenos : public Izvještaj {
 public:
-    Prijenos(Kontekst& k, QString prefiks) : k(k), s(*k.stanje), prefiks(std::move(prefiks)) {}
+    Prijenos(Kontekst& k, const QString& prefiks) : Izvještaj(k, prefiks), s(*k.stanje) {}
 
     bool Započni() {
         s.PorukeAkcija.clear();
         s.PorukeGrešaka.clear();
+        // A flagged row counts here even without a name; both phases skip it later.
         bool imaPlana = false;
         for (int r = 0; r < Matrica::Redova && !imaPlana; ++r)
             imaPlana = s.NoveVerzije.broj(r, TrebaInstalirati) == 1;
@@ -38,47 +32,29 @@ public:
         return true;
     }
 
-    void Logiraj(const QString& tekst) const { k.LogirajGrešku(prefiks + tekst); }
-
-    // Ends the run: the text goes to the last message, the log, the error
-    // messages and, when asked, a message box.
-    bool Prekini(const QString& poruka, bool sOkvirom) {
-        s.ZadnjaPoruka = poruka;
-        Logiraj(poruka);
-        s.PorukeGrešaka += CRLF + poruka;
-        if (sOkvirom) k.Pokaži(poruka, Ikona::Usklicnik);
-        return false;
-    }
-
-    bool ProvjeriArhivuIRaspakiraj(int red) {
-        const Matrica& m = s.NoveVerzije;
-        const QString ime = m.tekst(red, Ime);
-        const QString imeArhive = ImeArhive(ime);
-        if (!ProvjeriVeličinu(s.UpdateDirektorija + imeArhive, imeArhive, m.tekst(red, VeličinaDownload),
-                              QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke "), false))
-            return false;
+    bool Raspakiraj(const PlaniraniRed& red) {
         // The plan total counts only rows planned as newer, so the sum may pass
         // the maximum; the bar then keeps its value.
-        k.status->PostaviVrijednostProgBara(k.status->VrijednostProgBara() +
-                                            float(BrojčanaVrijednost(m.tekst(red, VeličinaDownload))));
-        OznačiStanjeReda(k, ime, Provjereno);
-        if (!Unzipaj(k, ime)) {
-            k.Pokaži(QStringLiteral("Desila se greška: ") + s.ZadnjaPoruka + PrekidaSe, Ikona::Usklicnik);
+        k.status->PostaviVrijednostProgBara(
+            k.status->VrijednostProgBara() +
+            float(BrojčanaVrijednost(s.NoveVerzije.tekst(red.red, VeličinaDownload))));
+        OznačiStanjeReda(k, red.ime, Provjereno);
+        if (!Unzipaj(k, red.ime)) {
+            k.Pokaži(QStringLiteral("Desila se greška: ") + s.ZadnjaPoruka + PrekidaSeAžuriranje,
+                     Ikona::Usklicnik);
             return false;
         }
         return true;
     }
 
     // 7-Zip may still be writing when the last archive is done, so missing
-    // files get two short waits each, capped at four for the whole run. A
-    // network copy also waits twice for a file that is still empty.
+    // files get two short waits each, capped at four for the whole run.
     bool ProvjeriRaspakirane(bool čekajPrazne) {
         k.status->SakrijProgBar();
         int čekanja = 0;
         Logiraj(QStringLiteral("Početak provjere veličine datoteka"));
-        for (int r = 0; r < Matrica::Redova; ++r) {
-            if (!Planiran(s.NoveVerzije, r)) continue;
-            const QString ime = s.NoveVerzije.tekst(r, Ime);
+        for (const PlaniraniRed& p : PlaniraniRedovi(s.NoveVerzije)) {
+            const QString& ime = p.ime;
             const QString put = s.UpdateDirektorija + ime;
             k.PrikažiAkciju(QStringLiteral("Provjera veličine datoteka ..."));
             for (const QString& poruka : {QStringLiteral("Nema fajla, moram čekati 5 s "),
@@ -91,9 +67,9 @@ public:
             }
             if (!k.datoteke->PostojiDatoteka(put))
                 return Prekini(QStringLiteral("Nije nađena datoteka: ") + put +
-                                   QStringLiteral(", a trebala bi postojati.") + PrekidaSe,
+                                   QStringLiteral(", a trebala bi postojati.") + PrekidaSeAžuriranje,
                                false);
-            if (!ProvjeriVeličinu(put, ime, s.NoveVerzije.tekst(r, StvarnaVeličina),
+            if (!ProvjeriVeličinu(put, ime, s.NoveVerzije.tekst(p.red, StvarnaVeličina),
                                   QStringLiteral("Greška u provjeri veličine datoteke "), čekajPrazne))
                 return false;
         }
@@ -106,116 +82,21 @@ public:
         return true;
     }
 
-    Kontekst& k;
-    StanjeRada& s;
-
 private:
-    bool ProvjeriVeličinu(const QString& put, const QString& ime, const QString& najava,
-                          const QString& greškaČitanja, bool čekajPrazne) {
-        qint64 veličina = 0;
-        bool pročitano = k.datoteke->Veličina(put, veličina).uspjeh();
-        for (int i = 0; i < 2 && pročitano && čekajPrazne && veličina == 0; ++i) {
-            k.Pričekaj(5);
-            pročitano = k.datoteke->Veličina(put, veličina).uspjeh();
-        }
-        if (!pročitano) return Prekini(greškaČitanja + ime + QStringLiteral(".") + PrekidaSe, true);
-
-        const QString opis = QStringLiteral("Veličina presnimljene datoteke ") + ime +
-                             QStringLiteral(" je ") + QString::number(veličina) +
-                             QStringLiteral(", a veličina originalne datoteke je ") + najava;
-        if (veličina != VeličinaKao32(najava))
-            return Prekini(opis +
-                               QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. "
-                                              "Ponovite postupak.") +
-                               PrekidaSe,
-                           true);
-        s.ZadnjaPoruka = opis + QStringLiteral(". OK.");
-        Logiraj(s.ZadnjaPoruka);
-        return true;
-    }
-
-    QString prefiks;
+    StanjeRada& s;
 };
-
-bool PreuzmiArhivu(Prijenos& p, const QString& ime) {
-    Kontekst& k = p.k;
-    StanjeRada& s = p.s;
-    const QString imeArhive = ImeArhive(ime);
-    const QString arhiva = s.UpdateDirektorija + imeArhive;
-    p.Logiraj(QStringLiteral("Provjera postojanja fajla ") + imeArhive);
-    if (k.datoteke->PostojiDatoteka(arhiva)) {
-        // A leftover from an earlier run must not pass for a fresh download.
-        s.ZadnjaPoruka =
-            QStringLiteral("Nađena 7z datoteka: ") + arhiva + QStringLiteral(" pa je treba obrisati!");
-        p.Logiraj(s.ZadnjaPoruka);
-        if (const GreškaDatoteke g = k.datoteke->Obriši(arhiva, true)) {
-            s.ZadnjaPoruka = QStringLiteral("Nije uspješno izbrisana 7z datoteka: ") + arhiva +
-                             QStringLiteral(" pa je to problem: ") + g.opis;
-            p.Logiraj(s.ZadnjaPoruka);
-        }
-    }
-    p.Logiraj(QStringLiteral("Početak skidanja ") + imeArhive);
-    OznačiStanjeReda(k, ime, Preuzimanje);
-    // The fetch has logged and reported its own failure.
-    if (!k.preuzimanje->DownloadDatoteke(imeArhive, s.UpdateDirektorija)) return false;
-    if (!k.datoteke->PostojiDatoteka(arhiva))
-        return p.Prekini(QStringLiteral("Nije nađena 7z datoteka: ") + arhiva +
-                             QStringLiteral(" pa je nije moguće instalirati.") + PrekidaSe,
-                         false);
-    return true;
-}
-
-// Copies over whatever an earlier run left in the update directory.
-bool KopirajSaLokacije(Prijenos& p, const QString& imeDatoteke) {
-    StanjeRada& s = p.s;
-    if (p.k.datoteke->Kopiraj(p.k.izvor->Lokacija(0) + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false))
-        return p.Prekini(
-            QStringLiteral("Greška u kopiranju ") + imeDatoteke + QStringLiteral(".") + PrekidaSe, true);
-    s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + imeDatoteke;
-    return true;
-}
-
-bool KopirajArhivu(Prijenos& p, const QString& ime) {
-    Kontekst& k = p.k;
-    const QString imeArhive = ImeArhive(ime);
-    OznačiStanjeReda(k, ime, Kopiranje);
-    const QString izvor = k.izvor->Lokacija(0) + imeArhive;
-    if (!k.datoteke->PostojiDatoteka(izvor))
-        return p.Prekini(QStringLiteral("Nije nađena 7z datoteka: ") + izvor +
-                             QStringLiteral(" pa je nije moguće instalirati.") + PrekidaSe,
-                         false);
-    p.Logiraj(QStringLiteral("Početak kopiranja ") + imeArhive);
-    k.PrikažiAkciju(QStringLiteral("Kopiranje datoteke: ") + imeArhive);
-    return KopirajSaLokacije(p, imeArhive);
-}
-
-using DohvatArhive = bool (*)(Prijenos&, const QString&);
-
-bool DohvatiSveArhive(Prijenos& p, DohvatArhive dohvati) {
-    const Matrica& m = p.s.NoveVerzije;
-    for (int r = 0; r < Matrica::Redova; ++r) {
-        if (!Planiran(m, r)) continue;
-        if (!dohvati(p, m.tekst(r, Ime)) || !p.ProvjeriArhivuIRaspakiraj(r)) return false;
-    }
-    p.k.PrikažiAkciju(QStringLiteral("Čekanje da se sve raspakira ..."));
-    return true;
-}
 
 } // namespace
 
-bool SnimitiSaInterneta(Kontekst& k) {
-    Prijenos p(k, QStringLiteral("SnimitiSaInterneta - "));
-    if (!p.Započni() || !DohvatiSveArhive(p, PreuzmiArhivu)) return false;
-    k.Pričekaj(5);
-    if (!p.ProvjeriRaspakirane(false)) return false;
-    return p.Završi();
-}
-
-bool SnimitiSaMrežneLokacije(Kontekst& k) {
-    Prijenos p(k, QStringLiteral("SnimitiSaMrežneLokacije - "));
-    if (!p.Započni() || !DohvatiSveArhive(p, KopirajArhivu) || !p.ProvjeriRaspakirane(true)) return false;
-    if (!KopirajSaLokacije(p, ImeListeVerzija)) return false;
-    k.Pričekaj(5);
+bool SnimitiSaIzvora(Kontekst& k, IzvorSeta& izvor) {
+    MjestoSeta& mjesto = izvor.Mjesto();
+    Prijenos p(k, mjesto.ImeSnimanja() + QStringLiteral(" - "));
+    if (!p.Započni()) return false;
+    for (const PlaniraniRed& red : PlaniraniRedovi(k.stanje->NoveVerzije))
+        if (!izvor.DonesiArhivu(p, red) || !p.Raspakiraj(red)) return false;
+    k.PrikažiAkciju(QStringLiteral("Čekanje da se sve raspakira ..."));
+    mjesto.PrijeProvjere(p);
+    if (!p.ProvjeriRaspakirane(mjesto.ČekajPrazne()) || !mjesto.Dovrši(p)) return false;
     return p.Završi();
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 #include "records/Kontekst.h"
+#include "versions/IzvorSeta.h"
 
 namespace morvela {
 
-// Fetches, verifies and unpacks every planned archive from the download server.
-bool SnimitiSaInterneta(Kontekst& k);
-// The same from the network location in txtLokacija(0), plus its Verzije.txt.
-bool SnimitiSaMrežneLokacije(Kontekst& k);
+// Brings every planned archive from the chosen source (SnimitiSaInterneta from a
+// download server, SnimitiSaMrežneLokacije from the network location), checks
+// and unpacks it, then checks every unpacked file's size.
+bool SnimitiSaIzvora(Kontekst& k, IzvorSeta& izvor);
 
 } // namespace morvela

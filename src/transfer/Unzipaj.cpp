@@ -24,8 +24,8 @@ constexpr qint64 DopuštenoViše = 1 << 20;
 
 // Help files and database scripts travel unpacked under the archive's name.
 bool SamoKopiranje(const QString& imeDatoteke) {
-    const QString vrsta = VrstaDatoteke(imeDatoteke);
-    return vrsta == QLatin1String("chm") || vrsta == QLatin1String("enc");
+    const Vrsta vrsta = VrstaDatoteke(imeDatoteke);
+    return vrsta == Vrsta::Pomoć || vrsta == Vrsta::Skripta;
 }
 
 // The command line as the log shows it: quoted paths, the output directory right after -o.

@@ -1,121 +1,21 @@
 #include "versions/KontrolnaDatoteka.h"
 
-#include "versions/PravilaVerzija.h"
-
 #include "versions/Plan.h"
+#include "versions/PravilaVerzija.h"
 
 #include <QDir>
 
 namespace morvela {
 
-namespace {
-
-const QString Proc = QStringLiteral("PripremiVerzijaTXT- ");
-const QString NemaPodataka = QStringLiteral("Podaci o novim verzijama na postoje na lokaciji: ");
-const QString Prekida = QStringLiteral(" Prekida se ažuriranje!");
-
-} // namespace
-
 void PostaviDirektorije(Kontekst& k) {
-    StanjeRada& s = *k.stanje;
-    const QString sep = Separator();
-    if (k.imena->ImeRačunala() == RazvojnoRačunalo)
-        s.ProgramskaDirektorija =
-            QDir::toNativeSeparators(QStringLiteral("D:/Morvela software/Morvela knjigovodstvo V21/"));
-    else
-        s.ProgramskaDirektorija = SaSeparatorom(QDir::toNativeSeparators(k.izvršnaDirektorija));
-    s.UpdateDirektorija = s.ProgramskaDirektorija + QStringLiteral("Update") + sep;
-    s.BackupDirektorija = s.ProgramskaDirektorija + QStringLiteral("UpdateBackup") + sep;
-    s.SkripteDirektorija = s.ProgramskaDirektorija + QStringLiteral("Skrite za izmjenu baze") + sep;
-    // Without a Windows directory (not Windows) help files live beside the programs.
-    const QString winDir = qEnvironmentVariable("WinDir");
-    s.HelpDirektorija = winDir.isEmpty()
-                            ? s.ProgramskaDirektorija + QStringLiteral("Help") + sep
-                            : QDir::toNativeSeparators(winDir) + sep + QStringLiteral("Help") + sep;
+    const QString programska =
+        k.imena->ImeRačunala() == RazvojnoRačunalo
+            ? QDir::toNativeSeparators(QStringLiteral("D:/Morvela software/Morvela knjigovodstvo V21/"))
+            : QDir::toNativeSeparators(k.izvršnaDirektorija);
+    k.stanje->PostaviDirektorije(programska, qEnvironmentVariable("WinDir"));
 }
 
-namespace {
-
-// A failure that ends the check: remembered, logged with a prefix and shown.
-bool Prekini(Kontekst& k, const QString& logPrefiks, const QString& poruka) {
-    k.stanje->ZadnjaPoruka = poruka;
-    k.LogirajGrešku(logPrefiks + poruka);
-    k.Pokaži(poruka, Ikona::Usklicnik);
-    return false;
-}
-
-bool SaInterneta(Kontekst& k) {
-    const StanjeRada& s = *k.stanje;
-    if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera)) {
-        // Remote support is a convenience: a failed fetch is only logged.
-        if (k.preuzimanje->DownloadDatoteke(ImeTeamViewera, s.ProgramskaDirektorija)) {
-            if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera))
-                k.LogirajGrešku(
-                    QStringLiteral("Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one "
-                                   "ne postoje u ") +
-                    s.ProgramskaDirektorija);
-        } else {
-            k.stanje->ZadnjaPoruka =
-                QStringLiteral("Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite "
-                               "vezu sa internetom i pokušajte ponovno!");
-            k.LogirajGrešku(QStringLiteral("Download na lokaciju- ") + k.stanje->ZadnjaPoruka);
-        }
-    }
-
-    if (!k.preuzimanje->DownloadDatoteke(ImeListeVerzija, s.UpdateDirektorija))
-        return Prekini(
-            k, Proc,
-            QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
-                           "internetom i pokušajte ponovno!") +
-                Prekida);
-    if (!k.datoteke->PostojiDatoteka(s.UpdateDirektorija + ImeListeVerzija)) {
-        k.LogirajGrešku(Proc + QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") +
-                        s.UpdateDirektorija);
-        k.Pokaži(NemaPodataka + s.UpdateDirektorija, Ikona::Nema);
-        return false;
-    }
-    return true;
-}
-
-bool SaMreže(Kontekst& k) {
-    StanjeRada& s = *k.stanje;
-    // Location text 0 is the network update location (1 is the distribution location).
-    const QString lokacija = k.izvor->Lokacija(0);
-    const QString procMreža = QStringLiteral("PripremiVerzijaTXT-  ");
-
-    if (!k.datoteke->PostojiDatoteka(lokacija + ImeListeVerzija))
-        return Prekini(k, procMreža,
-                       QStringLiteral("Ne postoji kontrolna datoteka na mrežnoj lokaciji: ") + lokacija +
-                           Prekida);
-
-    if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera) &&
-        k.datoteke->PostojiDatoteka(lokacija + ImeTeamViewera))
-        k.datoteke->Kopiraj(lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera);
-
-    const QString cilj = s.UpdateDirektorija + ImeListeVerzija;
-    if (k.datoteke->Obriši(cilj, false)) {
-        s.ZadnjaPoruka = QStringLiteral("Greška u brisanju datoteke ") + cilj;
-        k.LogirajGrešku(QStringLiteral("KI-PripremiVerzijaTXT- ") + s.ZadnjaPoruka);
-    }
-    if (k.datoteke->Kopiraj(lokacija + ImeListeVerzija, cilj, false))
-        return Prekini(
-            k, Proc,
-            QStringLiteral("Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i "
-                           "pokušajte ponovno!") +
-                Prekida);
-    if (!k.datoteke->PostojiDatoteka(cilj)) {
-        k.LogirajGrešku(procMreža +
-                        QStringLiteral("Kopirao sa mrežne lokacije Verzije.txt, ali ona ne postoji u ") +
-                        lokacija);
-        k.Pokaži(NemaPodataka + lokacija, Ikona::Nema);
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
-bool PripremiVerzijaTXT(Kontekst& k) {
+bool PripremiVerzijaTXT(Kontekst& k, IzvorSeta& izvor) {
     StanjeRada& s = *k.stanje;
     PostaviDirektorije(k);
 
@@ -136,19 +36,19 @@ bool PripremiVerzijaTXT(Kontekst& k) {
 
     const QString staraLista = s.ProgramskaDirektorija + ImeListeVerzija;
     if (!k.datoteke->PostojiDatoteka(staraLista))
-        return Prekini(
-            k, Proc,
+        return PrekiniProvjeru(
+            k, PrefiksProvjere,
             QStringLiteral("Ne postoji datoteka ") + staraLista +
                 QStringLiteral(" Program za automatsko ažuriranje novih programa mora prestati sa "
                                "ažuriranjem. Molimo da o ovoj poruci izvjestite Morvela tim za podršku."));
     // Read here only to prove the installed list is readable; the plan reads it again.
     if (!UčitajMatricu(s.StareVerzije, staraLista, k.ZaMatricu()))
-        return Prekini(k, Proc,
-                       QStringLiteral("PripremiVerzijaTXT - Desila se greška u čitanju zapisa u matricu.") +
-                           Prekida);
+        return PrekiniProvjeru(
+            k, PrefiksProvjere,
+            QStringLiteral("PripremiVerzijaTXT - Desila se greška u čitanju zapisa u matricu.") +
+                PrekidaSeAžuriranje);
 
-    const bool doneseno = k.izvor->OdabranaLokacija() == MrežnaLokacija ? SaMreže(k) : SaInterneta(k);
-    if (!doneseno) return false;
+    if (!izvor.DonesiKontrolnuDatoteku(k)) return false;
 
     const bool plan = NapraviRsŠtoTrebaAžurirati(k);
     k.mreža->OmogućiAžuriranje(plan);

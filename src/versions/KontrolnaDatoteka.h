@@ -1,12 +1,13 @@
 #pragma once
 #include "records/Kontekst.h"
+#include "versions/IzvorSeta.h"
 
 namespace morvela {
 
 // Sets the working directories, brings the new Verzije.txt from the chosen
 // source into the update directory and builds the plan. Enables the update
 // command exactly when the plan succeeded.
-bool PripremiVerzijaTXT(Kontekst& k);
+bool PripremiVerzijaTXT(Kontekst& k, IzvorSeta& izvor);
 
 // Sets the working directories from the program's own directory (fixed on the
 // developer computer).

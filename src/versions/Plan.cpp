@@ -38,10 +38,6 @@ QString VlastitoIme() {
     return ime.isEmpty() ? ImeUpdatera : ime;
 }
 
-bool NovijaVeličina(const Matrica& stara, int rs, const Matrica& nova, int rn, int stupac) {
-    return VeličinaKao32(stara.tekst(rs, stupac)) < VeličinaKao32(nova.tekst(rn, stupac));
-}
-
 class Odluka {
 public:
     explicit Odluka(Kontekst& k) : k(k), s(*k.stanje) {}
@@ -55,27 +51,25 @@ public:
             if (ime == ImeUpdatera) return Označi(red, false);
             k.LogirajGrešku(Proc + QStringLiteral(" - Nije pronađen zapis o starim verzija za :") + ime +
                             QStringLiteral(" pa se mora kopirati"));
-            if (ime == ImeIzmjeneBaze) izmjBazaPlanirana = true;
+            pratnja.Uzet(ime);
             return Označi(red, true);
         }
 
         const Matrica& stare = s.StareVerzije;
-        const QString vrsta = VrstaDatoteke(ime);
-        bool novija = JeNovija(stare, stari, nove, red);
-
-        if (vrsta == QLatin1String("chm") && !novija)
-            novija = NovijaVeličina(stare, stari, nove, red, StvarnaVeličina) ||
-                     NovijaVeličina(stare, stari, nove, red, VeličinaDownload);
+        const Vrsta vrsta = VrstaDatoteke(ime);
+        bool novija = JeNovijiZapis(stare, stari, nove, red);
 
         if (!novija) {
-            if (vrsta == QLatin1String("enc") || vrsta == QLatin1String("chm")) {
+            if (vrsta == Vrsta::Skripta || vrsta == Vrsta::Pomoć) {
                 const QString put =
-                    (vrsta == QLatin1String("enc") ? s.SkripteDirektorija : s.HelpDirektorija) + ime;
+                    (vrsta == Vrsta::Skripta ? s.SkripteDirektorija : s.HelpDirektorija) + ime;
                 if (!k.datoteke->PostojiDatoteka(put)) {
                     LogirajNedostaje(put);
                     novija = true;
                 }
-                if (!novija) novija = NovijaVeličina(stare, stari, nove, red, StvarnaVeličina);
+                if (!novija)
+                    novija = VeličinaKao32(stare.tekst(stari, StvarnaVeličina)) <
+                             VeličinaKao32(nove.tekst(red, StvarnaVeličina));
             } else {
                 const QString datoteka = ime == ImeUpdatera ? VlastitoIme() : ime;
                 if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + datoteka)) {
@@ -87,12 +81,12 @@ public:
 
         if (ime == ImeUpdatera || !novija) {
             // Scripts listed after a planned database-change library go with it.
-            return Označi(red, vrsta == QLatin1String("enc") && izmjBazaPlanirana);
+            return Označi(red, pratnja.SkriptaIde(vrsta));
         }
 
         k.LogirajGrešku(Proc + QStringLiteral(" - Treba instalirati: ") + ime);
         s.UkupnoZaPrijenos = DodajUZbroj(s.UkupnoZaPrijenos, nove.tekst(red, VeličinaDownload));
-        if (ime == ImeIzmjeneBaze) izmjBazaPlanirana = true;
+        pratnja.Uzet(ime);
         Označi(red, true);
     }
 
@@ -107,16 +101,16 @@ private:
 
     Kontekst& k;
     StanjeRada& s;
-    bool izmjBazaPlanirana = false;
+    // Only the database-change library matters here: help files are not taken along.
+    Pratnja pratnja;
 };
 
-QList<RedPlana> PlaniraniRedovi(const Matrica& nove) {
+QList<RedPlana> RedoviMreže(const Matrica& nove) {
     QList<RedPlana> redovi;
-    for (int r = 0; r < Matrica::Redova; ++r) {
-        if (!nove.koristi(r) || nove.broj(r, TrebaInstalirati) != 1) continue;
-        redovi.append({nove.tekst(r, Ime), nove.tekst(r, Ver_Gl), nove.tekst(r, Ver_Pom),
-                       nove.tekst(r, Ver_Rev), nove.tekst(r, VeličinaDownload),
-                       nove.tekst(r, StvarnaVeličina)});
+    for (const PlaniraniRed& p : PlaniraniRedovi(nove)) {
+        const int r = p.red;
+        redovi.append({p.ime, nove.tekst(r, Ver_Gl), nove.tekst(r, Ver_Pom), nove.tekst(r, Ver_Rev),
+                       nove.tekst(r, VeličinaDownload), nove.tekst(r, StvarnaVeličina)});
     }
     return redovi;
 }
@@ -162,7 +156,7 @@ bool NapraviRsŠtoTrebaAžurirati(Kontekst& k) {
     const QString updateTxt = s.UpdateDirektorija + QStringLiteral("Update.txt");
     if (k.datoteke->PostojiDatoteka(updateTxt)) k.datoteke->Obriši(updateTxt, false);
 
-    const QList<RedPlana> redovi = PlaniraniRedovi(s.NoveVerzije);
+    const QList<RedPlana> redovi = RedoviMreže(s.NoveVerzije);
     k.mreža->PrikažiPlan(redovi);
     // Nothing to do is still a good check: the program stays open and distribution stays usable.
     if (redovi.isEmpty()) k.PrikažiAkciju(QStringLiteral("Nema novih verzija Mor-vela programa!"));

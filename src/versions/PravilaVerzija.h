@@ -4,6 +4,7 @@
 
 #include "records/Matrica.h"
 
+#include <QList>
 #include <QString>
 
 namespace morvela {
@@ -34,8 +35,55 @@ qint32 VeličinaKao32(const QString& polje);
 // True when any of the three version parts of the new record is greater than
 // the same part of the installed one, each part compared on its own.
 bool JeNovija(const Matrica& stara, int redStare, const Matrica& nova, int redNove);
-// The last three characters of a name, exactly (a shorter name whole).
-QString VrstaDatoteke(const QString& ime);
+// The newer rule of a record: its version, and for a help file, which is rebuilt
+// without a new version, a greater unpacked or download size.
+bool JeNovijiZapis(const Matrica& stara, int redStare, const Matrica& nova, int redNove);
+
+// The kind of a file, by the last three characters of its name, compared exactly
+// (a shorter name whole): "exe", "dll", "enc" (database scripts), "chm" (help), "txt".
+enum class Vrsta { Program, Komponenta, Skripta, Pomoć, Lista, Ostalo };
+Vrsta VrstaDatoteke(const QString& ime);
+// The characters the kind is read from, as a log line names an unknown kind.
+QString NastavakImena(const QString& ime);
+
+// Rows that follow others into a run: scripts go with the database-change
+// library taken before them, help files with any file taken before them.
+class Pratnja {
+public:
+    // A row was taken into the run (planned, or fetched).
+    void Uzet(const QString& ime);
+    bool SkriptaIde(Vrsta vrsta) const { return vrsta == Vrsta::Skripta && m_izmjenaBaze; }
+    bool PomoćIde(Vrsta vrsta) const { return vrsta == Vrsta::Pomoć && m_išta; }
+
+private:
+    bool m_izmjenaBaze = false, m_išta = false;
+};
+
+// A row of the new list that is to be fetched and installed: a name, and the flag 1.
+bool JePlaniran(const Matrica& nove, int red);
+struct PlaniraniRed {
+    int red;
+    QString ime;
+    Vrsta vrsta;
+};
+// The planned rows in list order.
+QList<PlaniraniRed> PlaniraniRedovi(const Matrica& nove);
+
+// A fetched or unpacked file's size against the size its list announces, and
+// the sentence that tells both ("…, a veličina originalne datoteke je …").
+struct ProvjeraVeličine {
+    bool ista;
+    QString opis;
+};
+ProvjeraVeličine UsporediVeličinu(qint64 veličina, const QString& ime, const QString& najava);
+// How the messages of a run that stops end.
+inline const QString PrekidaSeAžuriranje = QStringLiteral(" Prekida se ažuriranje!");
+// What follows the sentence when the sizes differ, before the caller's own ending.
+inline const QString VeličineNisuIste =
+    QStringLiteral(" i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite postupak.");
+// The start of the message for an archive whose size cannot be read.
+inline const QString GreškaVeličineArhive =
+    QStringLiteral("Greška u provjeri veličine datoteke-dohvatu datoteke ");
 // The name without its last three characters, then "7z"; only lower-case
 // "č" and "ž" become "c" and "z".
 QString ImeArhive(const QString& ime);

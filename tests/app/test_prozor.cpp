@@ -41,7 +41,8 @@ namespace {
 // Serves the files of one directory (none yet: a dead line) and remembers where each went;
 // "tijekom" runs inside a fetch.
 struct Veza : IPreuzimanje {
-    bool DownloadDatoteke(const QString& ime, const QString& cilj) override {
+    bool DownloadDatoteke(const ZahtjevDatoteke& z) override {
+        const QString &ime = z.ime, &cilj = z.direktorija;
         ciljevi << cilj;
         if (tijekom) std::exchange(tijekom, nullptr)();
         QFile::remove(cilj + ime);
@@ -107,7 +108,7 @@ struct Prozor {
             o.usluge.sat = &sat;
             o.usluge.imena = &imena;
             o.usluge.postavke = postavke.get();
-            o.usluge.preuzimanje = &veza;
+            o.preuzimanje = &veza;
             o.usluge.izvršnaDirektorija = suite;
             o.verzija = {21, 4, 0, 3};
             if (!praviDijalog)
@@ -234,7 +235,7 @@ TEST_F(ProzorTest, MissingOrInvalidSettingsFallBackToDefaults) {
         EXPECT_TRUE(p.optLokacija[2]->isChecked());
         EXPECT_EQ(p.txtLokacija[0]->text() + p.txtLokacija[1]->text(), "");
         EXPECT_EQ(p.numVrijemeDownloada->value(), 0);
-        EXPECT_TRUE(p.stanje().KoristiChilkat);
+        EXPECT_TRUE(p.postavke().koristiChilkat);
         EXPECT_EQ(p.palette().color(QPalette::Window), QColor(0xCB, 0xDA, 0xD9));
         // Selecting the option that was already selected saves nothing.
         if (!neispravne) {
@@ -257,7 +258,7 @@ TEST_F(ProzorTest, StoredNetworkSourceSavesDuringLoadingSoTheFirstKeyWins) {
     EXPECT_EQ(p.txtLokacija[1]->text(), "/prva/");
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), "/prva/");
     EXPECT_EQ(p.numVrijemeDownloada->value(), 5);
-    EXPECT_FALSE(p.stanje().KoristiChilkat);
+    EXPECT_FALSE(p.postavke().koristiChilkat);
 }
 
 TEST_F(ProzorTest, SavingWritesTheDistributionLocationUnderTheKeyOfTheSource) {

@@ -32,13 +32,14 @@ struct Distribucija : ::testing::Test, IPreuzimanje {
     Distribucija() {
         QDir().mkpath(L);
         o.izvor.lokacije[1] = o.vanjski("Lokacija"); // the run adds the separator
-        o.k.preuzimanje = this;
+        o.preuzimanje = this;
         // Asked at the first fill of a location, the person agrees.
         o.poruke.odgovori[VrstaPitanja::KopiranjeSvegaNaLokaciju] = {Odgovor::Da};
         o.Zapiši(server + "VerzijeU.txt", "u");
         o.Zapiši(server + "TeamViewerQS.exe", "tv");
     }
-    bool DownloadDatoteke(const QString& ime, const QString& dir) override {
+    bool DownloadDatoteke(const ZahtjevDatoteke& z) override {
+        const QString &ime = z.ime, &dir = z.direktorija;
         imena << ime;
         if (ne.contains(ime)) return false;
         QFile::remove(dir + ime);
@@ -56,7 +57,7 @@ struct Distribucija : ::testing::Test, IPreuzimanje {
     bool Pokreni(bool interaktivno = true) {
         imena.clear();
         o.poruke.upiti.clear();
-        return DownloadNaLokaciju(o.k, interaktivno);
+        return DownloadNaLokaciju(o.k, o.seta(), interaktivno);
     }
     QStringList Nakon(const QStringList& lista, char fill) {
         Objavi(lista, fill);
@@ -67,10 +68,11 @@ struct Distribucija : ::testing::Test, IPreuzimanje {
 
 // The real transfer, from a loopback server serving the fixture's server directory.
 struct PraviPrijenos {
-    PraviPrijenos(TestOkruženje& o, const QString& dir) : posluzitelj(dir), http(o.k) {
+    PraviPrijenos(TestOkruženje& o, const QString& dir)
+        : posluzitelj(dir), http(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka) {
         o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
         o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
-        o.k.preuzimanje = &http;
+        o.preuzimanje = &http;
     }
     TestServer posluzitelj;
     HttpPreuzimanje http;
@@ -87,7 +89,7 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
 
     // Copying everything, an archive counts before its fetch: the failed one too.
     ne = {"MorvIzmjBaza21.7z"};
-    PreuzmiNaLokacijuIJavi(o.k, true); // answered Yes
+    PreuzmiNaLokacijuIJavi(o.k, o.seta(), true); // answered Yes
     EXPECT_EQ(o.stanje.UkupnoPreneseno, 20);
     EXPECT_EQ(o.status.prikazaPoruka, 0);
     EXPECT_TRUE(
@@ -97,13 +99,13 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     ne.clear();
     imena.clear();
     o.poruke.upiti.clear();
-    PreuzmiNaLokacijuIJavi(o.k, false);
+    PreuzmiNaLokacijuIJavi(o.k, o.seta(), false);
     EXPECT_EQ(o.poruke.upiti.size(), 0);
     EXPECT_EQ(imena, QStringList());
     EXPECT_EQ(o.LogPoruke().last(), "Download na lokaciju- Ne postoji datoteka: " + L +
                                         "Verzije.txt. Prvo presnimavanje svih datoteka na lokaciju mora se "
                                         "pokrenuti ručno. Automatsko preuzimanje se prekida.");
-    PreuzmiNaLokacijuIJavi(o.k, true);
+    PreuzmiNaLokacijuIJavi(o.k, o.seta(), true);
     EXPECT_EQ(imena.filter(".7z").size(), 4);
     EXPECT_EQ(o.stanje.UkupnoPreneseno, 40);
     EXPECT_EQ(o.status.txtPor + o.status.txtPorGr, "\r\nKopirano Verzije.txt\r\nKopirano VerzijeU.txt");
@@ -113,7 +115,7 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
 
     imena.clear();
     o.poruke.upiti.clear();
-    PreuzmiNaLokacijuIJavi(o.k, true);
+    PreuzmiNaLokacijuIJavi(o.k, o.seta(), true);
     EXPECT_EQ(imena, QStringList({"Verzije.txt", "VerzijeU.txt"}));
     EXPECT_EQ(o.stanje.UkupnoPreneseno, 0); // the report's box itself: the failure table
     QStringList isto, ok;
@@ -202,7 +204,7 @@ TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
     novi[0] = R("Knjige21.exe", "21;3;0", 200000);
     Objavi(novi, 'c');
     PraviPrijenos prijenos(o, server);
-    EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
+    EXPECT_FALSE(DownloadNaLokaciju(o.k, o.seta(), false));
     EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), QByteArray(10, 'b'));
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
 }
@@ -222,7 +224,7 @@ TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransf
     QDir().mkpath(L + "MorvIzmjBaza21.7z/zauzeto"); // a directory holds the name
 
     PraviPrijenos prijenos(o, server);
-    EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
+    EXPECT_FALSE(DownloadNaLokaciju(o.k, o.seta(), false));
 
     EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), QByteArray(10, 'b'));
     EXPECT_EQ(o.Pročitaj(L + "Izmjena1.7z"), QByteArray(10, 'a'));
@@ -236,7 +238,7 @@ TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransf
     // An archive fetched just before a fetch that fails still takes its place.
     QDir(L + "MorvIzmjBaza21.7z").removeRecursively();
     QFile::remove(server + "Upute.7z");
-    EXPECT_FALSE(DownloadNaLokaciju(o.k, false));
+    EXPECT_FALSE(DownloadNaLokaciju(o.k, o.seta(), false));
     EXPECT_EQ(o.Pročitaj(L + "Izmjena1.7z"), QByteArray(10, 'b'));
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
 }
@@ -254,7 +256,7 @@ struct Okolina {
     const QString L = t.vanjski("Lokacija") + Separator(), W = L + "Update" + Separator();
     PosluziteljDirektorija server{t.vanjski("Server") + Separator()};
     Okolina() {
-        t.k.preuzimanje = &server;
+        t.preuzimanje = &server;
         t.k.datoteke = &datoteke;
         t.izvor.lokacije[1] = t.vanjski("Lokacija");
         QStringList lista;
@@ -464,7 +466,7 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
         Okolina o;
         red.postavi(o);
         const QMap<QString, QByteArray> prije = Sadržaji(o.L, red.netaknuto);
-        PreuzmiNaLokacijuIJavi(o.t.k, red.interaktivno);
+        PreuzmiNaLokacijuIJavi(o.t.k, o.t.seta(), red.interaktivno);
 
         EXPECT_EQ(o.t.status.prikazaPoruka, red.dovršeno ? 1 : 0);
         const QString L = o.t.izvor.lokacije[1], T = o.t.status.vrijemePrijenosa,

@@ -38,12 +38,12 @@ struct LošeListe : ::testing::Test {
     const QString mreža = o.vanjski("Mreza") + Separator(), lokacija = o.vanjski("Lokacija") + Separator(),
                   posluženo = o.vanjski("Server") + Separator();
     TestServer server{posluženo};
-    HttpPreuzimanje preuzimanje{o.k, 1000};
+    HttpPreuzimanje preuzimanje{o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka, 1000};
 
     LošeListe() {
-        o.k.preuzimanje = &preuzimanje;
+        o.preuzimanje = &preuzimanje;
         o.postavke.Snimi("Settings", "PrimarniServer21", server.HttpHost());
-        o.stanje.KoristiChilkat = false;
+        o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", "False");
         o.Zapiši(o.dir() + "Verzije.txt", Instalirano.toLatin1());
         for (const QString& dir : {o.dir(), mreža, lokacija, posluženo}) {
             o.Zapiši(dir + "TeamViewerQS.exe", "tv");
@@ -116,8 +116,8 @@ TEST_F(LošeListe, AreRefusedByTheCheckAndTheDistributionBeforeAnythingIsFetched
         o.poruke.upiti.clear();
 
         // The check from the network location: only the list is copied, the plan refuses it.
-        o.izvor.odabrana = MrežnaLokacija;
-        EXPECT_FALSE(PripremiVerzijaTXT(o.k));
+        o.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
+        EXPECT_FALSE(PripremiVerzijaTXT(o.k, o.seta()));
         EXPECT_EQ(o.poruke.tekstovi(), QStringList{PlanNeČita});
         EXPECT_EQ(o.LogPoruke().mid(o.LogPoruke().size() - 2),
                   QStringList({"UčitajMatricu - " + l.razlog + ". Datoteka: " + o.updateDir() + "Verzije.txt",
@@ -132,9 +132,9 @@ TEST_F(LošeListe, AreRefusedByTheCheckAndTheDistributionBeforeAnythingIsFetched
                  .contains(QRegularExpression("^(ime-roditelj|broj-negativan|kodiranje-utf16)")))
             continue;
         // The distribution run fetches the two lists into its working directory and stops there.
-        o.izvor.odabrana = InternetPrimarni;
+        o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
         const int zahtjeva = server.Zahtjevi().size();
-        EXPECT_FALSE(DownloadNaLokaciju(o.k, true));
+        EXPECT_FALSE(DownloadNaLokaciju(o.k, o.seta(), true));
         QStringList dohvaćeno;
         for (const Zahtjev& z : server.Zahtjevi().mid(zahtjeva))
             dohvaćeno << z.putanja.section('/', -1);

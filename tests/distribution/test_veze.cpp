@@ -27,12 +27,12 @@ TEST(Veze, LinkedWorkingDirectoriesAreRefusedAndWhatTheyPointAtStaysAsItWas) {
     const QList<PovezanaDirektorija> slučajevi = {
         {"update",
          [](TestOkruženje& o) { return o.updateDir(); },
-         [](TestOkruženje& o) { return PripremiVerzijaTXT(o.k); },
+         [](TestOkruženje& o) { return PripremiVerzijaTXT(o.k, o.seta()); },
          {},
          Ikona::Usklicnik},
         {"backup",
          [](TestOkruženje& o) { return o.stanje.BackupDirektorija; },
-         [](TestOkruženje& o) { return UpdatePrograma(o.k); },
+         [](TestOkruženje& o) { return UpdatePrograma(o.k, o.seta()); },
          {"Suite/Update/Update.log"},
          Ikona::Kritična},
         {"lokacija",
@@ -40,7 +40,7 @@ TEST(Veze, LinkedWorkingDirectoriesAreRefusedAndWhatTheyPointAtStaysAsItWas) {
              o.izvor.lokacije[1] = o.vanjski("Lokacija");
              return o.vanjski("Lokacija") + Separator() + "Update" + Separator();
          },
-         [](TestOkruženje& o) { return DownloadNaLokaciju(o.k, true); },
+         [](TestOkruženje& o) { return DownloadNaLokaciju(o.k, o.seta(), true); },
          {"Suite/Update/Update.log"},
          Ikona::Usklicnik},
     };

@@ -96,7 +96,7 @@ private:
 // No suite program is open, and the check after the run gets nothing from the internet.
 struct BezVanjskogSvijeta : IProzori, IPreuzimanje {
     bool NađiProzor(const QString&, const QString&, bool) override { return false; }
-    bool DownloadDatoteke(const QString&, const QString&) override { return false; }
+    bool DownloadDatoteke(const ZahtjevDatoteke&) override { return false; }
 };
 
 } // namespace
@@ -111,11 +111,12 @@ int main(int argc, char** argv) {
     BezVanjskogSvijeta svijet;
     QtProcesi procesi;
     Kontekst& k = o.k;
-    k.datoteke = &datoteke, k.preuzimanje = &svijet, k.prozori = &svijet, k.procesi = &procesi;
+    k.datoteke = &datoteke, k.prozori = &svijet, k.procesi = &procesi;
+    o.preuzimanje = &svijet;
     PostaviDirektorije(k);
     if (!NapraviRsŠtoTrebaAžurirati(k)) return 5;
     datoteke.Naoružaj();
-    if (!UpdatePrograma(k)) return 6;
+    if (!UpdatePrograma(k, o.seta())) return 6;
     std::fputs(datoteke.Operacije().constData(), stdout);
     return 0;
 }

@@ -53,7 +53,7 @@ struct Okolina {
         o.k.prozori = &korisnik;
         o.k.procesi = &procesi;
         o.k.datoteke = &datoteke;
-        o.izvor.odabrana = MrežnaLokacija;
+        o.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
         o.izvor.lokacije[0] = lok;
         for (const QString& dir : {skr, hlp, bak})
             QDir().mkpath(dir);
@@ -160,7 +160,7 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
     QDir().mkpath(upd + "P3.exe");
     Planiraj({{2, "P1.exe"}, {3, ""}, {4, "P2.exe"}, {6, "P3.exe"}, {8, "P4.exe"}, {10, "P5.exe"}});
     o.stanje.NoveVerzije.postavi(5, Ime, QString("P9.exe")); // not planned
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     const QString kopiranje = "Nastala je greška u kopiranju novog programa: P3.exe" + Detalj + Opis(ENOENT);
     EXPECT_TRUE(Log().contains(" " + P + kopiranje + "\r\n"));
 
@@ -168,7 +168,7 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
     korisnik.otvoreni = {"Morvela URA 21", "Morvela Plaće 21"};
     korisnik.odgovori = {{VrstaPitanja::ZatvaranjePrograma, {Odgovor::Da, Odgovor::Ne}},
                          {VrstaPitanja::PrekidAžuriranja, {Odgovor::Ne, Odgovor::Da}}};
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     const QString popis = "Morvela Plaće 21\r\nKnjiga ulaznih računa\r\n";
     EXPECT_EQ(Log().count(" UpdatePrograma- Postoje startovani programi " + popis + "\r\n"), 3);
     EXPECT_EQ(o.LogPoruke().last(), "UpdatePrograma- Korisnik odustaje");
@@ -178,14 +178,14 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
     // The developer computer is refused, without a log line, after the backup directory was emptied.
     korisnik.otvoreni.clear();
     o.imena.računalo = RazvojnoRačunalo;
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(o.LogPoruke().last(), "UpdatePrograma- početak");
     EXPECT_TRUE(QDir(bak).isEmpty());
 
     // A backup directory that cannot be created ends the whole program.
     QDir(bak).removeRecursively();
     TestOkruženje::Zapiši(bak.chopped(1), "a file in its place");
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(o.završetaka, 1);
     const QString greška = "Nastala je greška u kreiranju UpdateBackup direktorije! Program za ažuriranje "
                            "novih verzija mora prestati sa radom. Vjerojatno nemate administratorska prava!"
@@ -220,7 +220,7 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
 TEST_F(Instalacija, UpdateCommandFetchesAsksWritesTheReportSettingsInstallsAndCleansUp) {
     const QString registar = o.vanjski("postavke/Seagate Software/Crystal Reports Designer Component.conf");
     const QString kraj = "********************* KRAJ UPDATE", uspjeh = "Uspješno instalirani novi programi!";
-    cmdDownloadAndUpdate_Click(o.k); // nothing planned: the fetch fails
+    cmdDownloadAndUpdate_Click(o.k, o.seta()); // nothing planned: the fetch fails
 
     ASSERT_TRUE(QFile::link("/usr/bin/7za", prog + "7za"));
     TestOkruženje::Zapiši(o.vanjski("A.exe"), "nova verzija");
@@ -236,10 +236,10 @@ TEST_F(Instalacija, UpdateCommandFetchesAsksWritesTheReportSettingsInstallsAndCl
     // No at the question: not a log line more, no settings, nothing installed.
     const auto upita = korisnik.upiti.size();
     korisnik.odgovori[VrstaPitanja::PotvrdaInstalacije] = {Odgovor::Ne, Odgovor::Da};
-    cmdDownloadAndUpdate_Click(o.k);
+    cmdDownloadAndUpdate_Click(o.k, o.seta());
     EXPECT_FALSE(QFile::exists(registar));
 
-    cmdDownloadAndUpdate_Click(o.k);
+    cmdDownloadAndUpdate_Click(o.k, o.seta());
     EXPECT_EQ(Sadržaji(prog + "A.exe", prog + "Verzije.txt"),
               (QStringList{"nova verzija", "A.exe;21;2;0;10;20;\r\n"}));
     EXPECT_EQ(QDir(upd).entryList(QDir::Files), (QStringList{"Ostalo.txt", "Update.log", "Verzije.txt"}));
@@ -277,7 +277,7 @@ bool Zamijeni(Okolina& o, const QString& ime) {
     return ZamijeniDatotekuPoVrsti(o.o.k, ime);
 }
 bool Ažuriraj(Okolina& o) {
-    cmdDownloadAndUpdate_Click(o.o.k);
+    cmdDownloadAndUpdate_Click(o.o.k, o.o.seta());
     return true;
 }
 
@@ -404,7 +404,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
                  return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika);
              };
          },
-         [](Okolina& o) { return UpdatePrograma(o.o.k); },
+         [](Okolina& o) { return UpdatePrograma(o.o.k, o.o.seta()); },
          {{"Nastala je greška u zapisu dnevnika instalacije {upd}Instalacija.dnevnik\r\nGreška: {EIO}",
            Ikona::Usklicnik}},
          {P + "Nastala je greška u zapisu dnevnika instalacije {upd}Instalacija.dnevnik"},
@@ -419,7 +419,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
                  return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika) && n++ > 0;
              };
          },
-         [](Okolina& o) { return UpdatePrograma(o.o.k); },
+         [](Okolina& o) { return UpdatePrograma(o.o.k, o.o.seta()); },
          {{"Nastala je greška u zapisu dnevnika instalacije za datoteku: A.exe" + Detalj + "{EIO}" +
                StaraVerzija,
            Ikona::Kritična}},
@@ -435,7 +435,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
                  return qstrcmp(op, "brisiDir") == 0 && p.startsWith(b);
              };
          },
-         [](Okolina& o) { return UpdatePrograma(o.o.k); },
+         [](Okolina& o) { return UpdatePrograma(o.o.k, o.o.seta()); },
          {{"Ne postoji datoteka {prog}Verzije.txt…", Ikona::Usklicnik}},
          {P + "Greška u premještanju u backup Verzije.txt {ENOENT}",
           P + "Greška u kopiranju Verzije.txt {ENOENT}", P + "Greška u brisanju direktorije - {bak}",
@@ -465,9 +465,9 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         {"update command from the internet",
          [](Okolina& o) {
              o.PlanirajPomoć();
-             o.o.izvor.odabrana = InternetPrimarni;
+             o.o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
              o.server.ne = {"U.7z"};
-             o.o.k.preuzimanje = &o.server;
+             o.o.preuzimanje = &o.server;
          },
          Ažuriraj,
          {},

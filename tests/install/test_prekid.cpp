@@ -167,7 +167,7 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
     BezProzora prozori;
     o.k.procesi = &procesi;
     o.k.prozori = &prozori;
-    o.izvor.odabrana = MrežnaLokacija; // the check after an installation finds nothing
+    o.izvor.odabrana = UpdateLokacija::MrežnaLokacija; // the check after an installation finds nothing
     Postavi(o);
     const StanjeRada& s = o.stanje;
     const QString p = o.dir(), b = s.BackupDirektorija, skr = s.SkripteDirektorija;
@@ -230,7 +230,7 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
     EXPECT_EQ(o.poruke.upiti.value(0).ikona, Ikona::Kritična);
     EXPECT_TRUE(o.poruke.tekstovi().value(0).contains("Nije moguće vratiti:\r\nC.exe (" +
                                                       GreškaIzSustava(EISDIR).opis + ")"));
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(TestOkruženje::Pročitaj(b + "C.exe"), "stara");
     EXPECT_EQ(o.poruke.tekstovi().last(), "Stare verzije prekinute instalacije nisu vraćene iz " + b +
                                               ". Nije moguće nastaviti sa instalacijom!");
@@ -242,7 +242,7 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
     QDir(s.HelpDirektorija).removeRecursively();
     o.stanje.NoveVerzije.postavi(0, Ime, QString("Upute21.chm"));
     o.stanje.NoveVerzije.postavi(0, TrebaInstalirati, qint16(1));
-    EXPECT_TRUE(UpdatePrograma(o.k));
+    EXPECT_TRUE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(TestOkruženje::Pročitaj(s.HelpDirektorija + "Upute21.chm"),
               QByteArray(3000, 'n') + "Upute21.chm");
     EXPECT_FALSE(QFile::exists(PutDnevnika(s)));
@@ -260,7 +260,7 @@ TEST_F(Prekid, FullDiskLeavesTheOldProgramAndListWhole) {
     s.BackupDirektorija = p + "UpdateBackup" + Separator();
     BezProzora prozori;
     o.k.prozori = &prozori;
-    o.izvor.odabrana = MrežnaLokacija; // the check afterwards finds nothing
+    o.izvor.odabrana = UpdateLokacija::MrežnaLokacija; // the check afterwards finds nothing
     const QByteArray stariProgram(3000, 's'), staraLista = "A.exe;21;1;0;10;20;\r\n";
     TestOkruženje::Zapiši(p + "A.exe", stariProgram);
     TestOkruženje::Zapiši(p + ImeListeVerzija, staraLista);
@@ -271,7 +271,7 @@ TEST_F(Prekid, FullDiskLeavesTheOldProgramAndListWhole) {
 
     s.NoveVerzije.postavi(0, Ime, QString("A.exe"));
     s.NoveVerzije.postavi(0, TrebaInstalirati, qint16(1));
-    EXPECT_FALSE(UpdatePrograma(o.k));
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(TestOkruženje::Pročitaj(p + "A.exe"), stariProgram);
     const QString pun = GreškaIzSustava(ENOSPC).opis;
     EXPECT_EQ(o.poruke.tekstovi().value(0).section("\r\n", 0, 1).toStdString(),
@@ -282,7 +282,7 @@ TEST_F(Prekid, FullDiskLeavesTheOldProgramAndListWhole) {
     s.ProgramskaDirektorija = p, s.UpdateDirektorija = p + "Update" + Separator();
     s.BackupDirektorija = p + "UpdateBackup" + Separator();
     s.NoveVerzije = Matrica();
-    EXPECT_TRUE(UpdatePrograma(o.k));
+    EXPECT_TRUE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(TestOkruženje::Pročitaj(p + ImeListeVerzija), staraLista);
     EXPECT_TRUE(o.LogPoruke().contains("UpdatePrograma - Greška u kopiranju Verzije.txt " + pun))
         << qPrintable(o.LogPoruke().join("\n"));

@@ -64,7 +64,8 @@ struct DatotekeSKvarom : StvarneDatoteke {
 // report success and leave nothing behind.
 struct PosluziteljDirektorija : IPreuzimanje {
     explicit PosluziteljDirektorija(QString dir) : dir(std::move(dir)) {}
-    bool DownloadDatoteke(const QString& ime, const QString& cilj) override {
+    bool DownloadDatoteke(const ZahtjevDatoteke& z) override {
+        const QString &ime = z.ime, &cilj = z.direktorija;
         imena << ime;
         if (ne.contains(ime)) return false;
         QFile::remove(cilj + ime);

@@ -104,11 +104,11 @@ struct LažniStatus : IStatusLinija {
     int prikazaPoruka = 0;
 };
 
+// The location texts, and the source the window's options would show.
 struct LažniIzvor : IIzvor {
-    int OdabranaLokacija() const override { return odabrana; }
     QString Lokacija(int i) const override { return lokacije[i]; }
     void PostaviLokaciju(int i, const QString& t) override { lokacije[i] = t; }
-    int odabrana = InternetPrimarni;
+    UpdateLokacija odabrana = UpdateLokacija::InternetPrimarni;
     QString lokacije[2];
 };
 

@@ -19,16 +19,27 @@ TestOkruženje::TestOkruženje(const QString& postojeći) {
     if (!postojeći.isEmpty()) korijen.remove();
     const QString suite = postojeći.isEmpty() ? korijen.filePath(QStringLiteral("Suite")) : postojeći;
     QDir().mkpath(suite + QStringLiteral("/Update"));
-    const QString p = stanje.ProgramskaDirektorija = SaSeparatorom(QDir::toNativeSeparators(suite));
-    stanje.UpdateDirektorija = p + QStringLiteral("Update") + Separator();
-    stanje.BackupDirektorija = p + QStringLiteral("UpdateBackup") + Separator();
-    stanje.SkripteDirektorija = p + QStringLiteral("Skrite za izmjenu baze") + Separator();
-    stanje.HelpDirektorija = p + QStringLiteral("Help") + Separator();
+    stanje.PostaviDirektorije(QDir::toNativeSeparators(suite), QString());
     log = std::make_unique<UpdateLog>(suite, poruke, sat, datoteke);
     // Each seam has its own type, so a wrong order would not compile.
-    k = {&stanje, &poruke,   &status, &sat,      &izvor,
-         &mreža,  &datoteke, &imena,  &postavke, log.get(),
-         nullptr, nullptr,   nullptr, suite,     [this] { ++završetaka; }};
+    k = {&stanje, &poruke,   &status,   &sat,    &izvor,  &mreža, &datoteke,
+         &imena,  &postavke, log.get(), nullptr, nullptr, suite,  [this] { ++završetaka; }};
+}
+
+namespace {
+// A server nobody reaches.
+struct BezPreuzimanja : IPreuzimanje {
+    bool DownloadDatoteke(const ZahtjevDatoteke&) override { return false; }
+};
+} // namespace
+
+IzvorSeta& TestOkruženje::seta() {
+    static BezPreuzimanja bez;
+    Postavke p = Postavke::Učitaj(postavke);
+    p.izvor = izvor.odabrana;
+    p.mrežnaLokacija = izvor.lokacije[0];
+    m_seta.reset();
+    return m_seta.emplace(p, preuzimanje ? *preuzimanje : bez);
 }
 
 QString TestOkruženje::vanjski(const QString& ime) const {

@@ -5,10 +5,12 @@
 #include "Lazni.h"
 #include "platform/Datoteke.h"
 #include "records/Kontekst.h"
+#include "versions/IzvorSeta.h"
 
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 namespace morvela::test {
 
@@ -45,6 +47,14 @@ struct TestOkruženje {
     Kontekst k;
     // How often the operation asked to end the program.
     int završetaka = 0;
+    // What fetches from the download servers; without one every fetch fails.
+    IPreuzimanje* preuzimanje = nullptr;
+    // The update set's front door as the window would make it for an operation
+    // starting now: the settings, the source and network location of izvor.
+    IzvorSeta& seta();
+
+private:
+    std::optional<IzvorSeta> m_seta;
 };
 
 } // namespace morvela::test

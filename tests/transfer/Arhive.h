@@ -21,10 +21,10 @@ using namespace morvela::test;
 struct Prijenos : ::testing::Test {
     explicit Prijenos(bool https = true) {
         o.k.procesi = &procesi;
-        o.k.preuzimanje = &preuzimanje;
+        o.preuzimanje = &preuzimanje;
         o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
         o.postavke.Snimi("Settings", "PrimarniServer21", https ? server.HttpsHost() : server.HttpHost());
-        o.stanje.KoristiChilkat = https;
+        o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", https ? "True" : "False");
         EXPECT_TRUE(QFile::link("/usr/bin/7za", o.dir() + "7za"));
     }
     // Packs the bytes, stored under the file name ime, into a new archive.
@@ -44,11 +44,16 @@ struct Prijenos : ::testing::Test {
         o.stanje.NoveVerzije.postavi(red, TrebaInstalirati, qint16(1));
     }
     QByteArray Pročitaj(const QString& ime) const { return TestOkruženje::Pročitaj(upd + ime); }
+    // One file from the download server the source leads to, as the settings stand now.
+    bool Dohvati(const QString& ime, const QString& dir) {
+        return o.seta().Server().Preuzmi(o.stanje, ime, dir);
+    }
 
     TestOkruženje o;
     QTemporaryDir posluženo;
     TestServer server{posluženo.path()};
-    HttpPreuzimanje preuzimanje{o.k, 1000}; // after the server, so the client goes first
+    HttpPreuzimanje preuzimanje{o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka,
+                                1000}; // after the server, so the client goes first
     QtProcesi procesi;
     const QString upd = o.updateDir();
     // The served directory, also the network location.

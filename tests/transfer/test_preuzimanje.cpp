@@ -14,7 +14,7 @@ struct ObaPrijenosa : Prijenos, ::testing::WithParamInterface<bool> {
     ObaPrijenosa() : Prijenos(GetParam()) {}
     bool Preuzmi(const QString& ime, const QByteArray& sadržaj) {
         TestOkruženje::Zapiši(posluženo.filePath(ime), sadržaj);
-        return preuzimanje.DownloadDatoteke(ime, upd);
+        return Dohvati(ime, upd);
     }
     const bool https = GetParam();
     const QString url =
@@ -226,7 +226,7 @@ TEST_P(ObaPrijenosa, NamesTheClassOfEveryFailureInTheMessageAndTheLog) {
         o.postavke.Snimi("Settings", "PrimarniServer21", host);
         server.PostaviKvar("f.7z", s.kvar);
         o.poruke.upiti.clear();
-        EXPECT_FALSE(preuzimanje.DownloadDatoteke("f.7z", lokalna ? maliDir : upd));
+        EXPECT_FALSE(Dohvati("f.7z", lokalna ? maliDir : upd));
         const QString opis = lokalna ? "DownInet: Greška u downloadu datoteke: f.7z " + s.klasa : s.klasa;
         EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith(opis)) << o.stanje.ZadnjaPoruka.toStdString();
         EXPECT_EQ(o.LogPoruke().last(),
@@ -248,18 +248,19 @@ TEST_F(Prijenos, HttpsTrustsTheTestCaOnlyThroughTheSettingAndOnlyThePrimarySourc
     TestServer nepovjerljiv(posluženo.path(), Certifikat::Samopotpisan);
     o.postavke.Snimi("Settings", "SekundarniServer21", nepovjerljiv.HttpsHost());
     TestOkruženje::Zapiši(posluženo.filePath("Verzije.txt"), "v");
-    for (int izvor : {InternetPrimarni, MrežnaLokacija, InternetSekundarni}) {
+    for (UpdateLokacija izvor : {UpdateLokacija::InternetPrimarni, UpdateLokacija::MrežnaLokacija,
+                                 UpdateLokacija::InternetSekundarni}) {
         o.izvor.odabrana = izvor;
-        EXPECT_EQ(preuzimanje.DownloadDatoteke("Verzije.txt", upd), izvor == InternetPrimarni) << izvor;
+        EXPECT_EQ(Dohvati("Verzije.txt", upd), izvor == UpdateLokacija::InternetPrimarni) << int(izvor);
     }
     EXPECT_EQ(server.Zahtjevi().size(), 1);
     EXPECT_TRUE(nepovjerljiv.Zahtjevi().isEmpty());
     EXPECT_EQ(o.LogPoruke().filter("Početak Download: https://" + nepovjerljiv.HttpsHost() + "/").size(), 2);
 
     // A kept connection must not carry the trust of the earlier fetch.
-    o.izvor.odabrana = InternetPrimarni;
+    o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
     o.postavke.vrijednosti.remove("Settings/DodatniCertifikati");
-    EXPECT_FALSE(preuzimanje.DownloadDatoteke("Verzije.txt", upd));
+    EXPECT_FALSE(Dohvati("Verzije.txt", upd));
 }
 
 } // namespace

@@ -5,6 +5,12 @@
 
 namespace {
 
+// The update run from the source the options would show.
+bool Snimi(TestOkruženje& o, UpdateLokacija izvor) {
+    o.izvor.odabrana = izvor;
+    return SnimitiSaIzvora(o.k, o.seta());
+}
+
 const QString Internet = "SnimitiSaInterneta - ", Mreža = "SnimitiSaMrežneLokacije - ";
 const QString NisuIste =
     " i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite postupak. Prekida se ažuriranje!";
@@ -46,21 +52,21 @@ struct Snimanje : Prijenos {
 
 TEST_F(Snimanje, FromTheInternetAFailedRowStopsTheRunAndARerunTakesEveryRowInOrder) {
     server.PostaviKvar("Racun21.7z", Kvar::Status404); // the fetch has reported it already
-    EXPECT_FALSE(SnimitiSaInterneta(o.k));
+    EXPECT_FALSE(Snimi(o, UpdateLokacija::InternetPrimarni));
     EXPECT_EQ(Log(Internet).last() + o.stanje.PorukeGrešaka + o.poruke.tekstovi().join(""),
               "Početak skidanja Racun21.7z");
 
     server.PostaviKvar("Racun21.7z", Kvar::Nema);
     const QString v = Veličina(lok + "Racun21.7z");
     o.stanje.NoveVerzije.postavi(0, VeličinaDownload, v + "0");
-    EXPECT_FALSE(SnimitiSaInterneta(o.k));
+    EXPECT_FALSE(Snimi(o, UpdateLokacija::InternetPrimarni));
     EXPECT_FALSE(QFile::exists(upd + "Račun21.exe"));
     EXPECT_EQ(Stanja(), "Račun21.exe 1, Račun21.exe 1");
     Prekid(Internet, Opis("Racun21.7z", v + "0") + NisuIste, true);
 
     o.stanje.NoveVerzije.postavi(0, VeličinaDownload, v);
     QFile::setPermissions(upd + "Racun21.7z", QFile::ReadOwner); // left behind, to be fetched anew
-    ASSERT_TRUE(SnimitiSaInterneta(o.k));
+    ASSERT_TRUE(Snimi(o, UpdateLokacija::InternetPrimarni));
     EXPECT_EQ(Pročitaj("Račun21.exe") + Pročitaj("Pomoć 21.chm"), "računpomoć");
     EXPECT_EQ(Stanja(), "Račun21.exe 1, Račun21.exe 2, Pomoć 21.chm 1, Pomoć 21.chm 2");
     EXPECT_EQ(o.sat.čekanja, QList<int>({0, 5}));
@@ -80,7 +86,7 @@ TEST_F(Snimanje, FromTheInternetAFailedRowStopsTheRunAndARerunTakesEveryRowInOrd
                      OK("Račun21.exe"), OK("Pomoć 21.chm")}));
 
     o.stanje.NoveVerzije.postavi(2, StvarnaVeličina, QString("8"));
-    EXPECT_FALSE(SnimitiSaInterneta(o.k));
+    EXPECT_FALSE(Snimi(o, UpdateLokacija::InternetPrimarni));
     Prekid(Internet, Opis("Pomoć 21.chm", "8") + NisuIste, true);
 }
 
@@ -95,7 +101,7 @@ TEST_F(Snimanje, MissingUnpackedFilesShareFourWaitsPerRun) {
         if (n == 3) TestOkruženje::Zapiši(upd + "Račun21.exe", "račun");
         if (n == 4) TestOkruženje::Zapiši(upd + "Pomoć 21.chm", "pomoć");
     };
-    EXPECT_FALSE(SnimitiSaInterneta(o.k));
+    EXPECT_FALSE(Snimi(o, UpdateLokacija::InternetPrimarni));
     EXPECT_EQ(o.sat.čekanja, QList<int>({0, 5, 5, 5, 5, 5}));
     EXPECT_EQ(Log(Internet).mid(Log(Internet).size() - 3, 2),
               QStringList({"Nema fajla, moram čekati 5 s Treća 3.chm",
@@ -108,14 +114,15 @@ TEST_F(Snimanje, MissingUnpackedFilesShareFourWaitsPerRun) {
 TEST_F(Snimanje, FromTheNetworkEveryArchiveIsCopiedCheckedAndUnpackedAndTheListTakenLast) {
     Ponudi(4, "Prazna.chm", ""); // passes after two more waits
     TestOkruženje::Zapiši(upd + "Racun21.7z", "ostatak prošlog pokušaja koji je dulji");
-    EXPECT_FALSE(SnimitiSaMrežneLokacije(o.k)); // no list at the location, found after every check
+    EXPECT_FALSE(
+        Snimi(o, UpdateLokacija::MrežnaLokacija)); // no list at the location, found after every check
     EXPECT_EQ(Log(Mreža).value(Log(Mreža).size() - 2), OK("Prazna.chm"));
     EXPECT_EQ(Stanja(),
               "Račun21.exe 4, Račun21.exe 2, Pomoć 21.chm 4, Pomoć 21.chm 2, Prazna.chm 4, Prazna.chm 2");
     Prekid(Mreža, "Greška u kopiranju Verzije.txt. Prekida se ažuriranje!", true);
 
     TestOkruženje::Zapiši(lok + "Verzije.txt", "v");
-    ASSERT_TRUE(SnimitiSaMrežneLokacije(o.k));
+    ASSERT_TRUE(Snimi(o, UpdateLokacija::MrežnaLokacija));
     EXPECT_EQ(Pročitaj("Račun21.exe") + Pročitaj("Verzije.txt"), "računv");
     EXPECT_TRUE(server.Zahtjevi().isEmpty());
     // The last wait of a run comes only after the list is in.
@@ -127,8 +134,8 @@ TEST_F(Snimanje, FromTheNetworkEveryArchiveIsCopiedCheckedAndUnpackedAndTheListT
     EXPECT_TRUE(o.status.akcije.contains("Kopiranje datoteke: Pomoć 21.7z"));
 
     o.stanje.NoveVerzije = Matrica();
-    EXPECT_FALSE(SnimitiSaInterneta(o.k));
-    EXPECT_FALSE(SnimitiSaMrežneLokacije(o.k));
+    EXPECT_FALSE(Snimi(o, UpdateLokacija::InternetPrimarni));
+    EXPECT_FALSE(Snimi(o, UpdateLokacija::MrežnaLokacija));
     EXPECT_EQ(o.poruke.tekstovi(), QStringList(2, "Nema novih verzija progama!"));
 }
 
@@ -241,7 +248,8 @@ TEST(Kvarovi, EveryFailureOfTheDownloadAndTheNetworkCopy) {
         Okolina o;
         red.postavi(o);
         const QByteArray naLokaciji = TestOkruženje::Pročitaj(o.lok + "Racun21.7z");
-        EXPECT_EQ(red.mreža ? SnimitiSaMrežneLokacije(o.o.k) : SnimitiSaInterneta(o.o.k), red.rezultat);
+        EXPECT_EQ(Snimi(o.o, red.mreža ? UpdateLokacija::MrežnaLokacija : UpdateLokacija::InternetPrimarni),
+                  red.rezultat);
 
         const QString okvir = red.okvir(o);
         UsporediOkvire(o.o.poruke.upiti, okvir.isEmpty() ? Okviri{} : Okviri{{okvir, Ikona::Usklicnik}},

@@ -21,7 +21,7 @@ struct Okolina {
     const QString dir = t.dir(), upd = t.updateDir(), lok = t.vanjski("server") + Separator();
     PosluziteljDirektorija server{lok};
     Okolina() {
-        t.k.preuzimanje = &server;
+        t.preuzimanje = &server;
         t.k.datoteke = &datoteke;
         t.izvor.lokacije[0] = lok;
         t.mreža.ažuriranjeOmogućeno = true;
@@ -34,7 +34,7 @@ struct Okolina {
     void NovaLista() { t.Zapiši(upd + "Verzije.txt", t.Pročitaj(lok + "Verzije.txt")); }
     // The copy of the new list fails, or with bezDatoteke claims success and writes nothing.
     void Mreža(bool bezDatoteke) {
-        t.izvor.odabrana = MrežnaLokacija;
+        t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
         datoteke.kopijaBezDatoteke = bezDatoteke;
         datoteke.kvar = [na = upd + "Verzije.txt"](const char* op, const QString& p) {
             return qstrcmp(op, "kopiraj") == 0 && p == na;
@@ -56,13 +56,13 @@ struct Kvar {
     bool ažuriranje = true; // the update command afterwards
 };
 
-void Provjeri(bool (*radnja)(Kontekst&), const Kvar& red) {
+void Provjeri(bool (*radnja)(TestOkruženje&), const Kvar& red) {
     SCOPED_TRACE(red.naziv);
     Okolina o;
     red.postavi(o);
     const QMap<QString, QByteArray> prije = Sadržaji(o.dir, red.netaknuto);
     const QString cwd = QDir::currentPath();
-    const bool rezultat = radnja(o.t.k);
+    const bool rezultat = radnja(o.t);
     QDir::setCurrent(cwd);
     EXPECT_EQ(rezultat, red.rezultat);
 
@@ -167,7 +167,7 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
          {"Update/Update.txt"}},
         {"list missing at the network location",
          [](Okolina& o) {
-             o.t.izvor.odabrana = MrežnaLokacija;
+             o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
              QFile::remove(o.lok + "Verzije.txt");
          },
          {{NemaNaMreži, Ikona::Usklicnik}},
@@ -185,7 +185,7 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
         // A failed deletion of the earlier list is only logged.
         {"no earlier list to delete",
          [](Okolina& o) {
-             o.t.izvor.odabrana = MrežnaLokacija;
+             o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
              QFile::remove(o.upd + "Verzije.txt");
          },
          {},
@@ -194,7 +194,7 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
          {"Verzije.txt"}},
         {"plan fails",
          [](Okolina& o) {
-             o.t.izvor.odabrana = MrežnaLokacija;
+             o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
              o.t.Zapiši(o.lok + "Verzije.txt", "bez točke-zareza\r\n");
          },
          {{NemaNove, Ikona::Usklicnik}},
@@ -211,7 +211,7 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
          {ImeTeamViewera},
          [](const Okolina& o) { EXPECT_EQ(o.server.imena, QStringList("Verzije.txt")); }},
         {"remote support copied from the network location",
-         [](Okolina& o) { o.t.izvor.odabrana = MrežnaLokacija; },
+         [](Okolina& o) { o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija; },
          {},
          "NapraviRsŠtoTrebaAžurirati - kraj",
          true,
@@ -233,7 +233,7 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
          {"Verzije.txt"}},
     };
     for (const Kvar& red : redovi)
-        Provjeri(PripremiVerzijaTXT, red);
+        Provjeri([](TestOkruženje& t) { return PripremiVerzijaTXT(t.k, t.seta()); }, red);
 }
 
 // The plan reads the list the check has put in the update directory.
@@ -292,7 +292,7 @@ TEST(Kvarovi, EveryFailureOfThePlan) {
          }},
     };
     for (const Kvar& red : redovi)
-        Provjeri(NapraviRsŠtoTrebaAžurirati, red);
+        Provjeri([](TestOkruženje& t) { return NapraviRsŠtoTrebaAžurirati(t.k); }, red);
 }
 
 const QString P = "NapraviRsŠtoTrebaAžurirati - ", r = ";1;1;1;5;9;"; // r: an unchanged version and sizes
@@ -378,7 +378,7 @@ TEST(PravilaVerzija, FieldValuesNewerRuleKindsAndArchiveNames) {
         EXPECT_EQ(JeNovija(m, 0, m, 1), novija) << qPrintable(stara + " -> " + nova);
     }
 
-    EXPECT_EQ(VrstaDatoteke("UPUTE.CHM"), "CHM"); // not a help file: the comparison is exact
+    EXPECT_EQ(VrstaDatoteke("UPUTE.CHM"), Vrsta::Ostalo); // not a help file: the comparison is exact
     EXPECT_EQ(QStringList({ImeArhive("Upute.chm"), ImeArhive("Račun21.exe"), ImeArhive("Porez žiro čč.dll"),
                            ImeArhive("ČŽćšđ.exe")}),
               QStringList({"Upute.7z", "Racun21.7z", "Porez ziro cc.7z", "ČŽćšđ.7z"}));

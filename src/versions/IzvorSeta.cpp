@@ -1,0 +1,259 @@
+#include "versions/IzvorSeta.h"
+
+#include "versions/Plan.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace morvela {
+
+namespace {
+
+const QString NemaPodataka = QStringLiteral("Podaci o novim verzijama na postoje na lokaciji: ");
+
+constexpr qint64 MiB = 1024 * 1024;
+// A file the list does not name (the remote-support program) may be this large.
+constexpr qint64 GranicaNepopisane = 256 * MiB;
+
+enum StanjeReda { Preuzimanje = 1, Kopiranje = 4 };
+
+// The most a transfer of this file may bring: what the new list says of its
+// archive plus 1 MiB of slack, 1 MiB for a list. Anything more is not the file
+// the list speaks of, and is not written to the end before the size check.
+qint64 GranicaVeličine(const Matrica& nove, const QString& imeDatoteke) {
+    if (imeDatoteke == ImeListeVerzija || imeDatoteke == ImeListeVerzijaU) return MiB;
+    for (int red = 0; red < Matrica::Redova; ++red)
+        if (nove.koristi(red) && ImeArhive(nove.tekst(red, Ime)) == imeDatoteke)
+            return qint64(std::max(0.0, BrojčanaVrijednost(nove.tekst(red, VeličinaDownload)))) + MiB;
+    return GranicaNepopisane;
+}
+
+// A company that inspects TLS names its own CA here; it is trusted besides the system's.
+QByteArray DodatniCertifikati(const QString& put) {
+    QFile datoteka(put);
+    if (put.isEmpty() || !datoteka.open(QIODevice::ReadOnly)) return QByteArray();
+    return datoteka.readAll();
+}
+
+} // namespace
+
+QString OsnovniUrl(const QString& host, bool https) {
+    return (https ? QStringLiteral("https://") : QStringLiteral("http://")) + host +
+           QStringLiteral("/download/Verzija21/");
+}
+
+bool PrekiniProvjeru(Kontekst& k, const QString& logPrefiks, const QString& poruka) {
+    k.stanje->ZadnjaPoruka = poruka;
+    k.LogirajGrešku(logPrefiks + poruka);
+    k.Pokaži(poruka, Ikona::Usklicnik);
+    return false;
+}
+
+// ---- Reporting ----
+
+bool Izvještaj::Prekini(const QString& poruka, bool sOkvirom) {
+    StanjeRada& s = *k.stanje;
+    s.ZadnjaPoruka = poruka;
+    Logiraj(poruka);
+    s.PorukeGrešaka += CRLF + poruka;
+    if (sOkvirom) k.Pokaži(poruka, Ikona::Usklicnik);
+    return false;
+}
+
+bool Izvještaj::ProvjeriVeličinu(const QString& put, const QString& ime, const QString& najava,
+                                 const QString& greškaČitanja, bool čekajPrazne) {
+    qint64 veličina = 0;
+    bool pročitano = k.datoteke->Veličina(put, veličina).uspjeh();
+    for (int i = 0; i < 2 && pročitano && čekajPrazne && veličina == 0; ++i) {
+        k.Pričekaj(5);
+        pročitano = k.datoteke->Veličina(put, veličina).uspjeh();
+    }
+    if (!pročitano) return Prekini(greškaČitanja + ime + QStringLiteral(".") + PrekidaSeAžuriranje, true);
+
+    const ProvjeraVeličine provjera = UsporediVeličinu(veličina, ime, najava);
+    if (!provjera.ista) return Prekini(provjera.opis + VeličineNisuIste + PrekidaSeAžuriranje, true);
+    k.stanje->ZadnjaPoruka = provjera.opis + QStringLiteral(". OK.");
+    Logiraj(k.stanje->ZadnjaPoruka);
+    return true;
+}
+
+// ---- A download server ----
+
+ZahtjevDatoteke Poslužitelj::Zahtjev(const StanjeRada& s, const QString& ime,
+                                     const QString& ciljnaDirektorija) const {
+    // What the program fetches into its own working directory is fetched anew by
+    // every run before it is read, so it need not outlast a power cut.
+    return {OsnovniUrl(m_host, m_https) + ime,
+            ime,
+            ciljnaDirektorija,
+            GranicaVeličine(s.NoveVerzije, ime),
+            ciljnaDirektorija != s.UpdateDirektorija,
+            m_https ? DodatniCertifikati(m_certifikati) : QByteArray()};
+}
+
+bool Poslužitelj::Preuzmi(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija) {
+    return m_preuzimanje.DownloadDatoteke(Zahtjev(s, ime, ciljnaDirektorija));
+}
+
+bool Poslužitelj::PreuzmiUPozadini(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija,
+                                   QString& gdje) {
+    return m_preuzimanje.PreuzmiUPozadini(Zahtjev(s, ime, ciljnaDirektorija), gdje);
+}
+
+bool Poslužitelj::DonesiKontrolnuDatoteku(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera)) {
+        // Remote support is a convenience: a failed fetch is only logged.
+        if (Preuzmi(s, ImeTeamViewera, s.ProgramskaDirektorija)) {
+            if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera))
+                k.LogirajGrešku(
+                    QStringLiteral("Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one "
+                                   "ne postoje u ") +
+                    s.ProgramskaDirektorija);
+        } else {
+            s.ZadnjaPoruka = QStringLiteral("Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite "
+                                            "vezu sa internetom i pokušajte ponovno!");
+            k.LogirajGrešku(QStringLiteral("Download na lokaciju- ") + s.ZadnjaPoruka);
+        }
+    }
+
+    if (!Preuzmi(s, ImeListeVerzija, s.UpdateDirektorija))
+        return PrekiniProvjeru(
+            k, PrefiksProvjere,
+            QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
+                           "internetom i pokušajte ponovno!") +
+                PrekidaSeAžuriranje);
+    if (!k.datoteke->PostojiDatoteka(s.UpdateDirektorija + ImeListeVerzija)) {
+        k.LogirajGrešku(PrefiksProvjere +
+                        QStringLiteral("Učitao sa interneta Verzije.txt ali one ne postoje u ") +
+                        s.UpdateDirektorija);
+        k.Pokaži(NemaPodataka + s.UpdateDirektorija, Ikona::Nema);
+        return false;
+    }
+    return true;
+}
+
+bool Poslužitelj::DonesiArhivu(Izvještaj& r, const QString& ime) {
+    Kontekst& k = r.k;
+    StanjeRada& s = *k.stanje;
+    const QString imeArhive = ImeArhive(ime);
+    const QString arhiva = s.UpdateDirektorija + imeArhive;
+    r.Logiraj(QStringLiteral("Provjera postojanja fajla ") + imeArhive);
+    if (k.datoteke->PostojiDatoteka(arhiva)) {
+        // A leftover from an earlier run must not pass for a fresh download.
+        s.ZadnjaPoruka =
+            QStringLiteral("Nađena 7z datoteka: ") + arhiva + QStringLiteral(" pa je treba obrisati!");
+        r.Logiraj(s.ZadnjaPoruka);
+        if (const GreškaDatoteke g = k.datoteke->Obriši(arhiva, true)) {
+            s.ZadnjaPoruka = QStringLiteral("Nije uspješno izbrisana 7z datoteka: ") + arhiva +
+                             QStringLiteral(" pa je to problem: ") + g.opis;
+            r.Logiraj(s.ZadnjaPoruka);
+        }
+    }
+    r.Logiraj(QStringLiteral("Početak skidanja ") + imeArhive);
+    OznačiStanjeReda(k, ime, Preuzimanje);
+    // The fetch has logged and reported its own failure.
+    if (!Preuzmi(s, imeArhive, s.UpdateDirektorija)) return false;
+    if (!k.datoteke->PostojiDatoteka(arhiva))
+        return r.Prekini(QStringLiteral("Nije nađena 7z datoteka: ") + arhiva +
+                             QStringLiteral(" pa je nije moguće instalirati.") + PrekidaSeAžuriranje,
+                         false);
+    return true;
+}
+
+// ---- A network location ----
+
+bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    const QString& lokacija = m_lokacija;
+    const QString provjeraMreže = QStringLiteral("PripremiVerzijaTXT-  ");
+
+    if (!k.datoteke->PostojiDatoteka(lokacija + ImeListeVerzija))
+        return PrekiniProvjeru(k, provjeraMreže,
+                               QStringLiteral("Ne postoji kontrolna datoteka na mrežnoj lokaciji: ") +
+                                   lokacija + PrekidaSeAžuriranje);
+
+    if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera) &&
+        k.datoteke->PostojiDatoteka(lokacija + ImeTeamViewera))
+        k.datoteke->Kopiraj(lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera);
+
+    const QString cilj = s.UpdateDirektorija + ImeListeVerzija;
+    if (k.datoteke->Obriši(cilj, false)) {
+        s.ZadnjaPoruka = QStringLiteral("Greška u brisanju datoteke ") + cilj;
+        k.LogirajGrešku(QStringLiteral("KI-PripremiVerzijaTXT- ") + s.ZadnjaPoruka);
+    }
+    if (k.datoteke->Kopiraj(lokacija + ImeListeVerzija, cilj, false))
+        return PrekiniProvjeru(
+            k, PrefiksProvjere,
+            QStringLiteral("Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i "
+                           "pokušajte ponovno!") +
+                PrekidaSeAžuriranje);
+    if (!k.datoteke->PostojiDatoteka(cilj)) {
+        k.LogirajGrešku(provjeraMreže +
+                        QStringLiteral("Kopirao sa mrežne lokacije Verzije.txt, ali ona ne postoji u ") +
+                        lokacija);
+        k.Pokaži(NemaPodataka + lokacija, Ikona::Nema);
+        return false;
+    }
+    return true;
+}
+
+// Copies over whatever an earlier run left in the update directory.
+bool MrežnoMjesto::Kopiraj(Izvještaj& r, const QString& imeDatoteke) {
+    StanjeRada& s = *r.k.stanje;
+    if (r.k.datoteke->Kopiraj(m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false))
+        return r.Prekini(QStringLiteral("Greška u kopiranju ") + imeDatoteke + QStringLiteral(".") +
+                             PrekidaSeAžuriranje,
+                         true);
+    s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + imeDatoteke;
+    return true;
+}
+
+bool MrežnoMjesto::DonesiArhivu(Izvještaj& r, const QString& ime) {
+    Kontekst& k = r.k;
+    const QString imeArhive = ImeArhive(ime);
+    OznačiStanjeReda(k, ime, Kopiranje);
+    const QString izvor = m_lokacija + imeArhive;
+    if (!k.datoteke->PostojiDatoteka(izvor))
+        return r.Prekini(QStringLiteral("Nije nađena 7z datoteka: ") + izvor +
+                             QStringLiteral(" pa je nije moguće instalirati.") + PrekidaSeAžuriranje,
+                         false);
+    r.Logiraj(QStringLiteral("Početak kopiranja ") + imeArhive);
+    k.PrikažiAkciju(QStringLiteral("Kopiranje datoteke: ") + imeArhive);
+    return Kopiraj(r, imeArhive);
+}
+
+bool MrežnoMjesto::Dovrši(Izvještaj& r) {
+    if (!Kopiraj(r, ImeListeVerzija)) return false;
+    r.k.Pričekaj(5);
+    return true;
+}
+
+// ---- The front door ----
+
+IzvorSeta::IzvorSeta(const Postavke& postavke, IPreuzimanje& preuzimanje) : m_odabrani(postavke.izvor) {
+    auto sekundarni = std::make_unique<Poslužitelj>(preuzimanje, postavke, postavke.sekundarniServer);
+    auto mreža = std::make_unique<MrežnoMjesto>(*sekundarni, postavke.mrežnaLokacija);
+    m_mreža = mreža.get();
+    m_mjesta[size_t(UpdateLokacija::InternetSekundarni)] = std::move(sekundarni);
+    m_mjesta[size_t(UpdateLokacija::MrežnaLokacija)] = std::move(mreža);
+    m_mjesta[size_t(UpdateLokacija::InternetPrimarni)] =
+        std::make_unique<Poslužitelj>(preuzimanje, postavke, postavke.primarniServer);
+}
+
+void IzvorSeta::Odaberi(UpdateLokacija izvor, const QString& mrežnaLokacija) {
+    m_odabrani = izvor;
+    m_mreža->PostaviLokaciju(mrežnaLokacija);
+}
+
+bool IzvorSeta::DonesiArhivu(Izvještaj& r, const PlaniraniRed& red) {
+    if (!Mjesto().DonesiArhivu(r, red.ime)) return false;
+    // Whatever the source, what arrived is checked before anything unpacks it.
+    const QString imeArhive = ImeArhive(red.ime);
+    return r.ProvjeriVeličinu(r.k.stanje->UpdateDirektorija + imeArhive, imeArhive,
+                              r.k.stanje->NoveVerzije.tekst(red.red, VeličinaDownload), GreškaVeličineArhive,
+                              false);
+}
+
+} // namespace morvela

@@ -1,0 +1,148 @@
+#pragma once
+// The update set's one front door. The check, the update and the distribution
+// reach the lists and archives only through IzvorSeta, made once from the
+// settings; it keeps one place for each source (the primary and the secondary
+// download server, the network location) and checks what it brings.
+
+#include "platform/Postavke.h"
+#include "records/Kontekst.h"
+#include "versions/PravilaVerzija.h"
+
+#include <array>
+#include <memory>
+
+namespace morvela {
+
+// "https://" or "http://" + host + "/download/Verzija21/".
+QString OsnovniUrl(const QString& host, bool https);
+
+// How the check's log lines begin.
+inline const QString PrefiksProvjere = QStringLiteral("PripremiVerzijaTXT- ");
+// A failure that ends the check: the last message, logged with a prefix, shown.
+bool PrekiniProvjeru(Kontekst& k, const QString& logPrefiks, const QString& poruka);
+
+// How a run that brings the set reports: every log line with the run's prefix;
+// a failure as the last message, in the log, in the error texts and, when asked,
+// in a box.
+class Izvještaj {
+public:
+    Izvještaj(Kontekst& k, QString prefiks) : k(k), m_prefiks(std::move(prefiks)) {}
+
+    void Logiraj(const QString& tekst) const { k.LogirajGrešku(m_prefiks + tekst); }
+    bool Prekini(const QString& poruka, bool sOkvirom);
+    // The file at put against the size its list announces, read again after two
+    // waits while it is empty when čekajPrazne; a failure stops the run with a box.
+    bool ProvjeriVeličinu(const QString& put, const QString& ime, const QString& najava,
+                          const QString& greškaČitanja, bool čekajPrazne);
+
+    Kontekst& k;
+
+private:
+    QString m_prefiks;
+};
+
+class Poslužitelj;
+
+// One place the update set can be reached from. A new source is one more class
+// of these and one line where IzvorSeta makes its places.
+class MjestoSeta {
+public:
+    virtual ~MjestoSeta() = default;
+    // The update run from here, whose name begins its log lines.
+    virtual QString ImeSnimanja() const = 0;
+    // The check: the new Verzije.txt into the update directory and
+    // TeamViewerQS.exe into a program directory that lacks it. What went wrong
+    // has been logged and shown.
+    virtual bool DonesiKontrolnuDatoteku(Kontekst& k) = 0;
+    // The update: one planned row's archive into the update directory.
+    virtual bool DonesiArhivu(Izvještaj& r, const QString& ime) = 0;
+    // Once every archive is unpacked, before the unpacked files are checked.
+    virtual void PrijeProvjere(Izvještaj& r) { Q_UNUSED(r); }
+    // Whether an empty unpacked file is given time to be written.
+    virtual bool ČekajPrazne() const { return false; }
+    // After the unpacked files are checked.
+    virtual bool Dovrši(Izvještaj& r) {
+        Q_UNUSED(r);
+        return true;
+    }
+    // The download server a distribution run fetches from while this source is chosen.
+    virtual Poslužitelj& ZaDistribuciju() = 0;
+};
+
+// A download server: every file by its URL, no larger than the list allows.
+class Poslužitelj : public MjestoSeta {
+public:
+    Poslužitelj(IPreuzimanje& preuzimanje, const Postavke& postavke, const QString& host)
+        : m_preuzimanje(preuzimanje), m_https(postavke.koristiChilkat), m_host(host),
+          m_certifikati(postavke.dodatniCertifikati) {}
+
+    QString ImeSnimanja() const override { return QStringLiteral("SnimitiSaInterneta"); }
+    bool DonesiKontrolnuDatoteku(Kontekst& k) override;
+    bool DonesiArhivu(Izvještaj& r, const QString& ime) override;
+    void PrijeProvjere(Izvještaj& r) override { r.k.Pričekaj(5); }
+    Poslužitelj& ZaDistribuciju() override { return *this; }
+
+    // One file into ciljnaDirektorija (DownloadDatoteke); the fetch has reported its own failure.
+    bool Preuzmi(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija);
+    bool PreuzmiUPozadini(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija,
+                          QString& gdje);
+    bool DovršiPredaje() { return m_preuzimanje.DovršiPredaje(); }
+
+private:
+    ZahtjevDatoteke Zahtjev(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija) const;
+
+    IPreuzimanje& m_preuzimanje;
+    const bool m_https;
+    const QString m_host, m_certifikati;
+};
+
+// A directory on the network (or a local disk) that an administrator has filled,
+// typically a distribution location. Its path is the text of the window's box at
+// the moment of use; distribution runs go to the secondary server.
+class MrežnoMjesto : public MjestoSeta {
+public:
+    MrežnoMjesto(Poslužitelj& server, QString lokacija) : m_server(server), m_lokacija(std::move(lokacija)) {}
+
+    QString ImeSnimanja() const override { return QStringLiteral("SnimitiSaMrežneLokacije"); }
+    bool DonesiKontrolnuDatoteku(Kontekst& k) override;
+    bool DonesiArhivu(Izvještaj& r, const QString& ime) override;
+    bool ČekajPrazne() const override { return true; }
+    bool Dovrši(Izvještaj& r) override;
+    Poslužitelj& ZaDistribuciju() override { return m_server; }
+
+    void PostaviLokaciju(const QString& lokacija) { m_lokacija = lokacija; }
+
+private:
+    bool Kopiraj(Izvještaj& r, const QString& ime);
+
+    Poslužitelj& m_server;
+    QString m_lokacija;
+};
+
+class IzvorSeta {
+public:
+    // The source and the network location from the settings (or the command line).
+    IzvorSeta(const Postavke& postavke, IPreuzimanje& preuzimanje);
+    IzvorSeta(const IzvorSeta&) = delete;
+    IzvorSeta& operator=(const IzvorSeta&) = delete;
+
+    // The window's option buttons and location box, as they stand when an operation starts.
+    void Odaberi(UpdateLokacija izvor, const QString& mrežnaLokacija);
+
+    // The check.
+    bool DonesiKontrolnuDatoteku(Kontekst& k) { return Mjesto().DonesiKontrolnuDatoteku(k); }
+    // The update: the chosen source's run, and one row's archive, fetched and then
+    // checked against the size the list announces.
+    MjestoSeta& Mjesto() { return *m_mjesta[size_t(m_odabrani)]; }
+    bool DonesiArhivu(Izvještaj& r, const PlaniraniRed& red);
+    // The distribution: the download server the chosen source leads to.
+    Poslužitelj& Server() { return Mjesto().ZaDistribuciju(); }
+
+private:
+    UpdateLokacija m_odabrani;
+    MrežnoMjesto* m_mreža = nullptr;
+    // By UpdateLokacija.
+    std::array<std::unique_ptr<MjestoSeta>, 3> m_mjesta;
+};
+
+} // namespace morvela
