@@ -115,6 +115,55 @@ TEST_F(MatricaTest, KeepsEveryWindows1250CharacterAndRefusesBytesWithoutOne) {
     EXPECT_TRUE(Učitaj()) << o.stanje.ZadnjaPoruka.toStdString();
 }
 
+TEST_F(MatricaTest, RefusesHostileListsNamingTheRecordAndTheReason) {
+    const QList<std::pair<const char*, QString>> liste = {
+        {"ime-roditelj.txt", "Neispravno ime datoteke u zapisu 4: ../Izvan.exe"},
+        {"ime-apsolutno.txt", "Neispravno ime datoteke u zapisu 4: /tmp/Izvan.exe"},
+        {"ime-obrnuta-kosa-crta.txt", "Neispravno ime datoteke u zapisu 4: Pod\\Izvan.exe"},
+        {"ime-pogon.txt", "Neispravno ime datoteke u zapisu 4: C:Izvan.exe"},
+        {"ime-dvije-tocke.txt", "Neispravno ime datoteke u zapisu 4: .."},
+        {"ime-prazno.txt", "Neispravno ime datoteke u zapisu 4: "},
+        {"ime-kontrolni-znak.txt", "Neispravno ime datoteke u zapisu 4: Izvan\\x07.exe"},
+        {"ime-navodnik.txt", "Neispravno ime datoteke u zapisu 4: Iz\"van.exe"},
+        {"ime-zvjezdica.txt", "Neispravno ime datoteke u zapisu 4: Iz*van.exe"},
+        {"ime-upitnik.txt", "Neispravno ime datoteke u zapisu 4: Iz?van.exe"},
+        {"ime-manje.txt", "Neispravno ime datoteke u zapisu 4: Iz<van.exe"},
+        {"ime-vece.txt", "Neispravno ime datoteke u zapisu 4: Iz>van.exe"},
+        {"ime-cijev.txt", "Neispravno ime datoteke u zapisu 4: Iz|van.exe"},
+        {"ime-tocka-na-kraju.txt", "Neispravno ime datoteke u zapisu 4: Izvan."},
+        {"ime-razmak-na-kraju.txt", "Neispravno ime datoteke u zapisu 4: Izvan.exe "},
+        {"ime-uredaj.txt", "Neispravno ime datoteke u zapisu 4: CON"},
+        {"ime-uredaj-s-nastavkom.txt", "Neispravno ime datoteke u zapisu 4: com1.dll"},
+        {"ime-uredaj-razmak.txt", "Neispravno ime datoteke u zapisu 4: CON .exe"},
+        {"ime-uredaj-razmaci-malim.txt", "Neispravno ime datoteke u zapisu 4: nul  .dll"},
+        {"ime-uredaj-com-nula.txt", "Neispravno ime datoteke u zapisu 4: COM0"},
+        {"ime-uredaj-lpt-nula.txt", "Neispravno ime datoteke u zapisu 4: LPT0.txt"},
+        {"ime-uredaj-conin.txt", "Neispravno ime datoteke u zapisu 4: CONIN$"},
+        {"ime-uredaj-conout.txt", "Neispravno ime datoteke u zapisu 4: conout$.log"},
+        {"ime-uredaj-clock.txt", "Neispravno ime datoteke u zapisu 4: CLOCK$"},
+        {"ime-kratko.txt", "Neispravno ime datoteke u zapisu 4: PROGRA~1.EXE"},
+        {"ime-velika-mala-slova.txt",
+         "Ime datoteke u zapisu 4 razlikuje se od imena u zapisu 1 samo po velikim i "
+         "malim slovima: knjige21.EXE"},
+        {"ime-predugo.txt", "Neispravno ime datoteke u zapisu 4: " + QString(252, 'A') + ".exe"},
+        {"broj-slova.txt", "Neispravan broj u zapisu 4, polje Ver_Gl: abc"},
+        {"broj-decimalni.txt", "Neispravan broj u zapisu 4, polje Ver_Rev: 1.5"},
+        {"broj-negativan.txt", "Neispravan broj u zapisu 4, polje VeličinaDownload: -5"},
+        {"broj-prevelik.txt", "Neispravan broj u zapisu 4, polje StvarnaVeličina: 2147483648"},
+        {"kodiranje-utf16.txt", "Zapis 1 nije u kodnoj stranici windows-1250 nego UTF-16"},
+        {"kodiranje-utf8.txt", "Zapis 2 nije u kodnoj stranici windows-1250 nego UTF-8"},
+    };
+    for (const auto& [datoteka, razlog] : liste) {
+        SCOPED_TRACE(datoteka);
+        const QByteArray lista = o.Pročitaj(MORVELA_TEST_DATA_DIR "/lose-liste/" + QString(datoteka));
+        ASSERT_FALSE(lista.isEmpty());
+        o.Zapiši(put, lista);
+        EXPECT_FALSE(Učitaj());
+        EXPECT_EQ(o.LogPoruke().value(o.LogPoruke().size() - 1),
+                  "UčitajMatricu - " + razlog + ". Datoteka: " + put);
+    }
+}
+
 TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
     TestOkruženje o;
     for (const QString& poruka : {QString("Plan - početak"), QString(), QString("kraj\r\n")})
