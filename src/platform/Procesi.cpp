@@ -24,16 +24,13 @@ void ČekajUzDogađaje(QProcess& proces, int najviševMs, QByteArray* ispis) {
             previše = ispis->size() > IProcesi::NajvišeIspisa;
         });
     const QDeadlineTimer rok(najviševMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(najviševMs));
-    // Only wakes the thread at the deadline.
+    // Under Wine the notice that the program ended does not always wake a waiting
+    // thread: the timer ends each round, and each round looks again.
     QTimer budilica;
-    budilica.setSingleShot(true);
-    budilica.setTimerType(Qt::PreciseTimer);
+    budilica.start(50);
     // Events handled directly, not in a nested event loop, which would return at once after a quit.
-    while (!gotovo && !previše && !rok.hasExpired() && proces.state() != QProcess::NotRunning) {
-        if (!rok.isForever() && !budilica.isActive())
-            budilica.start(int(qMin<qint64>(qMax<qint64>(rok.remainingTime(), 1), 24 * 3600 * 1000)));
+    while (!gotovo && !previše && !rok.hasExpired() && proces.state() != QProcess::NotRunning)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
     if (ispis && !previše) *ispis += proces.readAllStandardOutput();
 }
 

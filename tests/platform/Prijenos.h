@@ -20,7 +20,9 @@ inline void PrenesiSPoslužitelja(const QString& direktorij) {
         sadržaj[i] = char(i * 7 % 251);
     TestOkruženje::Zapiši(posluženo.filePath(QStringLiteral("Verzije.txt")), sadržaj);
     Poslužitelj server(posluženo.path());
+    StvarneDatoteke datoteke;
     ZahtjevPrijenosa zahtjev;
+    zahtjev.datoteke = &datoteke;
     zahtjev.url = QStringLiteral("http://%1/download/Verzija21/Verzije.txt").arg(server.Host());
     zahtjev.datoteka = direktorij + QStringLiteral("Verzije.txt");
     zahtjev.granica = sadržaj.size();

@@ -236,7 +236,7 @@ struct DržanaDatoteka : Windows {
 };
 
 TEST_F(DržanaDatoteka, TheQuestionComesAndASecondTryWorksOnceTheProgramIsClosed) {
-    o.poruke.odgovori = {Odgovor::Da};
+    o.poruke.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Da};
     o.poruke.zatim = [this] { Završi(*drži); };
     EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
     ASSERT_EQ(o.poruke.upiti.size(), 1);
@@ -247,7 +247,7 @@ TEST_F(DržanaDatoteka, TheQuestionComesAndASecondTryWorksOnceTheProgramIsClosed
 }
 
 TEST_F(DržanaDatoteka, GivingUpLeavesTheOldProgramInPlace) {
-    o.poruke.odgovori = {Odgovor::Ne};
+    o.poruke.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Ne};
     EXPECT_FALSE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
     ASSERT_EQ(o.poruke.upiti.size(), 1);
     EXPECT_EQ(o.poruke.upiti[0].ikona, Ikona::Pitanje);
@@ -295,7 +295,7 @@ TEST_F(NaredbenaLinija, AnUpdateFetchesUnpacksAndInstallsFromTheLoopbackServer) 
     TestOkruženje::Zapiši(set + "Verzije.txt", zapis);
     TestOkruženje::Zapiši(set + "VerzijeU.txt", zapis);
     TestOkruženje::Zapiši(set + "TeamViewerQS.exe", "tv");
-    Poslužitelj server(posluženo.path());
+    test::Poslužitelj server(posluženo.path());
     QtPostavke postavke;
     postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("PrimarniServer21"), server.Host());
     postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("KoristiChilkatZaDownload"),
