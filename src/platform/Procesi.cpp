@@ -37,7 +37,7 @@ void ČekajUzDogađaje(QProcess& proces, int najviševMs, QByteArray* ispis) {
 } // namespace
 
 bool QtProcesi::PokreniIČekaj(const QString& program, const QStringList& argumenti, int najviševMs,
-                              QString* opisGreške, QByteArray* ispis) {
+                              QString* opisGreške, QByteArray* ispis, int* izlazniKod) {
     if (program.isEmpty()) {
         if (opisGreške) *opisGreške = QStringLiteral("No program given");
         return false;
@@ -53,11 +53,14 @@ bool QtProcesi::PokreniIČekaj(const QString& program, const QStringList& argume
     }
     if (ispis) ispis->clear();
     ČekajUzDogađaje(proces, najviševMs, ispis);
-    if (proces.state() != QProcess::NotRunning) {
+    const bool završio = proces.state() == QProcess::NotRunning;
+    if (!završio) {
         // It started, which is all the callers ask; do not leave it behind us.
         proces.kill();
         proces.waitForFinished(1000);
     }
+    if (izlazniKod)
+        *izlazniKod = završio && proces.exitStatus() == QProcess::NormalExit ? proces.exitCode() : -1;
     return true;
 }
 

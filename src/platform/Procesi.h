@@ -8,7 +8,7 @@ namespace morvela {
 class QtProcesi : public IProcesi {
 public:
     bool PokreniIČekaj(const QString& program, const QStringList& argumenti, int najviševMs,
-                       QString* opisGreške, QByteArray* ispis = nullptr) override;
+                       QString* opisGreške, QByteArray* ispis = nullptr, int* izlazniKod = nullptr) override;
 };
 
 } // namespace morvela

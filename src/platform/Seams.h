@@ -149,9 +149,11 @@ public:
     // words. The standard output goes to ispis when it is given, else nowhere;
     // a program that writes more than NajvišeIspisa bytes is ended early and
     // ispis then holds more than NajvišeIspisa bytes, so the caller can tell.
+    // izlazniKod gets the program's exit code, or -1 when it crashed or was ended.
     static constexpr qsizetype NajvišeIspisa = 1 << 20;
     virtual bool PokreniIČekaj(const QString& program, const QStringList& argumenti, int najviševMs,
-                               QString* opisGreške, QByteArray* ispis = nullptr) = 0;
+                               QString* opisGreške, QByteArray* ispis = nullptr,
+                               int* izlazniKod = nullptr) = 0;
 };
 
 // Looks for top-level windows of other programs.

@@ -161,12 +161,17 @@ bool Unzipaj(Kontekst& k, const QString& imeDatoteke) {
         if (!razlog.isEmpty())
             return Greška(k, QStringLiteral("UNZIP: ") + arhiva + QStringLiteral(" - ") + razlog);
 
-        if (!k.procesi->PokreniIČekaj(program, argumenti, -1, &opis))
+        int kod = -1;
+        if (!k.procesi->PokreniIČekaj(program, argumenti, -1, &opis, nullptr, &kod))
             return Greška(k, QStringLiteral("UNZIP: ") + arhiva + opis);
-        s.PorukeAkcija += CRLF + QStringLiteral("UNZIP: ") + arhiva;
-
         qint64 veličina = 0;
         if (k.datoteke->Veličina(arhiva, veličina).uspjeh()) k.Pričekaj(SekundiZaArhivu(veličina));
+        // A damaged archive (a CRC error) still leaves a file behind: only the exit code tells.
+        if (kod != 0)
+            return Greška(
+                k, QStringLiteral("UNZIP: ") + arhiva +
+                       QStringLiteral(" - 7-Zip nije ispravno raspakirao arhivu (izlazni kod %1)").arg(kod));
+        s.PorukeAkcija += CRLF + QStringLiteral("UNZIP: ") + arhiva;
     }
 
     k.PrikažiAkciju(QString());

@@ -45,6 +45,24 @@ TEST_F(Prijenos, HostileArchivesAreRefusedBeforeTheExtractorWritesAnything) {
     }
 }
 
+TEST_F(Prijenos, ADamagedArchiveOfTheRightSizeIsAFailedUnpacking) {
+    QByteArray sadržaj(64 * 1024, '\0');
+    for (qsizetype i = 0; i < sadržaj.size(); ++i)
+        sadržaj[i] = char(i * 31 % 253);
+    Spakiraj(upd + "Program21.7z", "Program21.exe", sadržaj);
+    // One byte of the packed data changed: the listing still reads, the unpacking fails its CRC.
+    QByteArray arhiva = TestOkruženje::Pročitaj(upd + "Program21.7z");
+    arhiva[64] = char(arhiva[64] ^ 0x5a);
+    TestOkruženje::Zapiši(upd + "Program21.7z", arhiva);
+    o.stanje.NoveVerzije.postavi(0, Ime, "Program21.exe");
+    o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString::number(sadržaj.size()));
+
+    EXPECT_FALSE(Unzipaj(o.k, "Program21.exe"));
+    EXPECT_EQ(o.stanje.ZadnjaPoruka,
+              "UNZIP: " + upd + "Program21.7z - 7-Zip nije ispravno raspakirao arhivu (izlazni kod 2)");
+    EXPECT_EQ(o.LogPoruke().last(), "Unzipaj- Greška " + o.stanje.ZadnjaPoruka);
+}
+
 TEST_F(Prijenos, ArchivesUnpackWhateverTheirNamesAndTheProgramDirectoryHold) {
     // Quotes and switches in the program directory stay inside one argument.
     const QString dir = o.vanjski("Pro\"gram -oIzvan") + Separator();
