@@ -91,9 +91,6 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     ne = {"MorvIzmjBaza21.7z"};
     PreuzmiNaLokacijuIJavi(o.k, o.seta(), true); // answered Yes
     EXPECT_EQ(o.stanje.UkupnoPreneseno, 20);
-    EXPECT_EQ(o.status.prikazaPoruka, 0);
-    EXPECT_TRUE(
-        o.poruke.tekstovi().last().startsWith("Upozorenje. Nisu uspješno skinuti programi na lokaciju " + L));
 
     // Nobody is there to answer a scheduled run: it leaves the first full copy to a person.
     ne.clear();
