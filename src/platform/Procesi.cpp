@@ -1,9 +1,8 @@
 #include "platform/Procesi.h"
+#include "platform/Sat.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QTimer>
 
 namespace morvela {
 
@@ -24,13 +23,8 @@ void ČekajUzDogađaje(QProcess& proces, int najviševMs, QByteArray* ispis) {
             previše = ispis->size() > IProcesi::NajvišeIspisa;
         });
     const QDeadlineTimer rok(najviševMs < 0 ? QDeadlineTimer::Forever : QDeadlineTimer(najviševMs));
-    // Under Wine the notice that the program ended does not always wake a waiting
-    // thread: the timer ends each round, and each round looks again.
-    QTimer budilica;
-    budilica.start(50);
-    // Events handled directly, not in a nested event loop, which would return at once after a quit.
-    while (!gotovo && !previše && !rok.hasExpired() && proces.state() != QProcess::NotRunning)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    ObrađujDogađajeDok(
+        [&] { return gotovo || previše || rok.hasExpired() || proces.state() == QProcess::NotRunning; });
     if (ispis && !previše) *ispis += proces.readAllStandardOutput();
 }
 

@@ -37,4 +37,11 @@ void ObrađujDogađajeMs(qint64 ms) {
     }
 }
 
+void ObrađujDogađajeDok(const std::function<bool()>& gotovo) {
+    QTimer budilica;
+    budilica.start(50);
+    while (!gotovo())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 } // namespace morvela

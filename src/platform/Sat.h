@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
+
 namespace morvela {
 
 // The real clock. Pričekaj runs the event loop until the time is up, so the
@@ -22,5 +24,10 @@ private:
 // arrive. Works the same after the application was told to quit, when every
 // new event loop would return at once.
 void ObrađujDogađajeMs(qint64 ms);
+
+// Handles the thread's events until gotovo() holds, looking again at least
+// every 50 ms: under Wine neither a post from another thread nor the end of a
+// process always wakes a waiting thread.
+void ObrađujDogađajeDok(const std::function<bool()>& gotovo);
 
 } // namespace morvela

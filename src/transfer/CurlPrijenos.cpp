@@ -2,15 +2,14 @@
 
 #include "platform/Datoteke.h"
 #include "platform/Proxy.h"
+#include "platform/Sat.h"
 #include "platform/UpisNaDisk.h"
 
 #include <curl/curl.h>
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QNetworkProxy>
 #include <QSslSocket>
-#include <QTimer>
 #include <QUrl>
 
 #include <cerrno>
@@ -25,8 +24,6 @@ namespace {
 using Sat = std::chrono::steady_clock;
 
 constexpr int NajvišePreusmjerenja = 10;
-// How often the wait for the worker looks for its reports even when nothing woke it.
-constexpr int ProbudiSeMs = 50;
 // curl's largest receive buffer: fewer, larger writes to the file.
 constexpr long Međuspremnik = 512 * 1024;
 // The file is handed to the disk in steps of this size while it arrives, so
@@ -381,13 +378,8 @@ IshodPrijenosa PrenesiCurlom(const ZahtjevPrijenosa& zahtjev, const NapredakPrij
             &primatelj, [&gotovo] { gotovo = true; }, Qt::QueuedConnection);
     });
     // The window goes on meanwhile; the worker's reports arrive here in order,
-    // the last of them being the end. Nothing but that end stops the wait. Under
-    // Wine a report posted from the worker does not always wake a waiting thread;
-    // the timer ends each round anyway, and every round delivers what was posted.
-    QTimer budilica;
-    budilica.start(ProbudiSeMs);
-    while (!gotovo)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // the last of them being the end. Nothing but that end stops the wait.
+    ObrađujDogađajeDok([&gotovo] { return gotovo; });
     nit.join();
     return rad.ishod;
 }
