@@ -22,7 +22,9 @@ enum StanjeReda { Preuzimanje = 1, Kopiranje = 4 };
 // archive plus 1 MiB of slack, 1 MiB for a list. Anything more is not the file
 // the list speaks of, and is not written to the end before the size check.
 qint64 GranicaVeličine(const Matrica& nove, const QString& imeDatoteke) {
-    if (imeDatoteke == ImeListeVerzija || imeDatoteke == ImeListeVerzijaU) return MiB;
+    if (imeDatoteke == ImeListeVerzija || imeDatoteke == ImeListeVerzijaU || imeDatoteke == ImeManifesta)
+        return MiB;
+    if (imeDatoteke == ImePotpisa) return NajvišePotpisa;
     for (int red = 0; red < Matrica::Redova; ++red)
         if (nove.koristi(red) && ImeArhive(nove.tekst(red, Ime)) == imeDatoteke)
             return qint64(std::max(0.0, BrojčanaVrijednost(nove.tekst(red, VeličinaDownload)))) + MiB;
@@ -34,6 +36,28 @@ QByteArray DodatniCertifikati(const QString& put) {
     QFile datoteka(put);
     if (put.isEmpty() || !datoteka.open(QIODevice::ReadOnly)) return QByteArray();
     return datoteka.readAll();
+}
+
+const QString PrefiksPotpisa = QStringLiteral("ProvjeraPotpisa- ");
+
+// The key built into the program and the one the settings may add.
+void PročitajKljučeve(const Postavke& postavke, QList<JavniKljuč>& ključevi, QString& lošKljuč) {
+    const QString tekstovi[] = {QStringLiteral(MORVELA_JAVNI_KLJUC), postavke.javniKljuč};
+    for (const QString& tekst : tekstovi) {
+        if (tekst.isEmpty()) continue;
+        if (const auto ključ = PročitajJavniKljuč(tekst))
+            ključevi.append(*ključ);
+        else
+            lošKljuč =
+                QStringLiteral("Javni ključ izdavača (") + tekst +
+                QStringLiteral(") nije ispravan minisign ključ, pa se ne može prihvatiti nijedan skup.");
+    }
+}
+
+qint64 PrihvaćenaSerija(Kontekst& k) {
+    QByteArray tekst;
+    if (k.datoteke->Pročitaj(k.stanje->UpdateDirektorija + ImeSerije, tekst, 64)) return 0;
+    return tekst.trimmed().toLongLong();
 }
 
 } // namespace
@@ -134,6 +158,10 @@ bool Poslužitelj::DonesiKontrolnuDatoteku(Kontekst& k) {
     return true;
 }
 
+bool Poslužitelj::DonesiDatotekuSeta(Kontekst& k, const QString& ime) {
+    return Preuzmi(*k.stanje, ime, k.stanje->UpdateDirektorija);
+}
+
 bool Poslužitelj::DonesiArhivu(Izvještaj& r, const QString& ime) {
     Kontekst& k = r.k;
     StanjeRada& s = *k.stanje;
@@ -199,6 +227,14 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
     return true;
 }
 
+bool MrežnoMjesto::DonesiDatotekuSeta(Kontekst& k, const QString& ime) {
+    const GreškaDatoteke g = k.datoteke->Kopiraj(m_lokacija + ime, k.stanje->UpdateDirektorija + ime, false);
+    if (g)
+        k.LogirajGrešku(PrefiksProvjere + QStringLiteral("Greška u kopiranju ") + m_lokacija + ime + ": " +
+                        g.opis);
+    return g.uspjeh();
+}
+
 // Copies over whatever an earlier run left in the update directory.
 bool MrežnoMjesto::Kopiraj(Izvještaj& r, const QString& imeDatoteke) {
     StanjeRada& s = *r.k.stanje;
@@ -233,6 +269,7 @@ bool MrežnoMjesto::Dovrši(Izvještaj& r) {
 // ---- The front door ----
 
 IzvorSeta::IzvorSeta(const Postavke& postavke, IPreuzimanje& preuzimanje) : m_odabrani(postavke.izvor) {
+    PročitajKljučeve(postavke, m_ključevi, m_lošKljuč);
     auto sekundarni = std::make_unique<Poslužitelj>(preuzimanje, postavke, postavke.sekundarniServer);
     auto mreža = std::make_unique<MrežnoMjesto>(*sekundarni, postavke.mrežnaLokacija);
     m_mreža = mreža.get();
@@ -245,6 +282,91 @@ IzvorSeta::IzvorSeta(const Postavke& postavke, IPreuzimanje& preuzimanje) : m_od
 void IzvorSeta::Odaberi(UpdateLokacija izvor, const QString& mrežnaLokacija) {
     m_odabrani = izvor;
     m_mreža->PostaviLokaciju(mrežnaLokacija);
+}
+
+bool IzvorSeta::DonesiKontrolnuDatoteku(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    s.ManifestSeta.clear();
+    s.PotpisSeta.clear();
+    if (!TražiPotpis()) {
+        k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Skup nadogradnji se ne provjerava: u programu nije "
+                                                        "postavljen javni ključ izdavača."));
+        return Mjesto().DonesiKontrolnuDatoteku(k);
+    }
+    PotpisaniSet set;
+    if (!ProvjeriPotpis(k, set) || !Mjesto().DonesiKontrolnuDatoteku(k) || !ProvjeriListu(k, set)) {
+        s.ManifestSeta.clear();
+        s.PotpisSeta.clear();
+        return false;
+    }
+    return true;
+}
+
+std::optional<PotpisaniSet> IzvorSeta::PrihvaćeniSet(const Kontekst& k, QString& greška) const {
+    const StanjeRada& s = *k.stanje;
+    if (s.ManifestSeta.isEmpty()) {
+        greška = QStringLiteral(
+            "Nema potpisanog skupa nadogradnji: prije ažuriranja treba provjeriti nove verzije.");
+        return std::nullopt;
+    }
+    return ProvjeriPotpisSeta(s.ManifestSeta, s.PotpisSeta, m_ključevi, k.sat->Sada().date(), 0, greška);
+}
+
+bool IzvorSeta::ProvjeriPotpis(Kontekst& k, PotpisaniSet& set) {
+    StanjeRada& s = *k.stanje;
+    if (!m_lošKljuč.isEmpty()) return PrekiniProvjeru(k, PrefiksPotpisa, m_lošKljuč + PrekidaSeAžuriranje);
+    // What an earlier check left must not stand in for a file this one could not bring.
+    for (const QString& ime : {ImeManifesta, ImePotpisa})
+        k.datoteke->Obriši(s.UpdateDirektorija + ime, true);
+    QByteArray manifest, potpis;
+    for (const QString& ime : {ImeManifesta, ImePotpisa})
+        if (!Mjesto().DonesiDatotekuSeta(k, ime))
+            return PrekiniProvjeru(k, PrefiksPotpisa,
+                                   QStringLiteral("Nije moguće učitati ") + ime +
+                                       QStringLiteral(": skup nadogradnji nije potpisan ili potpis nije "
+                                                      "dostupan, a program prihvaća samo potpisani skup.") +
+                                       PrekidaSeAžuriranje);
+    const GreškaDatoteke g =
+        k.datoteke->Pročitaj(s.UpdateDirektorija + ImeManifesta, manifest, NajvišeManifesta);
+    const GreškaDatoteke h = k.datoteke->Pročitaj(s.UpdateDirektorija + ImePotpisa, potpis, NajvišePotpisa);
+    if (g || h)
+        return PrekiniProvjeru(k, PrefiksPotpisa,
+                               QStringLiteral("Greška u čitanju potpisa skupa nadogradnji: ") +
+                                   (g ? g : h).opis + PrekidaSeAžuriranje);
+    const qint64 prihvaćena = PrihvaćenaSerija(k);
+    QString greška;
+    auto provjeren =
+        ProvjeriPotpisSeta(manifest, potpis, m_ključevi, k.sat->Sada().date(), prihvaćena, greška);
+    if (!provjeren)
+        return PrekiniProvjeru(k, PrefiksPotpisa,
+                               QStringLiteral("Skup nadogradnji nije prihvaćen. ") + greška +
+                                   PrekidaSeAžuriranje);
+    set = std::move(*provjeren);
+    k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Potpis skupa nadogradnji je ispravan: serija ") +
+                    QString::number(set.serija) + QStringLiteral(", ključ ") + set.idKljuča +
+                    (set.istječe.isValid() ? QStringLiteral(", vrijedi do ") +
+                                                 set.istječe.toString(QStringLiteral("dd.MM.yyyy."))
+                                           : QStringLiteral(".")));
+    if (set.serija > prihvaćena)
+        if (const GreškaDatoteke z =
+                k.datoteke->Zapiši(s.UpdateDirektorija + ImeSerije, QByteArray::number(set.serija) + "\r\n"))
+            k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Greška u zapisu serije skupa: ") + z.opis);
+    s.ManifestSeta = manifest;
+    s.PotpisSeta = potpis;
+    return true;
+}
+
+bool IzvorSeta::ProvjeriListu(Kontekst& k, const PotpisaniSet& set) {
+    const QString lista = k.stanje->UpdateDirektorija + ImeListeVerzija;
+    QByteArray sadržaj;
+    QString greška;
+    const GreškaDatoteke g = k.datoteke->Pročitaj(lista, sadržaj, MiB);
+    if (g.uspjeh() && ProvjeriSažetak(set, ImeListeVerzija, SažetakSadržaja(sadržaj), greška)) return true;
+    // Nothing may plan from a list the publisher did not sign.
+    k.datoteke->Obriši(lista, true);
+    return PrekiniProvjeru(k, PrefiksPotpisa,
+                           QStringLiteral("Kontrolna datoteka nije prihvaćena. ") + (g ? g.opis : greška) +
+                               PrekidaSeAžuriranje);
 }
 
 bool IzvorSeta::DonesiArhivu(Izvještaj& r, const PlaniraniRed& red) {

@@ -6,6 +6,7 @@
 
 #include "platform/Postavke.h"
 #include "records/Kontekst.h"
+#include "versions/PotpisSeta.h"
 #include "versions/PravilaVerzija.h"
 
 #include <array>
@@ -54,6 +55,9 @@ public:
     // TeamViewerQS.exe into a program directory that lacks it. What went wrong
     // has been logged and shown.
     virtual bool DonesiKontrolnuDatoteku(Kontekst& k) = 0;
+    // The set's manifest or its signature into the update directory; what went
+    // wrong has been logged.
+    virtual bool DonesiDatotekuSeta(Kontekst& k, const QString& ime) = 0;
     // The update: one planned row's archive into the update directory.
     virtual bool DonesiArhivu(Izvještaj& r, const QString& ime) = 0;
     // Once every archive is unpacked, before the unpacked files are checked.
@@ -78,6 +82,7 @@ public:
 
     QString ImeSnimanja() const override { return QStringLiteral("SnimitiSaInterneta"); }
     bool DonesiKontrolnuDatoteku(Kontekst& k) override;
+    bool DonesiDatotekuSeta(Kontekst& k, const QString& ime) override;
     bool DonesiArhivu(Izvještaj& r, const QString& ime) override;
     void PrijeProvjere(Izvještaj& r) override { r.k.Pričekaj(5); }
     Poslužitelj& ZaDistribuciju() override { return *this; }
@@ -105,6 +110,7 @@ public:
 
     QString ImeSnimanja() const override { return QStringLiteral("SnimitiSaMrežneLokacije"); }
     bool DonesiKontrolnuDatoteku(Kontekst& k) override;
+    bool DonesiDatotekuSeta(Kontekst& k, const QString& ime) override;
     bool DonesiArhivu(Izvještaj& r, const QString& ime) override;
     bool ČekajPrazne() const override { return true; }
     bool Dovrši(Izvještaj& r) override;
@@ -129,8 +135,15 @@ public:
     // The window's option buttons and location box, as they stand when an operation starts.
     void Odaberi(UpdateLokacija izvor, const QString& mrežnaLokacija);
 
-    // The check.
-    bool DonesiKontrolnuDatoteku(Kontekst& k) { return Mjesto().DonesiKontrolnuDatoteku(k); }
+    // The check. Where a publisher's key is set, the list is taken only from a set
+    // whose signature holds: the manifest and its signature come first, and the
+    // list is refused (and removed) unless its hash is the one they name.
+    bool DonesiKontrolnuDatoteku(Kontekst& k);
+    // Whether a publisher's key is set, so only a signed set is accepted.
+    bool TražiPotpis() const { return !m_ključevi.isEmpty() || !m_lošKljuč.isEmpty(); }
+    // The set the last check accepted, read again from the run state; a failure
+    // (no check, or a set no longer valid) is in greška.
+    std::optional<PotpisaniSet> PrihvaćeniSet(const Kontekst& k, QString& greška) const;
     // The update: the chosen source's run, and one row's archive, fetched and then
     // checked against the size the list announces.
     MjestoSeta& Mjesto() { return *m_mjesta[size_t(m_odabrani)]; }
@@ -139,6 +152,12 @@ public:
     Poslužitelj& Server() { return Mjesto().ZaDistribuciju(); }
 
 private:
+    bool ProvjeriPotpis(Kontekst& k, PotpisaniSet& set);
+    bool ProvjeriListu(Kontekst& k, const PotpisaniSet& set);
+
+    // The trusted keys; an unreadable key text is kept as its error, so nothing is accepted.
+    QList<JavniKljuč> m_ključevi;
+    QString m_lošKljuč;
     UpdateLokacija m_odabrani;
     MrežnoMjesto* m_mreža = nullptr;
     // By UpdateLokacija.

@@ -21,6 +21,11 @@ set_ drugi-kljuc -s B.key -n 200
 set_ stari-oblik -s A.key -n 200 -l
 set_ istekao -s A.key -n 200 -e 2020-01-01
 set_ stara-serija -s A.key -n 100
+# The set the check tests serve: their list and remote-support program, signed.
+mkdir okolina
+printf 'A.exe;1;1;2;5;9;\r\nMorvelaLiveUpdate21.exe;1;1;1;5;9;\r\n' >okolina/Verzije.txt
+printf 'tv' >okolina/TeamViewerQS.exe
+bash "$POTPISI" -s A.key -n 200 okolina >/dev/null
 # Signed by hand with minisign's own trusted comment, which has no serial.
 set_ bez-serije -s A.key -n 200
 minisign -S -s A.key -m bez-serije/Verzije.b2 -x bez-serije/Verzije.b2.minisig >/dev/null
