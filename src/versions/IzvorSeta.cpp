@@ -102,6 +102,14 @@ bool Izvještaj::ProvjeriVeličinu(const QString& put, const QString& ime, const
     return true;
 }
 
+// ---- Any place ----
+
+std::shared_ptr<IProvjeraSadržaja> MjestoSeta::Provjera(const QString& ime) const {
+    // The set's own files are checked by the check itself, with messages of their own.
+    if (!m_potpisani || ime == ImeListeVerzija || ime == ImeManifesta || ime == ImePotpisa) return nullptr;
+    return ProvjeraSažetka(*m_potpisani, ime);
+}
+
 // ---- A download server ----
 
 ZahtjevDatoteke Poslužitelj::Zahtjev(const StanjeRada& s, const QString& ime,
@@ -113,7 +121,8 @@ ZahtjevDatoteke Poslužitelj::Zahtjev(const StanjeRada& s, const QString& ime,
             ciljnaDirektorija,
             GranicaVeličine(s.NoveVerzije, ime),
             ciljnaDirektorija != s.UpdateDirektorija,
-            m_https ? DodatniCertifikati(m_certifikati) : QByteArray()};
+            m_https ? DodatniCertifikati(m_certifikati) : QByteArray(),
+            Provjera(ime)};
 }
 
 bool Poslužitelj::Preuzmi(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija) {
@@ -294,12 +303,33 @@ bool IzvorSeta::DonesiKontrolnuDatoteku(Kontekst& k) {
         return Mjesto().DonesiKontrolnuDatoteku(k);
     }
     PotpisaniSet set;
-    if (!ProvjeriPotpis(k, set) || !Mjesto().DonesiKontrolnuDatoteku(k) || !ProvjeriListu(k, set)) {
+    PostaviSet(std::nullopt);
+    if (!ProvjeriPotpis(k, set)) return false;
+    // From here the remote-support program fetched with the list is checked too.
+    PostaviSet(set);
+    if (!Mjesto().DonesiKontrolnuDatoteku(k) || !ProvjeriListu(k, set)) {
         s.ManifestSeta.clear();
         s.PotpisSeta.clear();
+        PostaviSet(std::nullopt);
         return false;
     }
     return true;
+}
+
+void IzvorSeta::PostaviSet(std::optional<PotpisaniSet> set) {
+    m_set = std::move(set);
+    for (auto& mjesto : m_mjesta)
+        mjesto->PostaviPotpisani(m_set ? &*m_set : nullptr);
+}
+
+bool IzvorSeta::PripremiPotpis(Izvještaj& r) {
+    if (!TražiPotpis()) return true;
+    QString greška;
+    auto set = PrihvaćeniSet(r.k, greška);
+    PostaviSet(set);
+    return set ||
+           r.Prekini(QStringLiteral("Skup nadogradnji nije prihvaćen. ") + greška + PrekidaSeAžuriranje,
+                     true);
 }
 
 std::optional<PotpisaniSet> IzvorSeta::PrihvaćeniSet(const Kontekst& k, QString& greška) const {

@@ -71,6 +71,16 @@ public:
     }
     // The download server a distribution run fetches from while this source is chosen.
     virtual Poslužitelj& ZaDistribuciju() = 0;
+
+    // The signed set whose hashes every file brought from here must match; none
+    // when no key is set.
+    void PostaviPotpisani(const PotpisaniSet* set) { m_potpisani = set; }
+
+protected:
+    // What checks the bytes of the file ime as they arrive, if anything does.
+    std::shared_ptr<IProvjeraSadržaja> Provjera(const QString& ime) const;
+
+    const PotpisaniSet* m_potpisani = nullptr;
 };
 
 // A download server: every file by its URL, no larger than the list allows.
@@ -139,6 +149,10 @@ public:
     // whose signature holds: the manifest and its signature come first, and the
     // list is refused (and removed) unless its hash is the one they name.
     bool DonesiKontrolnuDatoteku(Kontekst& k);
+    // The update: the set the check accepted is what every archive is checked
+    // against from now on; false (reported) when a key is set and there is none.
+    bool PripremiPotpis(Izvještaj& r);
+
     // Whether a publisher's key is set, so only a signed set is accepted.
     bool TražiPotpis() const { return !m_ključevi.isEmpty() || !m_lošKljuč.isEmpty(); }
     // The set the last check accepted, read again from the run state; a failure
@@ -158,6 +172,8 @@ private:
     // The trusted keys; an unreadable key text is kept as its error, so nothing is accepted.
     QList<JavniKljuč> m_ključevi;
     QString m_lošKljuč;
+    std::optional<PotpisaniSet> m_set;
+    void PostaviSet(std::optional<PotpisaniSet> set);
     UpdateLokacija m_odabrani;
     MrežnoMjesto* m_mreža = nullptr;
     // By UpdateLokacija.

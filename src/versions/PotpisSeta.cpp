@@ -234,4 +234,30 @@ bool ProvjeriSažetak(const PotpisaniSet& set, const QString& ime, const QByteAr
     return true;
 }
 
+namespace {
+
+class Provjera : public IProvjeraSadržaja {
+public:
+    Provjera(const PotpisaniSet& set, QString ime) : m_ime(std::move(ime)) {
+        if (const auto sažetak = set.SažetakZa(m_ime)) m_jedan.sažeci.insert(m_ime.toLower(), *sažetak);
+    }
+    void Dodaj(const char* podaci, qint64 duljina) override { m_sažetak.Dodaj(podaci, duljina); }
+    QString Završi() override {
+        QString greška;
+        return ProvjeriSažetak(m_jedan, m_ime, m_sažetak.Završi(), greška) ? QString() : greška;
+    }
+
+private:
+    // Only this file's hash: the fetch may outlive the set it was made from.
+    PotpisaniSet m_jedan;
+    const QString m_ime;
+    SažetakDatoteke m_sažetak;
+};
+
+} // namespace
+
+std::shared_ptr<IProvjeraSadržaja> ProvjeraSažetka(const PotpisaniSet& set, const QString& ime) {
+    return std::make_shared<Provjera>(set, ime);
+}
+
 } // namespace morvela

@@ -12,6 +12,8 @@
 #include <QList>
 #include <QString>
 
+#include "platform/Seams.h"
+
 #include <memory>
 #include <optional>
 
@@ -83,5 +85,9 @@ std::optional<PotpisaniSet> ProvjeriPotpisSeta(const QByteArray& manifest, const
 // Whether bytes received as the file ime are the ones the set names; greška
 // says why not.
 bool ProvjeriSažetak(const PotpisaniSet& set, const QString& ime, const QByteArray& sažetak, QString& greška);
+
+// Checks a file of the set while it arrives: its BLAKE2b-512 against the hash
+// the set names for ime.
+std::shared_ptr<IProvjeraSadržaja> ProvjeraSažetka(const PotpisaniSet& set, const QString& ime);
 
 } // namespace morvela
