@@ -87,9 +87,9 @@ QString RazlogOdbijanja(const QByteArray& ispis, const QString& imeDatoteke, qin
     const QString nečitljiv = QStringLiteral("popis arhive nije čitljiv");
     if (ispis.size() > IProcesi::NajvišeIspisa) return nečitljiv;
     QStringList linije = QString::fromUtf8(ispis).split(QLatin1Char('\n'));
-    // Lines end in CR LF where 7-Zip's first line does (Windows), and a CR at
-    // the end of a line is then the line's own; elsewhere it belongs to a name.
-    if (linije.first().endsWith(QLatin1Char('\r')))
+    // Where every line ends in CR LF (Windows) one CR is the line's own; where
+    // they end in LF alone a CR belongs to the name before it.
+    if (ispis.count("\r\n") == ispis.count('\n'))
         for (QString& l : linije)
             if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
 
