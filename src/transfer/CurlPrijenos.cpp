@@ -8,8 +8,6 @@
 #include <curl/curl.h>
 
 #include <QFile>
-#include <QNetworkProxy>
-#include <QSslSocket>
 #include <QUrl>
 
 #include <cerrno>
@@ -49,21 +47,41 @@ QString Opis(const QString& klasa, const QString& pojedinosti) {
     return pojedinosti.isEmpty() ? klasa : klasa + QStringLiteral(": ") + pojedinosti;
 }
 
-// The subject of the certificate a server shows, looked at without trusting it,
-// so that the person can tell whose certificate was refused.
-QString PredmetCertifikata(const QUrl& url) {
-    QSslSocket utičnica;
-    utičnica.setProxy(QNetworkProxy::NoProxy);
-    utičnica.setPeerVerifyMode(QSslSocket::QueryPeer);
-    utičnica.connectToHostEncrypted(url.host(), quint16(url.port(443)));
-    if (!utičnica.waitForEncrypted(ProvjeraCertifikataMs)) return QString();
-    const QSslCertificate certifikat = utičnica.peerCertificate();
-    utičnica.abort();
-    QStringList dijelovi;
-    for (const QByteArray& atribut : certifikat.subjectInfoAttributes())
-        dijelovi << QString::fromLatin1(atribut) + '=' +
-                        certifikat.subjectInfo(atribut).join(QStringLiteral(", "));
-    return dijelovi.join(QStringLiteral(", "));
+// Seconds as the reasons give them: "60", "0.5".
+QString Sekunde(qint64 ms) {
+    return QString::number(double(ms) / 1000.0);
+}
+
+// The subject of the certificate a server shows, so that the person can tell
+// whose certificate was refused. A refused handshake leaves curl nothing to
+// report, so the server is asked once more, along the transfer's own route
+// (the same proxy), only for the handshake, trusting nothing and sending nothing.
+QString PredmetCertifikata(const QByteArray& url, const QByteArray& proxy) {
+    CURL* curl = curl_easy_init();
+    if (!curl) return QString();
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
+    if (!proxy.isEmpty()) curl_easy_setopt(curl, CURLOPT_PROXY, proxy.constData());
+    curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(curl, CURLOPT_CERTINFO, 1L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(ProvjeraCertifikataMs));
+    QString predmet;
+    curl_certinfo* lanac = nullptr;
+    if (curl_easy_perform(curl) == CURLE_OK &&
+        curl_easy_getinfo(curl, CURLINFO_CERTINFO, &lanac) == CURLE_OK && lanac && lanac->num_of_certs > 0)
+        for (const curl_slist* red = lanac->certinfo[0]; red; red = red->next) {
+            const QByteArray tekst(red->data);
+            // OpenSSL writes "CN = a, O = b", Schannel's parser "CN=a, O=b".
+            if (tekst.startsWith("Subject:"))
+                predmet = QString::fromUtf8(tekst.mid(8))
+                              .trimmed()
+                              .replace(QStringLiteral(" = "), QStringLiteral("="));
+        }
+    curl_easy_cleanup(curl);
+    return predmet;
 }
 
 // What one transfer keeps between curl's callbacks, on the worker thread.
@@ -82,10 +100,13 @@ struct Rad {
     qint64 primljeno = 0, najava = -1, predanoDisku = 0;
     long status = 0;
     QString razlog, prevelik, odbijenoPreusmjerenje;
-    bool odgovor = false, zastoj = false, spojeno = false;
+    QByteArray proxy;
+    bool odgovor = false, spojeno = false, preusmjeravaUKrug = false;
+    // Which of the time limits ended the transfer.
+    enum Rok { Nijedan, Zastoj, Presporo, Predugo } prekoračen = Nijedan;
     GreškaDatoteke greškaDatoteke;
-    curl_off_t zadnjePrimljeno = -1;
-    Sat::time_point zadnjaPromjena;
+    curl_off_t zadnjePrimljeno = -1, primljenoNaPočetkuProzora = 0;
+    Sat::time_point početak, zadnjaPromjena, početakProzora;
     int zadnjiPostotak = -1;
     Sat::time_point zadnjiBajtovi;
     IshodPrijenosa ishod;
@@ -160,16 +181,33 @@ struct Rad {
         return n;
     }
 
+    // Silence, a speed below the floor over a whole window, or the whole fetch
+    // taking longer than its size allows, end the transfer.
+    Rok PrekoračenRok(curl_off_t primljeno, Sat::time_point sada) {
+        using std::chrono::milliseconds;
+        const RokoviPrijenosa& rokovi = z.rokovi;
+        if (primljeno != zadnjePrimljeno) {
+            zadnjePrimljeno = primljeno;
+            zadnjaPromjena = sada;
+        } else if (sada - zadnjaPromjena > milliseconds(rokovi.zastojMs)) {
+            return Zastoj;
+        }
+        if (sada - početak > milliseconds(rokovi.UkupnoMs(z.granica))) return Predugo;
+        if (sada - početakProzora >= milliseconds(rokovi.prozorBrzineMs)) {
+            if ((primljeno - primljenoNaPočetkuProzora) * 1000 <
+                rokovi.najmanjaBrzina * rokovi.prozorBrzineMs)
+                return Presporo;
+            početakProzora = sada;
+            primljenoNaPočetkuProzora = primljeno;
+        }
+        return Nijedan;
+    }
+
     static int Napredak(void* korisnik, curl_off_t ukupno, curl_off_t primljeno, curl_off_t, curl_off_t) {
         Rad& r = *static_cast<Rad*>(korisnik);
         const Sat::time_point sada = Sat::now();
-        if (primljeno != r.zadnjePrimljeno) {
-            r.zadnjePrimljeno = primljeno;
-            r.zadnjaPromjena = sada;
-        } else if (sada - r.zadnjaPromjena > std::chrono::milliseconds(r.z.zastojMs)) {
-            r.zastoj = true;
-            return 1;
-        }
+        r.prekoračen = r.PrekoračenRok(primljeno, sada);
+        if (r.prekoračen != Nijedan) return 1;
         if (ukupno > 0 && r.Uspješan() && r.napredak.postotak) {
             const int postotak = int(primljeno * 100 / ukupno);
             if (postotak != r.zadnjiPostotak) {
@@ -254,8 +292,8 @@ struct Rad {
             if (veze) veze->ručka = curl;
         }
         if (!curl) {
-            ishod = {IshodPrijenosa::GreškaPrijenosa,
-                     QStringLiteral("Greška u prijenosu: curl se ne može pokrenuti.")};
+            const QString opis = QStringLiteral("Greška u prijenosu: curl se ne može pokrenuti.");
+            ishod = {IshodPrijenosa::GreškaPrijenosa, opis, opis};
             return;
         }
         Postavi();
@@ -264,17 +302,19 @@ struct Rad {
         // Tolerant parsing encodes blanks and non-ASCII letters of the name, nothing else.
         QUrl url(z.url);
         // Redirects stay at the same origin, so one answer serves them all.
-        const QByteArray proxy = SistemskiProxy(url.toString()).toUtf8();
+        proxy = SistemskiProxy(url.toString()).toUtf8();
         if (!proxy.isEmpty()) curl_easy_setopt(curl, CURLOPT_PROXY, proxy.constData());
         Stanja({1});
         CURLcode rezultat = CURLE_OK;
+        početak = Sat::now();
         for (int skok = 0;; ++skok) {
             const QByteArray kodirano = url.toEncoded();
             curl_easy_setopt(curl, CURLOPT_URL, kodirano.constData());
             status = 0;
             greška[0] = '\0';
             zadnjePrimljeno = -1;
-            zadnjaPromjena = Sat::now();
+            primljenoNaPočetkuProzora = 0;
+            zadnjaPromjena = početakProzora = Sat::now();
             rezultat = curl_easy_perform(curl);
             if (rezultat != CURLE_OK || status < 300 || status >= 400) break;
             char* novi = nullptr;
@@ -284,6 +324,7 @@ struct Rad {
             // Never to another host, port or scheme, so never from https down to http.
             if (!IstoPodrijetlo(url, cilj) || skok >= NajvišePreusmjerenja) {
                 odbijenoPreusmjerenje = cilj.toString();
+                preusmjeravaUKrug = IstoPodrijetlo(url, cilj);
                 break;
             }
             url = cilj;
@@ -296,60 +337,87 @@ struct Rad {
 
     IshodPrijenosa Ocijeni(CURLcode rezultat, const QUrl& url) const {
         const QString curlTekst = QString::fromUtf8(greška[0] ? greška : curl_easy_strerror(rezultat));
-        const auto neuspjeh = [](const QString& opis) {
-            return IshodPrijenosa{IshodPrijenosa::GreškaPrijenosa, opis};
+        // The class is for the person, the details after it for the log.
+        const auto neuspjeh = [](const QString& klasa, const QString& pojedinosti = QString()) {
+            return IshodPrijenosa{IshodPrijenosa::GreškaPrijenosa, Opis(klasa, pojedinosti), klasa};
         };
-        if (greškaDatoteke) return {IshodPrijenosa::GreškaDatoteke, OpisGreškeDatoteke(greškaDatoteke)};
+        if (greškaDatoteke) {
+            const QString opis = OpisGreškeDatoteke(greškaDatoteke);
+            return {IshodPrijenosa::GreškaDatoteke, opis, opis};
+        }
         if (!prevelik.isEmpty()) return neuspjeh(prevelik);
-        if (zastoj)
-            return neuspjeh(QStringLiteral("Nema podataka %1 s: prijenos je prekinut.")
-                                .arg(QString::number(z.zastojMs / 1000.0)));
+        const RokoviPrijenosa& rokovi = z.rokovi;
+        switch (prekoračen) {
+        case Nijedan:
+            break;
+        case Zastoj:
+            return neuspjeh(
+                QStringLiteral("Nema podataka %1 s: prijenos je prekinut.").arg(Sekunde(rokovi.zastojMs)));
+        case Presporo:
+            return neuspjeh(QStringLiteral("Manje od %1 KB/s kroz %2 s: prijenos je prekinut.")
+                                .arg(QString::number(double(rokovi.najmanjaBrzina) / 1024.0),
+                                     Sekunde(rokovi.prozorBrzineMs)));
+        case Predugo: {
+            // Whole minutes, rounded up, once there are any.
+            const qint64 ms = rokovi.UkupnoMs(z.granica);
+            return neuspjeh(QStringLiteral("Prijenos traje dulje od %1: prijenos je prekinut.")
+                                .arg(ms < 60000
+                                         ? Sekunde(ms) + QStringLiteral(" s")
+                                         : QString::number((ms + 59999) / 60000) + QStringLiteral(" min")));
+        }
+        }
+        if (preusmjeravaUKrug)
+            return neuspjeh(
+                QStringLiteral("Poslužitelj stalno preusmjerava (%1 puta zaredom)").arg(NajvišePreusmjerenja),
+                odbijenoPreusmjerenje);
         if (!odbijenoPreusmjerenje.isEmpty())
-            return neuspjeh(Opis(QStringLiteral("Preusmjerenje na drugi poslužitelj je odbijeno"),
-                                 odbijenoPreusmjerenje));
-        long proxy = 0;
-        curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &proxy);
-        if (proxy == 407 || status == 407)
-            return neuspjeh(Opis(QStringLiteral("Proxy traži prijavu (407)"), rezultat ? curlTekst : razlog));
-        if (proxy >= 300)
-            return neuspjeh(Opis(QStringLiteral("Proxy je odbio vezu statusom %1").arg(proxy), curlTekst));
+            return neuspjeh(QStringLiteral("Preusmjerenje na drugi poslužitelj je odbijeno"),
+                            odbijenoPreusmjerenje);
+        long proxyStatus = 0;
+        curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &proxyStatus);
+        if (proxyStatus == 407 || status == 407)
+            return neuspjeh(QStringLiteral("Proxy traži prijavu (407)"), rezultat ? curlTekst : razlog);
+        if (proxyStatus >= 300)
+            return neuspjeh(QStringLiteral("Proxy je odbio vezu statusom %1").arg(proxyStatus), curlTekst);
         switch (rezultat) {
         case CURLE_OK:
             break;
         case CURLE_COULDNT_RESOLVE_HOST:
-            return neuspjeh(Opis(QStringLiteral("Poslužitelj nije pronađen"), curlTekst));
+            return neuspjeh(QStringLiteral("Poslužitelj nije pronađen"), curlTekst);
         case CURLE_COULDNT_RESOLVE_PROXY:
-            return neuspjeh(Opis(QStringLiteral("Proxy nije pronađen"), curlTekst));
+            return neuspjeh(QStringLiteral("Proxy nije pronađen"), curlTekst);
         case CURLE_COULDNT_CONNECT: {
             long kod = 0;
             curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &kod);
-            return neuspjeh(Opis(kod == ECONNREFUSED || kod == WsaVezaOdbijena
-                                     ? QStringLiteral("Poslužitelj je odbio vezu")
-                                     : QStringLiteral("Veza s poslužiteljem nije uspostavljena"),
-                                 curlTekst));
+            return neuspjeh(kod == ECONNREFUSED || kod == WsaVezaOdbijena
+                                ? QStringLiteral("Poslužitelj je odbio vezu")
+                                : QStringLiteral("Veza s poslužiteljem nije uspostavljena"),
+                            curlTekst);
         }
         case CURLE_PEER_FAILED_VERIFICATION: {
-            const QString predmet = PredmetCertifikata(url);
-            return neuspjeh(Opis(QStringLiteral("Certifikat poslužitelja nije pouzdan") +
-                                     (predmet.isEmpty() ? QString() : QStringLiteral(" (") + predmet + ')'),
-                                 curlTekst));
+            const QString predmet = PredmetCertifikata(url.toEncoded(), proxy);
+            return neuspjeh(QStringLiteral("Certifikat poslužitelja nije pouzdan") +
+                                (predmet.isEmpty() ? QString() : QStringLiteral(" (") + predmet + ')'),
+                            curlTekst);
         }
         case CURLE_PARTIAL_FILE:
         case CURLE_RECV_ERROR:
         case CURLE_GOT_NOTHING:
-            return neuspjeh(Opis(QStringLiteral("Prijenos je prekinut prije kraja"), curlTekst));
+            return neuspjeh(QStringLiteral("Prijenos je prekinut prije kraja"), curlTekst);
         default:
-            return neuspjeh(Opis(QStringLiteral("Greška u prijenosu"), curlTekst));
+            return neuspjeh(QStringLiteral("Greška u prijenosu"), curlTekst);
         }
         if (!Uspješan())
-            return neuspjeh(Opis(QStringLiteral("Poslužitelj je odgovorio statusom %1").arg(status), razlog));
+            return neuspjeh(QStringLiteral("Poslužitelj je odgovorio statusom %1").arg(status), razlog);
         if (najava >= 0 && najava != primljeno)
-            return neuspjeh(Opis(
+            return neuspjeh(
                 QStringLiteral("Prijenos je prekinut prije kraja"),
-                QStringLiteral("primljeno je %1 od najavljenih %2 bajtova.").arg(primljeno).arg(najava)));
-        if (primljeno == 0)
-            return {IshodPrijenosa::NištaPrimljeno, QStringLiteral("Ništa nije primljeno (dužina 0).")};
-        return {IshodPrijenosa::Spremljeno, QString()};
+                QStringLiteral("primljeno je %1 od najavljenih %2 bajtova.").arg(primljeno).arg(najava));
+        if (primljeno == 0) {
+            const QString opis = QStringLiteral("Ništa nije primljeno (dužina 0).");
+            return {IshodPrijenosa::NištaPrimljeno, opis, opis};
+        }
+        return {IshodPrijenosa::Spremljeno, {}, {}};
     }
 };
 

@@ -12,14 +12,34 @@
 
 namespace morvela {
 
+// How slow a transfer may be before it is given up: a server that drips its
+// answer must not hold the program, and its lock, for hours.
+struct RokoviPrijenosa {
+    // Nothing received for this long.
+    int zastojMs = 60000;
+    // Fewer than najmanjaBrzina bytes a second over a window of this length
+    // (windows follow one another from the start of each request).
+    int prozorBrzineMs = 120000;
+    qint64 najmanjaBrzina = 1024;
+    // The whole fetch, redirects included, may take osnovnoMs plus the time
+    // the most it may bring (its granica) takes at sporaBrzina bytes a second,
+    // a rate below any line worth waiting on: about 9 minutes for a list (1 MiB),
+    // about an hour and a half for a 20 MiB archive.
+    qint64 osnovnoMs = 5 * 60 * 1000;
+    qint64 sporaBrzina = 4 * 1024;
+
+    qint64 UkupnoMs(qint64 granica) const {
+        return osnovnoMs + (sporaBrzina > 0 ? qMax<qint64>(0, granica) * 1000 / sporaBrzina : 0);
+    }
+};
+
 struct ZahtjevPrijenosa {
     QString url;
     // The body goes here; the caller puts it in place or removes it.
     QString datoteka;
     // More bytes than this, announced or received, end the transfer.
     qint64 granica = 0;
-    // A transfer that receives nothing for this long fails.
-    int zastojMs = 60000;
+    RokoviPrijenosa rokovi;
     // PEM certificates trusted besides the system's.
     QByteArray dodatniCertifikati;
     // The body is handed to the disk while it arrives, for a file that is
@@ -42,8 +62,11 @@ struct NapredakPrijenosa {
 struct IshodPrijenosa {
     enum Vrsta { Spremljeno, GreškaPrijenosa, NištaPrimljeno, GreškaDatoteke };
     Vrsta vrsta = GreškaPrijenosa;
-    // For a failure: a short Croatian class, then what curl or the system said.
+    // For a failure: a short Croatian class, then what curl, the server or the
+    // system said, for the log.
     QString opis;
+    // The class alone, for the person: the library's words are English.
+    QString klasa;
 };
 
 // A local file that cannot be written, with its class in front.
@@ -60,7 +83,8 @@ struct VezePrijenosa {
 };
 
 // Follows redirects only within the same scheme, host and port. Honours the
-// system's proxy settings (http_proxy, https_proxy, no_proxy).
+// system's proxy settings (http_proxy, https_proxy, no_proxy); a refused
+// certificate is looked at along the same route.
 IshodPrijenosa PrenesiCurlom(const ZahtjevPrijenosa& zahtjev, const NapredakPrijenosa& napredak,
                              VezePrijenosa* veze = nullptr);
 

@@ -1,6 +1,7 @@
 #include "transfer/HttpPreuzimanje.h"
 
 #include "transfer/CurlPrijenos.h"
+#include "versions/IzvorSeta.h"
 
 #include <QFile>
 
@@ -32,9 +33,9 @@ QString TekstStanja(qint16 stanje) {
 } // namespace
 
 HttpPreuzimanje::HttpPreuzimanje(IStatusLinija& status, IPoruke& poruke, UpdateLog& log, IDatoteke& datoteke,
-                                 QString& zadnjaPoruka, int zastojMs)
+                                 QString& zadnjaPoruka, const RokoviPrijenosa& rokovi)
     : m_status(status), m_poruke(poruke), m_log(log), m_datoteke(datoteke), m_zadnjaPoruka(zadnjaPoruka),
-      m_zastojMs(zastojMs) {}
+      m_rokovi(rokovi) {}
 
 HttpPreuzimanje::~HttpPreuzimanje() {
     // Nobody asked for it to be put in place: it goes, as a cut-short fetch would.
@@ -95,6 +96,13 @@ bool HttpPreuzimanje::Preuzmi(const ZahtjevDatoteke& zahtjev, bool https) {
     // the background is left to its flush: written out while the next file
     // arrives, its blocks would make the earlier file's flush wait for them too.
     IshodPrijenosa ishod = Prenesi(zahtjev, privremena, https, trajno && !m_uPozadini);
+    if (ishod.vrsta == IshodPrijenosa::Spremljeno) {
+        const QString razlog = RazlogLošegPrograma(m_datoteke, imeDatoteke, privremena);
+        if (!razlog.isEmpty()) {
+            QFile::remove(privremena);
+            ishod = {IshodPrijenosa::GreškaPrijenosa, razlog, razlog};
+        }
+    }
     // Files reach their names in the order they were fetched.
     if (!DovršiPredaje()) {
         QFile::remove(privremena);
@@ -116,7 +124,8 @@ bool HttpPreuzimanje::Preuzmi(const ZahtjevDatoteke& zahtjev, bool https) {
         [[fallthrough]];
     case IshodPrijenosa::GreškaPrijenosa:
         m_zadnjaPoruka = ishod.opis;
-        if (!https) m_poruke.Pokaži(QStringLiteral("Greška: ") + ishod.opis, Ikona::Nema);
+        // The box names the class only; the library's words go to the log.
+        if (!https) m_poruke.Pokaži(QStringLiteral("Greška: ") + ishod.klasa, Ikona::Nema);
         m_log.LogirajGrešku(QStringLiteral("Greška: Download: ") + imeDatoteke + QLatin1Char(' ') +
                             ishod.opis);
         break;
@@ -156,7 +165,7 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const ZahtjevDatoteke& datoteka, const Q
     ZahtjevPrijenosa zahtjev{datoteka.url,
                              privremena,
                              datoteka.granica,
-                             m_zastojMs,
+                             m_rokovi,
                              https ? datoteka.dodatniCertifikati : QByteArray(),
                              upisujUsput};
     zahtjev.datoteke = &m_datoteke;
@@ -180,12 +189,14 @@ IshodPrijenosa HttpPreuzimanje::Predaj(const QString& imeDatoteke, const QString
     if (trajno && m_uPozadini) {
         m_čeka = NaČekanju{imeDatoteke, privremena, cilj,
                            std::async(std::launch::async, IsprazniNaDisk, privremena)};
-        return {IshodPrijenosa::Spremljeno, QString()};
+        return {IshodPrijenosa::Spremljeno, {}, {}};
     }
     if (const GreškaDatoteke g =
-            trajno ? ZamijeniTrajno(privremena, cilj) : Zamijeni(privremena, cilj, false))
-        return {IshodPrijenosa::GreškaDatoteke, OpisGreškeDatoteke(g)};
-    return {IshodPrijenosa::Spremljeno, QString()};
+            trajno ? ZamijeniTrajno(privremena, cilj) : Zamijeni(privremena, cilj, false)) {
+        const QString opis = OpisGreškeDatoteke(g);
+        return {IshodPrijenosa::GreškaDatoteke, opis, opis};
+    }
+    return {IshodPrijenosa::Spremljeno, {}, {}};
 }
 
 } // namespace morvela

@@ -17,10 +17,10 @@ namespace morvela {
 class HttpPreuzimanje : public IPreuzimanje {
 public:
     // Shows progress in status, logs to log, shows what the transport shows in
-    // poruke and leaves a failure's text in zadnjaPoruka. zastojMs: a transfer
-    // that receives nothing for this long fails.
+    // poruke and leaves a failure's text in zadnjaPoruka. rokovi: how slow a
+    // transfer may be before it fails.
     HttpPreuzimanje(IStatusLinija& status, IPoruke& poruke, UpdateLog& log, IDatoteke& datoteke,
-                    QString& zadnjaPoruka, int zastojMs = 60000);
+                    QString& zadnjaPoruka, const RokoviPrijenosa& rokovi = {});
     ~HttpPreuzimanje() override;
 
     // Blocks until the file is stored at direktorija + ime or the fetch has
@@ -56,7 +56,7 @@ private:
     UpdateLog& m_log;
     IDatoteke& m_datoteke;
     QString& m_zadnjaPoruka;
-    int m_zastojMs;
+    const RokoviPrijenosa m_rokovi;
     // The text of the last state of the http path that had one.
     QString m_tekstStanja;
     VezePrijenosa m_veze;

@@ -3,7 +3,9 @@
 #include "platform/ImeDatoteke.h"
 #include "versions/PravilaVerzija.h"
 
+#include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <limits>
@@ -52,8 +54,10 @@ qint64 NajvišeRaspakirano(const StanjeRada& s, const QString& imeDatoteke) {
 
 bool JeObičnaDatoteka(const QMap<QString, QString>& stavka) {
     const QStringList atributi = stavka.value(QStringLiteral("Attributes")).split(QLatin1Char(' '));
-    // Windows letters first (D: directory), then the Unix mode when the archive keeps one.
-    if (atributi.value(0).contains(QLatin1Char('D'))) return false;
+    // Windows letters first (D: directory, L: reparse point, which 7-Zip makes
+    // a link of), then the Unix mode when the archive keeps one.
+    for (const QChar slovo : {QLatin1Char('D'), QLatin1Char('L')})
+        if (atributi.value(0).contains(slovo)) return false;
     if (atributi.size() > 1 && !atributi[1].startsWith(QLatin1Char('-'))) return false;
     for (const char* ključ : {"Folder", "Anti"})
         if (stavka.value(QLatin1String(ključ)) == QLatin1String("+")) return false;
@@ -62,23 +66,39 @@ bool JeObičnaDatoteka(const QMap<QString, QString>& stavka) {
     return true;
 }
 
+// The extractor (e) drops the folders an entry is stored under, so the file
+// named by the list may sit in plain folders of the archive; never under "..",
+// a root or a drive.
+bool JeImeDatoteke(const QString& put, const QString& imeDatoteke) {
+    const QStringList dijelovi = put.split(QRegularExpression(QStringLiteral("[/\\\\]")));
+    for (const QString& mapa : dijelovi.mid(0, dijelovi.size() - 1))
+        if (mapa.isEmpty() || mapa == QLatin1String(".") || mapa == QLatin1String("..") ||
+            mapa.contains(QLatin1Char(':')))
+            return false;
+    return dijelovi.last() == imeDatoteke;
+}
+
 // Reads 7-Zip's technical listing and says why the archive must not be
 // unpacked into the update directory, or nothing when it may. Only one plain
 // file named as the list names it, no larger than the list allows, may come
-// out of an archive: no paths, links, directories or other names.
+// out of an archive: no links, directories or other names, nothing encrypted,
+// and nothing that 7-Zip cannot list.
 QString RazlogOdbijanja(const QByteArray& ispis, const QString& imeDatoteke, qint64 najviše) {
     const QString nečitljiv = QStringLiteral("popis arhive nije čitljiv");
     if (ispis.size() > IProcesi::NajvišeIspisa) return nečitljiv;
     QStringList linije = QString::fromUtf8(ispis).split(QLatin1Char('\n'));
-    for (QString& l : linije)
-        if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
+    // Where every line ends in CR LF (Windows) one CR is the line's own; where
+    // they end in LF alone a CR belongs to the name before it.
+    if (ispis.count("\r\n") == ispis.count('\n'))
+        for (QString& l : linije)
+            if (l.endsWith(QLatin1Char('\r'))) l.chop(1);
 
     const qsizetype crta = linije.indexOf(QStringLiteral("----------"));
     for (const QString& l : linije.mid(0, crta < 0 ? linije.size() : crta))
         if (l.startsWith(QLatin1String("Type = ")) && l != QLatin1String("Type = 7z"))
             return QStringLiteral("arhiva nije 7z nego ") + ImeZaPrikaz(l.mid(7));
-    // Nothing 7-Zip could open: the unpacking will not open it either.
-    if (crta < 0) return QString();
+    // Nothing 7-Zip could list: damaged, no archive at all, or its names encrypted.
+    if (crta < 0) return QStringLiteral("arhiva se ne može otvoriti (oštećena ili šifrirana)");
 
     QList<QMap<QString, QString>> stavke;
     bool novaStavka = true;
@@ -95,14 +115,19 @@ QString RazlogOdbijanja(const QByteArray& ispis, const QString& imeDatoteke, qin
         stavke.last().insert(ključ, l.mid(jednako + 3));
     }
 
+    if (stavke.isEmpty()) return QStringLiteral("arhiva je prazna");
     qint64 ukupno = 0;
     for (const auto& stavka : stavke) {
         if (!stavka.contains(QStringLiteral("Path")) || !stavka.contains(QStringLiteral("Size")))
             return nečitljiv;
         const QString put = stavka.value(QStringLiteral("Path"));
-        if (put != imeDatoteke) return QStringLiteral("neočekivana stavka arhive: ") + ImeZaPrikaz(put);
+        if (!JeImeDatoteke(put, imeDatoteke))
+            return QStringLiteral("neočekivana stavka arhive: ") + ImeZaPrikaz(put);
         if (!JeObičnaDatoteka(stavka))
             return QStringLiteral("stavka arhive nije obična datoteka: ") + ImeZaPrikaz(put);
+        // It would ask for a password nobody gives.
+        if (stavka.value(QStringLiteral("Encrypted")) == QLatin1String("+"))
+            return QStringLiteral("stavka arhive je šifrirana: ") + ImeZaPrikaz(put);
         bool broj = false;
         const qint64 veličina = stavka.value(QStringLiteral("Size")).toLongLong(&broj);
         if (!broj || veličina < 0) return nečitljiv;
@@ -113,6 +138,16 @@ QString RazlogOdbijanja(const QByteArray& ispis, const QString& imeDatoteke, qin
                    QStringLiteral(" bajtova, najviše ") + QString::number(najviše);
     }
     return QString();
+}
+
+// What the update directory gets, whatever the archive kept: programs may run,
+// nothing is writable by others.
+void PostaviPrava(Kontekst& k, const QString& put, const QString& imeDatoteke) {
+    QFile::Permissions prava = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    if (imeDatoteke.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
+        prava |= QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    if (JeSimboličkaVeza(put) || !QFile::setPermissions(put, prava))
+        k.LogirajGrešku(QStringLiteral("Unzipaj- Prava datoteke se ne mogu postaviti: ") + put);
 }
 
 bool Greška(Kontekst& k, const QString& poruka) {
@@ -173,6 +208,8 @@ bool Unzipaj(Kontekst& k, const QString& imeDatoteke) {
                        QStringLiteral(" - 7-Zip nije ispravno raspakirao arhivu (izlazni kod %1)").arg(kod));
         s.PorukeAkcija += CRLF + QStringLiteral("UNZIP: ") + arhiva;
     }
+    const QString raspakirana = s.UpdateDirektorija + imeDatoteke;
+    if (k.datoteke->PostojiDatoteka(raspakirana)) PostaviPrava(k, raspakirana, imeDatoteke);
 
     k.PrikažiAkciju(QString());
     k.LogirajGrešku(QStringLiteral("Unzipaj- Kraj ") + imeDatoteke);

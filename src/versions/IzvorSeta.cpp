@@ -67,6 +67,14 @@ QString OsnovniUrl(const QString& host, bool https) {
            QStringLiteral("/download/Verzija21/");
 }
 
+QString RazlogLošegPrograma(const IDatoteke& datoteke, const QString& ime, const QString& put) {
+    if (!ime.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) return QString();
+    QByteArray početak;
+    if (!datoteke.Pročitaj(put, početak, 2) && početak.startsWith("MZ")) return QString();
+    return ime + QStringLiteral(" nije program (ne počinje s MZ), možda je primljena stranica za prijavu "
+                                "na mrežu umjesto njega.");
+}
+
 bool PrekiniProvjeru(Kontekst& k, const QString& logPrefiks, const QString& poruka) {
     k.stanje->ZadnjaPoruka = poruka;
     k.LogirajGrešku(logPrefiks + poruka);
@@ -212,8 +220,13 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
                                    lokacija + PrekidaSeAžuriranje);
 
     if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera) &&
-        k.datoteke->PostojiDatoteka(lokacija + ImeTeamViewera))
-        k.datoteke->Kopiraj(lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera);
+        k.datoteke->PostojiDatoteka(lokacija + ImeTeamViewera)) {
+        const QString razlog = RazlogLošegPrograma(*k.datoteke, ImeTeamViewera, lokacija + ImeTeamViewera);
+        if (razlog.isEmpty())
+            k.datoteke->Kopiraj(lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera);
+        else
+            k.LogirajGrešku(provjeraMreže + razlog);
+    }
 
     const QString cilj = s.UpdateDirektorija + ImeListeVerzija;
     if (k.datoteke->Obriši(cilj, false)) {

@@ -17,6 +17,12 @@ namespace morvela {
 // "https://" or "http://" + host + "/download/Verzija21/".
 QString OsnovniUrl(const QString& host, bool https);
 
+// A program (a name ending in ".exe") must begin as every Windows program does,
+// with "MZ": a captive portal's login page saved under a program's name would
+// otherwise stay in the program directory for good. The reason the file at put
+// is no program, or nothing for a program that is one and for any other file.
+QString RazlogLošegPrograma(const IDatoteke& datoteke, const QString& ime, const QString& put);
+
 // How the check's log lines begin.
 inline const QString PrefiksProvjere = QStringLiteral("PripremiVerzijaTXT- ");
 // A failure that ends the check: the last message, logged with a prefix, shown.

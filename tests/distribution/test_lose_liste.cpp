@@ -37,7 +37,7 @@ struct LošeListe : ::testing::Test {
     const QString mreža = o.vanjski("Mreza") + Separator(), lokacija = o.vanjski("Lokacija") + Separator(),
                   posluženo = o.vanjski("Server") + Separator();
     TestServer server{posluženo};
-    HttpPreuzimanje preuzimanje{o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka, 1000};
+    HttpPreuzimanje preuzimanje{o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka, {1000}};
 
     LošeListe() {
         o.preuzimanje = &preuzimanje;

@@ -294,7 +294,7 @@ TEST_F(NaredbenaLinija, AnUpdateFetchesUnpacksAndInstallsFromTheLoopbackServer) 
         "Pdv21.exe;21;2;0;" + QByteArray::number(QFileInfo(set + "Pdv21.7z").size()) + ";12;\r\n";
     TestOkruženje::Zapiši(set + "Verzije.txt", zapis);
     TestOkruženje::Zapiši(set + "VerzijeU.txt", zapis);
-    TestOkruženje::Zapiši(set + "TeamViewerQS.exe", "tv");
+    TestOkruženje::Zapiši(set + "TeamViewerQS.exe", "MZ tv");
     test::Poslužitelj server(posluženo.path());
     QtPostavke postavke;
     postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("PrimarniServer21"), server.Host());

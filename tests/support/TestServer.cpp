@@ -89,9 +89,11 @@ void TestServer::Poslužuj(bool https, bool bezKvara, const httplib::Request& z,
     if (ime.contains(QLatin1Char('/')) || ime.contains(QLatin1String("..")) ||
         !datoteka->open(QIODevice::ReadOnly))
         kvar = Kvar::Status404;
-    const auto preusmjeri = [&](bool naHttps, const char* host) {
-        const QString url = QStringLiteral("%1://%2:%3/premjesteno/").arg(naHttps ? "https" : "http", host);
-        o.set_redirect((url.arg(m_port[naHttps]) + QUrl::toPercentEncoding(ime)).toStdString());
+    const auto preusmjeri = [&](bool naHttps, const char* host, const char* put = "/premjesteno/") {
+        const QString url = QStringLiteral("%1://%2:%3%4")
+                                .arg(QLatin1String(naHttps ? "https" : "http"), QLatin1String(host),
+                                     QString::number(m_port[naHttps]), QLatin1String(put));
+        o.set_redirect((url + QUrl::toPercentEncoding(ime)).toStdString());
     };
     // What is announced, how much of it is actually sent, and in what pieces.
     const qint64 veličina = datoteka->size();
@@ -109,6 +111,8 @@ void TestServer::Poslužuj(bool https, bool bezKvara, const httplib::Request& z,
         return preusmjeri(https, "localhost");
     case Kvar::PreusmjeriNaHttp:
         return preusmjeri(false, "127.0.0.1");
+    case Kvar::PreusmjeriUKrug:
+        return preusmjeri(https, "127.0.0.1", "/download/Verzija21/");
     case Kvar::SkraćenoTijelo:
     case Kvar::Zastoj:
     case Kvar::KomadnoPrekinuto:
@@ -119,6 +123,9 @@ void TestServer::Poslužuj(bool https, bool bezKvara, const httplib::Request& z,
         break;
     case Kvar::Polagano:
         komad = std::max<qint64>(1, (veličina + SporihKomada - 1) / SporihKomada);
+        break;
+    case Kvar::Kapanje:
+        komad = 1;
         break;
     case Kvar::Nema:
     case Kvar::Komadno:
@@ -135,8 +142,9 @@ void TestServer::Poslužuj(bool https, bool bezKvara, const httplib::Request& z,
         if (!datoteka->seek(qint64(od)) || datoteka->read(dio.data(), dio.size()) != dio.size() ||
             !sink.write(dio.constData(), size_t(dio.size())))
             return false;
-        if (kvar == Kvar::Polagano && qint64(od) + dio.size() < šalje)
-            for (int ms = 0; ms < PauzaMs && !m_zaustavlja; ms += 5)
+        const int pauza = kvar == Kvar::Polagano ? PauzaMs : kvar == Kvar::Kapanje ? KapanjeMs : 0;
+        if (qint64(od) + dio.size() < šalje)
+            for (int ms = 0; ms < pauza && !m_zaustavlja; ms += 5)
                 Spavaj(5);
         return !m_zaustavlja.load();
     };

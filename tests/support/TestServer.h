@@ -30,14 +30,20 @@ enum class Kvar {
     PogrešnaDužina,   // announces more bytes than the file holds, sends the file and closes
     Zastoj,           // sends half of the file, then nothing until the server stops
     Polagano,         // sends the file in a few pieces with pauses between them
+    Kapanje,          // sends the file one byte at a time, a byte every KapanjeMs
     Komadno,          // sends the whole file chunked, with no length announced
     KomadnoPrekinuto, // chunked, half of the file, then closes without the last chunk
     // Redirects (302) to the same file under another path: of the same server,
-    // on "localhost" instead of "127.0.0.1", or from HTTPS to plain HTTP.
+    // on "localhost" instead of "127.0.0.1", or from HTTPS to plain HTTP;
+    // or to the very same address, for ever.
     PreusmjeriIstiHost,
     PreusmjeriDrugiHost,
     PreusmjeriNaHttp,
+    PreusmjeriUKrug,
 };
+
+// How often a dripping answer sends its next byte.
+inline constexpr int KapanjeMs = 40;
 
 // Which certificate the HTTPS listener shows.
 enum class Certifikat { OdTestnogCa, Samopotpisan };

@@ -52,8 +52,10 @@ struct Prijenos : ::testing::Test {
     TestOkruženje o;
     QTemporaryDir posluženo;
     TestServer server{posluženo.path()};
+    // The limits in milliseconds, silence still tripping before the speed floor.
+    static constexpr RokoviPrijenosa Rokovi{1000, 1200};
     HttpPreuzimanje preuzimanje{o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka,
-                                1000}; // after the server, so the client goes first
+                                Rokovi}; // after the server, so the client goes first
     QtProcesi procesi;
     const QString upd = o.updateDir();
     // The served directory, also the network location.

@@ -1,5 +1,8 @@
 // Archives from outside that would write elsewhere than the update directory,
-// leave links there or fill the disk are refused before the extractor runs.
+// leave links there, fill the disk, ask for a password or hide what they hold
+// are refused before the extractor runs. reparse-tocka.7z is a plain archive
+// whose entry got the Windows reparse-point attribute by hand (uncompressed
+// header, its CRCs made again).
 
 #include "Arhive.h"
 #include "Stablo.h"
@@ -22,7 +25,13 @@ TEST_F(Prijenos, HostileArchivesAreRefusedBeforeTheExtractorWritesAnything) {
         {"drugo-ime.7z", "neočekivana stavka arhive: Verzije.txt"},
         {"veza-van.7z", obična},
         {"veza-apsolutna.7z", obična},
+        {"reparse-tocka.7z", obična},
         {"direktorij.7z", obična},
+        // A carriage return ending the stored name is part of the name.
+        {"cr-u-imenu.7z", "neočekivana stavka arhive: Program21.exe\\x0d"},
+        {"sifrirana-zaglavlja.7z", "arhiva se ne može otvoriti (oštećena ili šifrirana)"},
+        {"sifrirana.7z", "stavka arhive je šifrirana: Program21.exe"},
+        {"prazna.7z", "arhiva je prazna"},
         {"bomba.7z", "stavka arhive Program21.exe je veća od dopuštenog: 60000000 bajtova, najviše 1048676"},
         {"gzip.7z", "arhiva nije 7z nego gzip"},
     };
@@ -79,9 +88,26 @@ TEST_F(Prijenos, ArchivesUnpackWhateverTheirNamesAndTheProgramDirectoryHold) {
     EXPECT_EQ(TestOkruženje::Pročitaj(u + "Račun21.exe"), "program");
     EXPECT_TRUE(
         o.LogPoruke().contains("Unzipaj- \"" + dir + "7za\" e \"" + u + "Racun21.7z\" -aoa -o\"" + u + "\""));
+
+    // A file stored under a folder comes out without it; modes are fixed,
+    // whatever the archive kept (here rwxrwxrwx).
+    o.stanje.NoveVerzije.postavi(1, Ime, "Biblioteka21.dll");
+    o.stanje.NoveVerzije.postavi(1, StvarnaVeličina, "10");
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(MORVELA_TEST_DATA_DIR "/lose-arhive/u-mapi.7z"), u + "Biblioteka21.7z"));
+    ASSERT_TRUE(Unzipaj(o.k, "Biblioteka21.dll")) << o.stanje.ZadnjaPoruka.toStdString();
+    EXPECT_EQ(TestOkruženje::Pročitaj(u + "Biblioteka21.dll"), "biblioteka");
+    // Owner, group and others; Qt adds the current user's bits.
+    const auto prava = [](const QString& put) { return QFileInfo(put).permissions() & 0x7077; };
+    const QFile::Permissions čitanje = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    EXPECT_EQ(prava(u + "Biblioteka21.dll"), čitanje | QFile::WriteOwner);
+    EXPECT_EQ(prava(u + "Račun21.exe"),
+              čitanje | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+
     const QString uOdKorijena = QDir(o.korijen.path()).relativeFilePath(u);
     EXPECT_EQ(Promjene(prije, StanjeStabla(o.korijen.path())),
-              QStringList({uOdKorijena + "/Račun21.exe", "Suite/Update/Update.log"}));
+              QStringList({uOdKorijena + "/Biblioteka21.7z", uOdKorijena + "/Biblioteka21.dll",
+                           uOdKorijena + "/Račun21.exe", "Suite/Update/Update.log"}));
 }
 
 } // namespace

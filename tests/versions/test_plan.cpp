@@ -27,7 +27,7 @@ struct Okolina {
         t.mreža.ažuriranjeOmogućeno = true;
         t.ZapišiListu(dir + "Verzije.txt", {"A.exe;1;1;1;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
         t.ZapišiListu(lok + "Verzije.txt", {"A.exe;1;1;2;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
-        t.Zapiši(lok + ImeTeamViewera, "tv");
+        t.Zapiši(lok + ImeTeamViewera, "MZ tv");
         t.Zapiši(upd + "Verzije.txt", "prijašnja");
         t.Zapiši(upd + "Update.txt", "prijašnji");
     }
@@ -215,7 +215,19 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
          "NapraviRsŠtoTrebaAžurirati - kraj",
          true,
          {"Verzije.txt"},
-         [](const Okolina& o) { EXPECT_EQ(o.t.Pročitaj(o.dir + ImeTeamViewera), "tv"); }},
+         [](const Okolina& o) { EXPECT_EQ(o.t.Pročitaj(o.dir + ImeTeamViewera), "MZ tv"); }},
+        {"a login page in place of remote support at the network location",
+         [](Okolina& o) {
+             o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
+             o.t.Zapiši(o.lok + ImeTeamViewera, "<html>Prijava na mrežu</html>");
+         },
+         {},
+         "PripremiVerzijaTXT-  TeamViewerQS.exe nije program (ne počinje s MZ), možda je primljena stranica "
+         "za "
+         "prijavu na mrežu umjesto njega.",
+         true,
+         {"Verzije.txt"},
+         [](const Okolina& o) { EXPECT_FALSE(QFile::exists(o.dir + ImeTeamViewera)); }},
         {"remote support cannot be fetched",
          [](Okolina& o) { o.server.ne = {ImeTeamViewera}; },
          {},
