@@ -97,7 +97,9 @@ bool HttpPreuzimanje::Preuzmi(const ZahtjevDatoteke& zahtjev, bool https) {
     // arrives, its blocks would make the earlier file's flush wait for them too.
     IshodPrijenosa ishod = Prenesi(zahtjev, privremena, https, trajno && !m_uPozadini);
     if (ishod.vrsta == IshodPrijenosa::Spremljeno) {
-        const QString razlog = RazlogLošegPrograma(m_datoteke, imeDatoteke, privremena);
+        QString razlog = RazlogLošegPrograma(m_datoteke, imeDatoteke, privremena);
+        // The hash was taken as the bytes arrived; the file is refused before it takes its name.
+        if (razlog.isEmpty() && zahtjev.provjera) razlog = zahtjev.provjera->Završi();
         if (!razlog.isEmpty()) {
             QFile::remove(privremena);
             ishod = {IshodPrijenosa::GreškaPrijenosa, razlog, razlog};
@@ -169,6 +171,7 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const ZahtjevDatoteke& datoteka, const Q
                              https ? datoteka.dodatniCertifikati : QByteArray(),
                              upisujUsput};
     zahtjev.datoteke = &m_datoteke;
+    zahtjev.provjera = datoteka.provjera.get();
     NapredakPrijenosa napredak;
     napredak.bajtovi = [this](qint64 primljeno, qint64 ukupno) {
         m_status.NapredakPrijenosa(primljeno, ukupno);
