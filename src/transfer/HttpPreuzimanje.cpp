@@ -1,11 +1,13 @@
 #include "transfer/HttpPreuzimanje.h"
 
 #include "transfer/CurlPrijenos.h"
+#include "transfer/ProvjeraUPozadini.h"
 #include "versions/IzvorSeta.h"
 
 #include <QFile>
 
 #include <iterator>
+#include <optional>
 
 namespace morvela {
 
@@ -171,7 +173,9 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const ZahtjevDatoteke& datoteka, const Q
                              https ? datoteka.dodatniCertifikati : QByteArray(),
                              upisujUsput};
     zahtjev.datoteke = &m_datoteke;
-    zahtjev.provjera = datoteka.provjera.get();
+    // The hash runs beside the transfer and has caught up when this returns.
+    std::optional<ProvjeraUPozadini> provjera;
+    if (datoteka.provjera) zahtjev.provjera = &provjera.emplace(*datoteka.provjera);
     NapredakPrijenosa napredak;
     napredak.bajtovi = [this](qint64 primljeno, qint64 ukupno) {
         m_status.NapredakPrijenosa(primljeno, ukupno);
