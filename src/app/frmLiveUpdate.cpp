@@ -7,6 +7,7 @@
 #include "distribution/DownloadNaLokaciju.h"
 #include "install/DnevnikInstalacije.h"
 #include "install/UpdateCommand.h"
+#include "records/VlastitaImena.h"
 #include "versions/KontrolnaDatoteka.h"
 
 #include <QApplication>
@@ -324,7 +325,7 @@ void frmLiveUpdate::PokreniProzor() {
 
 void frmLiveUpdate::ProvjeriOperatera() {
     m_programskaDirektorija = SaSeparatorom(m_k.izvršnaDirektorija);
-    const QString proba = m_programskaDirektorija + QStringLiteral("UpdateADM");
+    const QString proba = m_programskaDirektorija + ImeProbneDirektorije;
     if (JeSimboličkaVeza(proba)) {
         // Probing or removing it would act on whatever it points at.
         m_k.poruke->Pokaži(PorukaSimboličkeVeze(proba), Ikona::Usklicnik);
