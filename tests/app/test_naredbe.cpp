@@ -223,6 +223,17 @@ TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
     posluzitelj.PostaviKvar("VerzijeU.txt", Kvar::Nema);
     i = Pokreni(dir, na);
     EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
+    // Killed between creating and writing them (or a power cut): an empty lock here, garbage at
+    // the location, both from an hour ago. Neither names a process, so neither holds.
+    for (const auto& [brava, sadržaj] :
+         {std::pair{brave[0], QByteArray()}, {brave[1], QByteArray("\0\0\0", 3)}}) {
+        TestOkruženje::Zapiši(brava, sadržaj);
+        QFile f(brava);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
+    }
+    i = Pokreni(dir, na);
+    EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
     for (const QString& brava : brave)
         EXPECT_FALSE(QFile::exists(brava)) << qPrintable(brava);
 }
