@@ -123,8 +123,9 @@ void IsprazniMatricu(Matrica& m) {
     }
 }
 
-bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) {
+bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o, QByteArray* pročitano) {
     IsprazniMatricu(m);
+    if (pročitano) pročitano->clear();
 
     // Lists come from servers and shares: a huge one is refused before it is read whole.
     QByteArray sadržaj;
@@ -216,6 +217,7 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
     // A cut-off or emptied list would plan nothing and, installed or published,
     // hide every version for good.
     if (red == 0) return Odbij(m, o, put, QStringLiteral("Lista nema nijednog zapisa"));
+    if (pročitano) *pročitano = std::move(sadržaj);
     return true;
 }
 
