@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QThread>
 
 namespace morvela {
 
@@ -49,7 +50,13 @@ bool Brava::UkloniNečitljivu() {
     // fails while a live process has the file open as its lock.
     QLockFile čuvar(m_put + QStringLiteral(".rmlock"));
     if (!čuvar.tryLock(0)) return false;
-    return nečitljiva() && m_datoteka->removeStaleLockFile();
+    // On Windows a file another start is reading at this moment cannot be removed yet.
+    for (int pokušaj = 0; pokušaj < 10; ++pokušaj) {
+        if (!nečitljiva()) return false;
+        if (m_datoteka->removeStaleLockFile()) return true;
+        QThread::msleep(10);
+    }
+    return false;
 }
 
 void Brava::Otključaj() {

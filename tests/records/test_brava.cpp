@@ -53,7 +53,8 @@ TEST(Brava, ALockNamingNoLiveProcessOfThisComputerIsTakenOverByOneStartOnly) {
         EXPECT_FALSE(QFile::exists(put));
     }
 
-    // Starts that find the same abandoned lock at once: exactly one of them runs.
+    // Starts that find the same abandoned lock at once: never two of them run, and the lock does
+    // not stay stuck (on Windows all may be turned away while the others read it).
     for (int kolo = 0; kolo < 50; ++kolo) {
         Ostavi("", 3600);
         std::vector<std::unique_ptr<Brava>> brave;
@@ -69,7 +70,10 @@ TEST(Brava, ALockNamingNoLiveProcessOfThisComputerIsTakenOverByOneStartOnly) {
             });
         for (std::thread& n : niti)
             n.join();
-        ASSERT_EQ(zaključanih, 1) << kolo;
+        ASSERT_LE(zaključanih, 1) << kolo;
+        if (zaključanih == 0) {
+            EXPECT_TRUE(Brava(dir).Zaključaj()) << kolo;
+        }
     }
 }
 
