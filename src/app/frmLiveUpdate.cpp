@@ -7,6 +7,7 @@
 #include "distribution/DownloadNaLokaciju.h"
 #include "install/DnevnikInstalacije.h"
 #include "install/UpdateCommand.h"
+#include "records/VlastitaImena.h"
 #include "versions/KontrolnaDatoteka.h"
 
 #include <QApplication>
@@ -316,15 +317,18 @@ void frmLiveUpdate::PokreniProzor() {
     tmrSat->start();
     tmrUpdate->start();
 
-    IzvršiOperaciju([this] { ObnoviPrekinutuInstalaciju(m_k); });
-    IzvršiOperaciju([this] {
-        if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) m_završiPriAktivaciji = true;
-    });
+    // One operation: a lock held elsewhere is reported once, not once for each step.
+    IzvršiOperaciju(
+        [this] {
+            ObnoviPrekinutuInstalaciju(m_k);
+            if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) m_završiPriAktivaciji = true;
+        },
+        Pokretač::Pokretanje);
 }
 
 void frmLiveUpdate::ProvjeriOperatera() {
     m_programskaDirektorija = SaSeparatorom(m_k.izvršnaDirektorija);
-    const QString proba = m_programskaDirektorija + QStringLiteral("UpdateADM");
+    const QString proba = m_programskaDirektorija + ImeProbneDirektorije;
     if (JeSimboličkaVeza(proba)) {
         // Probing or removing it would act on whatever it points at.
         m_k.poruke->Pokaži(PorukaSimboličkeVeze(proba), Ikona::Usklicnik);
@@ -470,15 +474,17 @@ void frmLiveUpdate::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, bool zakazano) {
+bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, Pokretač pokretač) {
     if (m_zauzet) return false;
     const DržiBravu brava(m_usluge->brava());
     if (!brava) {
-        if (zakazano)
+        if (pokretač == Pokretač::Raspored)
             m_k.LogirajGrešku(QString::fromUtf8("tmrUpdate - automatsko preuzimanje preskočeno: ") +
                               TekstDrugeInstance);
-        else
-            m_k.Pokaži(TekstDrugeInstance, Ikona::Usklicnik);
+        if (pokretač == Pokretač::Pokretanje)
+            m_k.LogirajGrešku(QString::fromUtf8("Pokretanje programa - provjera preskočena: ") +
+                              TekstDrugeInstance);
+        if (pokretač != Pokretač::Raspored) m_k.Pokaži(TekstDrugeInstance, Ikona::Usklicnik);
         return false;
     }
     m_zauzet = true;
@@ -532,7 +538,8 @@ void frmLiveUpdate::tmrUpdate_Timer() {
     }
     m_zadnjiDanRasporeda = sada.date();
     m_zadnjiSatRasporeda = sada.time().hour();
-    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), false); }, true);
+    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), false); },
+                    Pokretač::Raspored);
 }
 
 // ---- Status line and progress ----

@@ -90,10 +90,12 @@ protected:
 private:
     void IzgradiProzor();
     void PoveziNaredbe();
+    // Who starts an operation: the person, the start-up or the schedule.
+    enum class Pokretač { Osoba, Pokretanje, Raspored };
     // Runs one operation with the commands disabled and the program directory locked;
-    // false when another one is under way here or in another process (a scheduled
-    // run then leaves a log line, anything else a message).
-    bool IzvršiOperaciju(const std::function<void()>& operacija, bool zakazano = false);
+    // false when another one is under way here or in another process. The person then
+    // gets a message, the schedule a log line, the start-up both.
+    bool IzvršiOperaciju(const std::function<void()>& operacija, Pokretač pokretač = Pokretač::Osoba);
     void OmogućiNaredbe(bool omogućeno);
     void OsvježiDatumIVrijeme();
     // A close or exit asked for while an operation runs waits for its end.

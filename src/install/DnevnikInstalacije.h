@@ -5,10 +5,9 @@
 // killed or loses power leaves a journal the next start can act on.
 
 #include "records/Kontekst.h"
+#include "records/VlastitaImena.h"
 
 namespace morvela {
-
-inline const QString ImeDnevnika = QStringLiteral("Instalacija.dnevnik");
 
 // Journal entries: a planned row, a file about to be moved (or the list
 // copied) into the backup directory, a file that had no old version and is

@@ -120,8 +120,13 @@ void ZamijeniVerzijeTxt(Kontekst& k) {
         k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
     }
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kopiranje Verzije.txt"));
-    if (const GreškaDatoteke g = k.datoteke->Kopiraj(s.UpdateDirektorija + ImeListeVerzija,
-                                                     s.ProgramskaDirektorija + ImeListeVerzija)) {
+    // The list the plan was made from: the one in the update directory may have been
+    // fetched again since, by this run's copy from the location or by another run.
+    const GreškaDatoteke g =
+        s.NovaLista.isEmpty()
+            ? GreškaDatoteke{GreškaNijePronađena, QStringLiteral("Nema liste po kojoj je napravljen plan")}
+            : k.datoteke->Zapiši(s.ProgramskaDirektorija + ImeListeVerzija, s.NovaLista);
+    if (g) {
         s.ZadnjaPoruka = QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis;
         k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
     }

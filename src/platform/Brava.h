@@ -11,8 +11,10 @@ namespace morvela {
 inline const QString ImeBrave = QStringLiteral("MorvelaLiveUpdate21.lock");
 
 // One operation at a time per directory, across processes and computers: a lock
-// file in the directory. A lock left by a process of this computer that is no
-// longer running is taken over; the lock of a live holder never ages out,
+// file in the directory. A lock that names no live process of this computer is
+// taken over: one left by a process that is no longer running, and one that
+// names no process at all (empty or garbage, from a start killed or a power cut
+// between creating and writing it). The lock of a live holder never ages out,
 // however long its run takes.
 class Brava {
 public:
@@ -28,6 +30,8 @@ public:
     QString Put() const { return m_put; }
 
 private:
+    bool UkloniNečitljivu();
+
     QString m_put;
     std::unique_ptr<QLockFile> m_datoteka;
 };

@@ -4,6 +4,7 @@
 #include "platform/ImeDatoteke.h"
 #include "platform/Seams.h"
 #include "records/UpdateLog.h"
+#include "records/VlastitaImena.h"
 #include "records/Windows1250.h"
 
 #include <QFileInfo>
@@ -122,8 +123,9 @@ void IsprazniMatricu(Matrica& m) {
     }
 }
 
-bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) {
+bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o, QByteArray* pročitano) {
     IsprazniMatricu(m);
+    if (pročitano) pročitano->clear();
 
     // Lists come from servers and shares: a huge one is refused before it is read whole.
     QByteArray sadržaj;
@@ -186,6 +188,11 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
                          QStringLiteral("Neispravno ime datoteke u zapisu %1: %2")
                              .arg(zapis)
                              .arg(ImeZaPrikaz(dijelovi[0])));
+        if (JeVlastitoIme(dijelovi[0]))
+            return Odbij(m, o, put,
+                         QStringLiteral("Ime datoteke u zapisu %1 je ime radne datoteke ovog programa: %2")
+                             .arg(zapis)
+                             .arg(ImeZaPrikaz(dijelovi[0])));
         // On Windows both rows would be one file. Equal names are allowed: the
         // first of them counts.
         const auto isto = imena.constFind(dijelovi[0].toCaseFolded());
@@ -207,6 +214,10 @@ bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o) 
             m.postavi(red, s, dijelovi[s]);
         ++red;
     }
+    // A cut-off or emptied list would plan nothing and, installed or published,
+    // hide every version for good.
+    if (red == 0) return Odbij(m, o, put, QStringLiteral("Lista nema nijednog zapisa"));
+    if (pročitano) *pročitano = std::move(sadržaj);
     return true;
 }
 

@@ -44,7 +44,10 @@ struct OkruženjeMatrice {
 };
 
 void IsprazniMatricu(Matrica& m);
-bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o);
+// pročitano, when given, receives the file's bytes as they were read, or nothing
+// when the list was not read.
+bool UčitajMatricu(Matrica& m, const QString& put, const OkruženjeMatrice& o,
+                   QByteArray* pročitano = nullptr);
 bool SnimiMatricu(const Matrica& m, const QString& put, const OkruženjeMatrice& o);
 
 } // namespace morvela

@@ -1,24 +1,24 @@
 #include "records/StanjeRada.h"
 
 #include "platform/Datoteke.h"
+#include "records/VlastitaImena.h"
 
 #include <QDir>
 
 namespace morvela {
 
 QString UpdateDirektorijaU(const QString& direktorija) {
-    return SaSeparatorom(direktorija) + QStringLiteral("Update") + Separator();
+    return SaSeparatorom(direktorija) + ImeUpdateDirektorije + Separator();
 }
 
 void StanjeRada::PostaviDirektorije(const QString& programska, const QString& winDir) {
     const QString sep = Separator();
     ProgramskaDirektorija = SaSeparatorom(programska);
     UpdateDirektorija = UpdateDirektorijaU(ProgramskaDirektorija);
-    BackupDirektorija = ProgramskaDirektorija + QStringLiteral("UpdateBackup") + sep;
-    SkripteDirektorija = ProgramskaDirektorija + QStringLiteral("Skrite za izmjenu baze") + sep;
-    HelpDirektorija = winDir.isEmpty()
-                          ? ProgramskaDirektorija + QStringLiteral("Help") + sep
-                          : QDir::toNativeSeparators(winDir) + sep + QStringLiteral("Help") + sep;
+    BackupDirektorija = ProgramskaDirektorija + ImeBackupDirektorije + sep;
+    SkripteDirektorija = ProgramskaDirektorija + ImeDirektorijeSkripti + sep;
+    HelpDirektorija = winDir.isEmpty() ? ProgramskaDirektorija + ImeDirektorijePomoći + sep
+                                       : QDir::toNativeSeparators(winDir) + sep + ImeDirektorijePomoći + sep;
 }
 
 } // namespace morvela

@@ -14,6 +14,9 @@ QString UpdateDirektorijaU(const QString& direktorija);
 struct StanjeRada {
     Matrica StareVerzije;
     Matrica NoveVerzije;
+    // The new list's bytes as the plan read them. The installation puts exactly
+    // these in place, never a list fetched or copied since.
+    QByteArray NovaLista;
 
     // Working directories, each ending in the native separator.
     QString ProgramskaDirektorija;

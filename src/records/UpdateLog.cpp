@@ -3,6 +3,7 @@
 #include "platform/Datoteke.h"
 #include "platform/Seams.h"
 #include "records/StanjeRada.h"
+#include "records/VlastitaImena.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,7 +20,7 @@ UpdateLog::UpdateLog(QString izvršnaDirektorija, IPoruke& poruke, const ISat& s
     : m_direktorija(std::move(izvršnaDirektorija)), m_poruke(poruke), m_sat(sat), m_datoteke(datoteke) {}
 
 QString UpdateLog::Put() const {
-    return UpdateDirektorijaU(m_direktorija) + QStringLiteral("Update.log");
+    return UpdateDirektorijaU(m_direktorija) + ImeLoga;
 }
 
 void UpdateLog::LogirajGrešku(const QString& poruka) {

@@ -124,7 +124,7 @@ bool NapraviRsŠtoTrebaAžurirati(Kontekst& k) {
 
     k.LogirajGrešku(Proc + QStringLiteral(" - početak"));
     k.LogirajGrešku(Proc + QStringLiteral(" - čitanje rs ") + novaLista);
-    if (!UčitajMatricu(s.NoveVerzije, novaLista, k.ZaMatricu()))
+    if (!UčitajMatricu(s.NoveVerzije, novaLista, k.ZaMatricu(), &s.NovaLista))
         return Prekini(k,
                        Proc + QStringLiteral(" - Desila se greška u čitanju zapisa u matricu iz datoteke. "
                                              "Prekida se ažuriranje!"),

@@ -3,6 +3,7 @@
 // kinds by the last three characters and the archive that carries a file.
 
 #include "records/Matrica.h"
+#include "records/VlastitaImena.h"
 
 #include <QList>
 #include <QString>
@@ -22,9 +23,7 @@ enum StupacVerzije {
 
 inline const QString ImeUpdatera = QStringLiteral("MorvelaLiveUpdate21.exe");
 inline const QString ImeIzmjeneBaze = QStringLiteral("MorvIzmjBaza21.dll");
-// The lists of an update set and the remote-support program that travels with it.
-inline const QString ImeListeVerzija = QStringLiteral("Verzije.txt");
-inline const QString ImeListeVerzijaU = QStringLiteral("VerzijeU.txt");
+// The remote-support program that travels with an update set.
 inline const QString ImeTeamViewera = QStringLiteral("TeamViewerQS.exe");
 
 // Blanks, tabs and line feeds dropped, then the longest leading decimal

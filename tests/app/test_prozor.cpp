@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -639,6 +640,43 @@ TEST(KvaroviProzora, StartUp) {
         for (int r = 1; r < p.fgAžuriranja->rowCount(); ++r) // row 0 holds the totals
             redovi << p.fgAžuriranja->item(r, 1)->text();
         EXPECT_EQ(redovi, red.redovi);
+    }
+}
+
+// The window has checked; before the person presses update, the network location's list is
+// refreshed by a distribution run, or another run fetches a newer list into the update
+// directory. The new list names a version never installed: the list put in place is the one
+// the plan was made from, byte for byte.
+TEST(KvaroviProzora, TheInstalledListIsTheOneThePlanWasMadeFrom) {
+    for (const bool mreža : {true, false}) {
+        SCOPED_TRACE(mreža ? "network location refreshed" : "newer list fetched by another run");
+        Prozor t;
+        const QString izvor = mreža ? t.L : t.veza.server;
+        TestOkruženje::Zapiši(t.korijen.filePath("A.exe"), "nova verzija");
+        ASSERT_EQ(QProcess::execute("/usr/bin/7za",
+                                    {"a", "-bso0", "-bsp0", izvor + "A.7z", t.korijen.filePath("A.exe")}),
+                  0);
+        ASSERT_TRUE(QFile::link("/usr/bin/7za", t.suite + "/7za"));
+        for (const QString ime : {"A.exe", "B.exe", "TeamViewerQS.exe"})
+            TestOkruženje::Zapiši(t.suite + '/' + ime, "stara");
+        TestOkruženje::ZapišiListu(t.suite + "/Verzije.txt", {"A.exe;1;1;1;5;9;", "B.exe;1;1;1;5;9;"});
+        const QString a = QString("A.exe;1;1;2;%1;12;").arg(QFileInfo(izvor + "A.7z").size());
+        TestOkruženje::ZapišiListu(izvor + "Verzije.txt", {a, "B.exe;1;1;1;5;9;"});
+        const QByteArray planirana = TestOkruženje::Pročitaj(izvor + "Verzije.txt");
+        if (mreža) {
+            t.Zapiši("Settings", "UpdateLok21N", "1");
+            t.Zapiši("Settings", "UpdateLokDir21", t.L);
+        }
+        frmLiveUpdate& p = t.Otvori();
+        ASSERT_TRUE(p.cmdDownloadAndUpdate->isEnabled()) << t.poruke.tekstovi().join('|').toStdString();
+
+        TestOkruženje::ZapišiListu(mreža ? t.L + "Verzije.txt" : t.suite + "/Update/Verzije.txt",
+                                   {a, "B.exe;1;1;7;5;9;"});
+        t.poruke.odgovori[VrstaPitanja::PotvrdaInstalacije] = {Odgovor::Da};
+        p.cmdDownloadAndUpdate->click();
+        EXPECT_EQ(t.poruke.tekstovi().last(), "Uspješno instalirani novi programi!");
+        EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/A.exe"), "nova verzija");
+        EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/Verzije.txt"), planirana);
     }
 }
 

@@ -73,7 +73,9 @@ struct Okolina {
         TestOkruženje::Zapiši(dir + ime, "stara");
         TestOkruženje::Zapiši(upd + ime, "nova");
     }
+    // As the plan would from the update directory's list.
     void Planiraj(std::initializer_list<std::pair<int, QString>> redovi) {
+        o.stanje.NovaLista = TestOkruženje::Pročitaj(upd + "Verzije.txt");
         for (const auto& [red, ime] : redovi) {
             o.stanje.NoveVerzije.postavi(red, Ime, ime);
             o.stanje.NoveVerzije.postavi(red, TrebaInstalirati, qint16(1));
@@ -431,8 +433,8 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) { return UpdatePrograma(o.o.k, o.o.seta()); },
          {{"Ne postoji datoteka {prog}Verzije.txt…", Ikona::Usklicnik}},
          {P + "Greška u premještanju u backup Verzije.txt {ENOENT}",
-          P + "Greška u kopiranju Verzije.txt {ENOENT}", P + "Greška u brisanju direktorije - {bak}",
-          P + "Kraj"},
+          P + "Greška u kopiranju Verzije.txt Nema liste po kojoj je napravljen plan",
+          P + "Greška u brisanju direktorije - {bak}", P + "Kraj"},
          true,
          {{"{prog}Verzije.txt", "-"}}},
         // The report settings are written before the installation, whatever its outcome.
