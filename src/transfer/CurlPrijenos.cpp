@@ -82,6 +82,7 @@ struct Rad {
     qint64 primljeno = 0, najava = -1, predanoDisku = 0;
     long status = 0;
     QString razlog, prevelik, odbijenoPreusmjerenje;
+    qint64 prevelikBajtova = -1;
     bool odgovor = false, zastoj = false, spojeno = false;
     GreškaDatoteke greškaDatoteke;
     curl_off_t zadnjePrimljeno = -1;
@@ -105,6 +106,7 @@ struct Rad {
                        .arg(QLatin1String(kako))
                        .arg(bajtova)
                        .arg(z.granica);
+        prevelikBajtova = bajtova;
     }
     void ZapamtiGreškuDatoteke(int kod) {
         greškaDatoteke = kod ? GreškaIzSustava(kod, z.datoteka) : GreškaDatoteke{GreškaPristupa, QString()};
@@ -300,7 +302,7 @@ struct Rad {
             return IshodPrijenosa{IshodPrijenosa::GreškaPrijenosa, opis};
         };
         if (greškaDatoteke) return {IshodPrijenosa::GreškaDatoteke, OpisGreškeDatoteke(greškaDatoteke)};
-        if (!prevelik.isEmpty()) return neuspjeh(prevelik);
+        if (!prevelik.isEmpty()) return {IshodPrijenosa::PrekoGranice, prevelik, prevelikBajtova};
         if (zastoj)
             return neuspjeh(QStringLiteral("Nema podataka %1 s: prijenos je prekinut.")
                                 .arg(QString::number(z.zastojMs / 1000.0)));
