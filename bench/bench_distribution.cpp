@@ -164,6 +164,7 @@ int main(int argc, char** argv) {
                      TestServer::TestniCa());
     o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
     o.izvor.lokacije[1] = L;
+    o.poruke.odgovori[VrstaPitanja::KopiranjeSvegaNaLokaciju] = {Odgovor::Da};
     o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", http ? "False" : "True");
     MjereneDatoteke datoteke;
     o.k.datoteke = &datoteke;
