@@ -349,11 +349,12 @@ bool Prolaz::ProvjeriVeličinu(const QString& put, const QString& arhiva, const 
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
         return false;
     }
-    ista = UsporediVeličinu(naLokaciji, arhiva, veličina).ista;
-    if (!ista)
+    const ProvjeraVeličine provjera = UsporediVeličinu(naLokaciji, arhiva, veličina);
+    ista = provjera.ista;
+    if (!ista) {
         PrijaviRazliku(naLokaciji, arhiva, veličina);
-    else {
-        s.ZadnjaPoruka = UsporediVeličinu(naLokaciji, arhiva, veličina).opis + QStringLiteral(". OK.");
+    } else {
+        s.ZadnjaPoruka = provjera.opis + QStringLiteral(". OK.");
         k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
     }
     return true;
