@@ -12,6 +12,7 @@
 #include "Okruzenje.h"
 #include "TestServer.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "platform/Procesi.h"
 #include "transfer/HttpPreuzimanje.h"
 #include "versions/PravilaVerzija.h"
 
@@ -22,6 +23,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -58,23 +60,35 @@ QString ImeDatoteke(int i, int ukupno) {
     return QStringLiteral("Program%1_21.exe").arg(i, 2, 10, QLatin1Char('0'));
 }
 
-// Fills the server directory; returns the archive names.
+// Fills the server directory; returns the archive names. Programs travel as real archives
+// (stored, so each is about the size asked for), help files and scripts as they are.
 QStringList NapraviSet(const QString& server, int datoteka, qint64 veličina) {
     QByteArray blok(1 << 20, Qt::Uninitialized);
     QRandomGenerator gen(21);
     gen.fillRange(reinterpret_cast<quint32*>(blok.data()), blok.size() / 4);
 
+    QTemporaryDir privremena;
     QStringList arhive, lista;
     for (int i = 0; i < datoteka; ++i) {
         const QString ime = ImeDatoteke(i, datoteka);
         const QString arhiva = ImeArhive(ime);
-        QFile f(server + arhiva);
+        const bool pakira = !ime.endsWith(QLatin1String(".chm")) && !ime.endsWith(QLatin1String(".enc"));
+        QFile f(pakira ? privremena.filePath(ime) : server + arhiva);
         if (!f.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(f.fileName()));
         blok[0] = char(i);
         for (qint64 ostalo = veličina; ostalo > 0; ostalo -= blok.size())
             f.write(blok.constData(), std::min<qint64>(ostalo, blok.size()));
+        f.close();
+        if (pakira && QProcess::execute(QStringLiteral("/usr/bin/7za"),
+                                        {QStringLiteral("a"), QStringLiteral("-bso0"), QStringLiteral("-mx0"),
+                                         server + arhiva, f.fileName()}) != 0)
+            qFatal("cannot pack %s", qPrintable(arhiva));
+        if (pakira) f.remove();
         arhive << arhiva;
-        lista << ime + QStringLiteral(";21;4;%1;%2;%3;").arg(i).arg(veličina).arg(veličina * 2);
+        lista << ime + QStringLiteral(";21;4;%1;%2;%3;")
+                           .arg(i)
+                           .arg(QFileInfo(server + arhiva).size())
+                           .arg(veličina);
     }
     TestOkruženje::ZapišiListu(server + QStringLiteral("Verzije.txt"), lista);
     TestOkruženje::Zapiši(server + QStringLiteral("VerzijeU.txt"), "u\r\n");
@@ -150,9 +164,14 @@ int main(int argc, char** argv) {
                      TestServer::TestniCa());
     o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
     o.izvor.lokacije[1] = L;
+    o.poruke.odgovori[VrstaPitanja::KopiranjeSvegaNaLokaciju] = {Odgovor::Da};
     o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", http ? "False" : "True");
     MjereneDatoteke datoteke;
     o.k.datoteke = &datoteke;
+    // Each fetched program's archive is tested by 7-Zip before it takes its place.
+    QtProcesi procesi;
+    o.k.procesi = &procesi;
+    if (!QFile::link(QStringLiteral("/usr/bin/7za"), o.dir() + QStringLiteral("7za"))) qFatal("no 7za");
     HttpPreuzimanje preuzimanje(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka);
     o.preuzimanje = &preuzimanje;
 

@@ -1,6 +1,7 @@
 #include "distribution/DownloadNaLokaciju.h"
 
 #include "platform/Brava.h"
+#include "transfer/Unzipaj.h"
 #include "versions/PravilaVerzija.h"
 
 #include <QTime>
@@ -42,10 +43,12 @@ private:
     void PokreniPrikaze();
     bool ObradiRed(int red);
     bool PreuzmiArhivu(const QString& ime, const QString& arhiva, const QString& veličina, bool zbrojiPrije);
-    bool ProvjeriVeličinu(const QString& arhiva, const QString& veličina);
+    bool ProvjeriVeličinu(const QString& put, const QString& arhiva, const QString& veličina, bool& ista);
+    void PrijaviRazliku(qint64 naLokaciji, const QString& arhiva, const QString& veličina);
+    QString ProvjeriArhivu(const QString& ime, const QString& put);
     bool JeNovijiRed(int novi, int stari, const QString& arhiva, const QString& veličina);
     void PomakniProgBar();
-    void KopirajListu(const QString& ime);
+    bool KopirajListu(const QString& ime);
 
     void Pokaži(const QString& tekst, Ikona ikona = Ikona::Usklicnik) {
         if (interaktivno) k.Pokaži(tekst, ikona);
@@ -74,8 +77,7 @@ private:
     QString W;
     std::unique_ptr<Brava> brava;
     bool kopirajSve = false;
-    Pratnja pratnja;  // what was fetched earlier in this run
-    QString preuzeta; // where the archive fetched for this row waits, if one was
+    Pratnja pratnja; // what was fetched earlier in this run
 };
 
 bool Prolaz::Pokreni() {
@@ -85,16 +87,12 @@ bool Prolaz::Pokreni() {
 
     for (int red = 0; red < Matrica::Redova; ++red) {
         if (!s.NoveVerzije.koristi(red)) continue;
-        if (!ObradiRed(red)) {
-            // What was fetched before the failure still takes its place, as it would have at once.
-            server.DovršiPredaje();
-            return false;
-        }
+        if (!ObradiRed(red)) return false;
         PomakniProgBar();
     }
-    if (!server.DovršiPredaje()) return false;
 
-    KopirajListu(ImeListeVerzija);
+    // Without the new list the location would name the old sizes of the new archives.
+    if (!KopirajListu(ImeListeVerzija)) return false;
     KopirajListu(ImeListeVerzijaU);
     k.status->ZaustaviVrijemePrijenosa();
     k.status->SakrijProgBar();
@@ -256,34 +254,68 @@ bool Prolaz::ObradiRed(int red) {
     const QString A = ImeArhive(N);
     const QString S = s.NoveVerzije.tekst(red, VeličinaDownload);
 
-    if (kopirajSve) {
-        if (!PreuzmiArhivu(N, A, S, true)) return false;
-    } else {
-        const int stari = NađiRed(s.StareVerzije, N);
-        if (stari < 0) {
-            s.PorukeGrešaka += CRLF + QStringLiteral("Nije pronađen zapis o starim verzija za :") + N +
-                               QStringLiteral(" pa se mora kopirati");
-            if (!PreuzmiArhivu(N, A, S, false)) return false;
-        } else if (JeNovijiRed(red, stari, A, S)) {
-            // The fetch replaces the archive in one step; until then the old one stays whole.
-            if (!PreuzmiArhivu(N, A, S, false)) return false;
-        } else {
-            s.PorukeAkcija += CRLF + QStringLiteral("Ista verzija: ") + N;
-        }
+    if (kopirajSve) return PreuzmiArhivu(N, A, S, true);
+    const int stari = NađiRed(s.StareVerzije, N);
+    if (stari < 0) {
+        s.PorukeGrešaka += CRLF + QStringLiteral("Nije pronađen zapis o starim verzija za :") + N +
+                           QStringLiteral(" pa se mora kopirati");
+        return PreuzmiArhivu(N, A, S, false);
     }
-    return ProvjeriVeličinu(A, S);
+    if (JeNovijiRed(red, stari, A, S)) return PreuzmiArhivu(N, A, S, false);
+    s.PorukeAkcija += CRLF + QStringLiteral("Ista verzija: ") + N;
+    bool ista = false;
+    return ProvjeriVeličinu(L + A, A, S, ista);
 }
 
-// In copy-all mode the listed size counts even when the fetch then fails.
+// The fetched archive waits beside the location's own, which stays whole until
+// the new one has passed every check; in copy-all mode the listed size counts
+// even when the fetch then fails.
 bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QString& veličina,
                            bool zbrojiPrije) {
     if (zbrojiPrije) Zbroji(veličina);
-    // Archives are flushed to disk while the next one arrives; the row's size
-    // check looks at the fetched file wherever it waits to be put in place.
-    if (!server.PreuzmiUPozadini(s, arhiva, L, preuzeta)) return false;
+    QString privremena;
+    const bool stiglo = server.PreuzmiNaProvjeru(s, arhiva, L, privremena);
+    const qint64 prevelika = stiglo ? -1 : server.PrekoGranice();
+    if (!stiglo && prevelika < 0) return false;
     if (!zbrojiPrije) Zbroji(veličina);
     pratnja.Uzet(ime);
-    return true;
+    if (!stiglo) {
+        // Cut off for being larger than the list allows: a file of the wrong size.
+        PrijaviRazliku(prevelika, arhiva, veličina);
+        return true;
+    }
+
+    bool ista = false;
+    if (!ProvjeriVeličinu(privremena, arhiva, veličina, ista)) {
+        server.DovršiPredaju(false);
+        return false;
+    }
+    const QString neispravna = ista ? ProvjeriArhivu(ime, privremena) : QString();
+    // The flush and the replace are this fetch's own: a failure is known before the next file starts.
+    if (!server.DovršiPredaju(ista && neispravna.isEmpty())) return false;
+    if (neispravna.isEmpty()) return true;
+    Prijavi(PrefiksProvjere, neispravna + PrekidaSeAžuriranje);
+    s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
+    return false;
+}
+
+// What only the archive's contents can tell, the size being right: 7-Zip tests
+// a packed archive whole (a CRC error leaves the size as it was). Help files and
+// scripts travel unpacked. Empty when the archive may take its place.
+QString Prolaz::ProvjeriArhivu(const QString& ime, const QString& put) {
+    // With a signed set, the archive's hash is checked here as well.
+    const Vrsta vrsta = VrstaDatoteke(ime);
+    if (vrsta == Vrsta::Pomoć || vrsta == Vrsta::Skripta) return QString();
+    const QString neispravna =
+        QStringLiteral("Arhiva ") + ImeArhive(ime) + QStringLiteral(" nije ispravna: ");
+    QString opis;
+    int kod = -1;
+    if (!k.procesi->PokreniIČekaj(Program7Zip(s),
+                                  {QStringLiteral("t"), QStringLiteral("-t7z"), QStringLiteral("--"), put},
+                                  -1, &opis, nullptr, &kod))
+        return neispravna + QStringLiteral("7-Zip se ne može pokrenuti ") + opis + QLatin1Char('.');
+    if (kod != 0) return neispravna + QStringLiteral("7-Zip javlja grešku (izlazni kod %1).").arg(kod);
+    return QString();
 }
 
 bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QString& veličina) {
@@ -307,26 +339,31 @@ bool Prolaz::JeNovijiRed(int novi, int stari, const QString& arhiva, const QStri
     return novije;
 }
 
-bool Prolaz::ProvjeriVeličinu(const QString& arhiva, const QString& veličina) {
-    const QString put = preuzeta.isEmpty() ? L + arhiva : preuzeta;
-    preuzeta.clear();
+// False only when the file cannot be reached; a size other than the list's is
+// reported and the run goes on with the next row.
+bool Prolaz::ProvjeriVeličinu(const QString& put, const QString& arhiva, const QString& veličina,
+                              bool& ista) {
     qint64 naLokaciji = 0;
     if (k.datoteke->Veličina(put, naLokaciji)) {
         Prijavi(PrefiksProvjere, GreškaVeličineArhive + arhiva + QStringLiteral(". Prekida se ažuriranje!"));
         s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
         return false;
     }
-
     const ProvjeraVeličine provjera = UsporediVeličinu(naLokaciji, arhiva, veličina);
-    if (!provjera.ista) {
-        Prijavi(PrefiksProvjere, provjera.opis + VeličineNisuIste +
-                                     QStringLiteral(" Nastaviće se prijenos za ostale datoteke!"));
-        s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
+    ista = provjera.ista;
+    if (!ista) {
+        PrijaviRazliku(naLokaciji, arhiva, veličina);
     } else {
         s.ZadnjaPoruka = provjera.opis + QStringLiteral(". OK.");
         k.LogirajGrešku(PrefiksProvjere + s.ZadnjaPoruka);
     }
     return true;
+}
+
+void Prolaz::PrijaviRazliku(qint64 naLokaciji, const QString& arhiva, const QString& veličina) {
+    Prijavi(PrefiksProvjere, UsporediVeličinu(naLokaciji, arhiva, veličina).opis + VeličineNisuIste +
+                                 QStringLiteral(" Nastaviće se prijenos za ostale datoteke!"));
+    s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
 }
 
 void Prolaz::PomakniProgBar() {
@@ -338,13 +375,19 @@ void Prolaz::PomakniProgBar() {
 }
 
 // The lists go last, each replaced whole, so they never name an archive that is not there.
-void Prolaz::KopirajListu(const QString& ime) {
+bool Prolaz::KopirajListu(const QString& ime) {
     if (const GreškaDatoteke g = k.datoteke->Kopiraj(W + ime, L + ime)) {
         const QString greška = QStringLiteral("Greška u kopiranju ") + ime + QLatin1Char(' ') + g.opis;
         s.PorukeGrešaka += CRLF + greška;
-        LogirajBezNadzora(greška);
-    } else
-        s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + ime;
+        // The new list is what the workstations plan and check by: without it the run has failed.
+        if (ime == ImeListeVerzija)
+            Prijavi(PrefiksLoga, greška);
+        else
+            LogirajBezNadzora(greška);
+        return false;
+    }
+    s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + ime;
+    return true;
 }
 
 } // namespace

@@ -57,8 +57,7 @@ GreškaDatoteke KopirajUNovu(const QString& od, const QString& na) {
     QFile izvor(od), cilj(na);
     errno = 0;
     if (!izvor.open(QIODevice::ReadOnly)) return GreškaZapisa(izvor, od);
-    errno = 0;
-    if (!cilj.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return GreškaZapisa(cilj, na);
+    if (const GreškaDatoteke g = OtvoriNovu(na, cilj)) return g;
     for (;;) {
         const QByteArray blok = izvor.read(1 << 20);
         if (izvor.error() != QFileDevice::NoError) return GreškaZapisa(izvor, od);
@@ -137,8 +136,7 @@ GreškaDatoteke StvarneDatoteke::Zapiši(const QString& put, const QByteArray& s
     std::error_code ec;
     fs::remove(P(privremena), ec);
     QFile datoteka(privremena);
-    errno = 0;
-    if (!datoteka.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return GreškaZapisa(datoteka, put);
+    if (const GreškaDatoteke g = OtvoriNovu(privremena, datoteka)) return g;
     errno = 0;
     if (datoteka.write(sadržaj) != sadržaj.size() || !datoteka.flush()) {
         GreškaDatoteke g = GreškaZapisa(datoteka, put);
@@ -184,9 +182,7 @@ GreškaDatoteke StvarneDatoteke::NovaDatoteka(const QString& put, std::unique_pt
     std::error_code ec;
     fs::remove(P(put), ec);
     auto nova = std::make_unique<QFile>(put);
-    errno = 0;
-    if (!nova->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        return GreškaZapisa(*nova, put);
+    if (const GreškaDatoteke g = OtvoriNovu(put, *nova)) return g;
     datoteka = std::move(nova);
     return {};
 }

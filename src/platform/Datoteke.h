@@ -103,6 +103,10 @@ GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool tr
 QString PrivremenaZa(const QString& cilj);
 // Removes the temporary files cut-short safe replaces left in a directory.
 void ObrišiPrivremene(IDatoteke& datoteke, const QString& direktorij);
+// Opens a file that must be new, for writing and unbuffered: never through a
+// symbolic link or reparse point. A name that is taken, a link planted there by
+// someone who can write to the directory included, makes it fail (58).
+GreškaDatoteke OtvoriNovu(const QString& put, QFile& datoteka);
 
 // True when the path (a trailing separator ignored) is itself a symbolic link.
 // Working directories that are links are refused: whatever they point at is

@@ -142,16 +142,25 @@ class IPreuzimanje {
 public:
     virtual ~IPreuzimanje() = default;
     virtual bool DownloadDatoteke(const ZahtjevDatoteke& zahtjev) = 0;
-    // For a run that fetches many files into one place: the file may be flushed
-    // to disk while the next one arrives and put in place when that one ends or
-    // at DovršiPredaje; until then it waits, whole, at the path given back in gdje.
-    virtual bool PreuzmiUPozadini(const ZahtjevDatoteke& zahtjev, QString& gdje) {
-        gdje = zahtjev.direktorija + zahtjev.ime;
+    // For a caller that checks each file before it takes its place: the body is
+    // fetched whole into a new temporary file beside the target, given back in
+    // privremena, and waits there (already on its way to the disk) until
+    // DovršiPredaju puts it in place or, refused, removes it. A stand-in without
+    // temporaries of its own fetches straight into place.
+    virtual bool PreuzmiNaProvjeru(const ZahtjevDatoteke& zahtjev, QString& privremena) {
+        privremena = zahtjev.direktorija + zahtjev.ime;
         return DownloadDatoteke(zahtjev);
     }
-    // Puts every file still waiting in place; a failure is reported as the
+    // Puts the file waiting from PreuzmiNaProvjeru in place (prihvaćena) or removes
+    // it. A failure to put it in place, its flush included, is reported as the
     // fetch's own and gives false.
-    virtual bool DovršiPredaje() { return true; }
+    virtual bool DovršiPredaju(bool prihvaćena) {
+        Q_UNUSED(prihvaćena);
+        return true;
+    }
+    // When the last fetch failed because the body was larger than its limit: the
+    // size announced or received by then; -1 otherwise.
+    virtual qint64 PrekoGranice() const { return -1; }
 };
 
 // Starting outside programs (7-Zip, the registration program) hidden.

@@ -24,7 +24,20 @@ int Sinkroniziraj(const QByteArray& put, int zastavice) {
 } // namespace
 
 GreškaDatoteke IsprazniNaDisk(const QString& put) {
-    if (const int kod = Sinkroniziraj(QFile::encodeName(put), O_RDONLY)) return GreškaIzSustava(kod, put);
+    // A temporary swapped for a link is not flushed, and so never put in place.
+    if (const int kod = Sinkroniziraj(QFile::encodeName(put), O_RDONLY | O_NOFOLLOW))
+        return GreškaIzSustava(kod, put);
+    return {};
+}
+
+GreškaDatoteke OtvoriNovu(const QString& put, QFile& datoteka) {
+    const int fd = ::open(QFile::encodeName(put).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return GreškaIzSustava(errno, put);
+    if (!datoteka.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {GreškaPristupa, datoteka.errorString()};
+    }
     return {};
 }
 

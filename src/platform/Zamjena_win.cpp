@@ -5,6 +5,11 @@
 #endif
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <QFile>
+
 namespace morvela {
 
 namespace {
@@ -25,6 +30,8 @@ GreškaDatoteke GreškaWindowsa(DWORD kod, const QString& put) {
         broj = GreškaDozvola;
     else if (kod == ERROR_DISK_FULL || kod == ERROR_HANDLE_DISK_FULL)
         broj = GreškaDiskPun;
+    else if (kod == ERROR_FILE_EXISTS || kod == ERROR_ALREADY_EXISTS)
+        broj = GreškaPostoji;
     (void)put;
     return {broj, opis};
 }
@@ -32,13 +39,33 @@ GreškaDatoteke GreškaWindowsa(DWORD kod, const QString& put) {
 } // namespace
 
 GreškaDatoteke IsprazniNaDisk(const QString& put) {
-    const HANDLE h = CreateFileW(put.toStdWString().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A temporary swapped for a link flushes the link, never what it points at.
+    const HANDLE h =
+        CreateFileW(put.toStdWString().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GreškaWindowsa(GetLastError(), put);
     const bool dobro = FlushFileBuffers(h);
     const DWORD kod = dobro ? 0 : GetLastError();
     CloseHandle(h);
     if (!dobro) return GreškaWindowsa(kod, put);
+    return {};
+}
+
+GreškaDatoteke OtvoriNovu(const QString& put, QFile& datoteka) {
+    // CREATE_NEW fails on any existing name; the reparse flag keeps a link from being followed.
+    const HANDLE h =
+        CreateFileW(put.toStdWString().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return GreškaWindowsa(GetLastError(), put);
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        return GreškaWindowsa(ERROR_INVALID_HANDLE, put);
+    }
+    if (!datoteka.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        _close(fd);
+        return {GreškaPristupa, datoteka.errorString()};
+    }
     return {};
 }
 

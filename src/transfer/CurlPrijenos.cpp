@@ -104,6 +104,7 @@ struct Rad {
     bool odgovor = false, spojeno = false, preusmjeravaUKrug = false;
     // Which of the time limits ended the transfer.
     enum Rok { Nijedan, Zastoj, Presporo, Predugo } prekoračen = Nijedan;
+    qint64 prevelikBajtova = -1;
     GreškaDatoteke greškaDatoteke;
     curl_off_t zadnjePrimljeno = -1, primljenoNaPočetkuProzora = 0;
     Sat::time_point početak, zadnjaPromjena, početakProzora;
@@ -126,6 +127,7 @@ struct Rad {
                        .arg(QLatin1String(kako))
                        .arg(bajtova)
                        .arg(z.granica);
+        prevelikBajtova = bajtova;
     }
     void ZapamtiGreškuDatoteke(int kod) {
         greškaDatoteke = kod ? GreškaIzSustava(kod, z.datoteka) : GreškaDatoteke{GreškaPristupa, QString()};
@@ -346,7 +348,7 @@ struct Rad {
             const QString opis = OpisGreškeDatoteke(greškaDatoteke);
             return {IshodPrijenosa::GreškaDatoteke, opis, opis};
         }
-        if (!prevelik.isEmpty()) return neuspjeh(prevelik);
+        if (!prevelik.isEmpty()) return {IshodPrijenosa::PrekoGranice, prevelik, prevelik, prevelikBajtova};
         const RokoviPrijenosa& rokovi = z.rokovi;
         switch (prekoračen) {
         case Nijedan:

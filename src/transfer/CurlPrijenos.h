@@ -63,13 +63,16 @@ struct NapredakPrijenosa {
 };
 
 struct IshodPrijenosa {
-    enum Vrsta { Spremljeno, GreškaPrijenosa, NištaPrimljeno, GreškaDatoteke };
+    // PrekoGranice: a transfer failure too, the body being larger than the limit.
+    enum Vrsta { Spremljeno, GreškaPrijenosa, NištaPrimljeno, GreškaDatoteke, PrekoGranice };
     Vrsta vrsta = GreškaPrijenosa;
     // For a failure: a short Croatian class, then what curl, the server or the
     // system said, for the log.
     QString opis;
     // The class alone, for the person: the library's words are English.
     QString klasa;
+    // For PrekoGranice: the size announced, or received when the body was cut off.
+    qint64 veličina = -1;
 };
 
 // A local file that cannot be written, with its class in front.

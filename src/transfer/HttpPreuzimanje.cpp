@@ -40,35 +40,33 @@ HttpPreuzimanje::HttpPreuzimanje(IStatusLinija& status, IPoruke& poruke, UpdateL
       m_rokovi(rokovi) {}
 
 HttpPreuzimanje::~HttpPreuzimanje() {
-    // Nobody asked for it to be put in place: it goes, as a cut-short fetch would.
-    if (m_čeka) {
-        m_čeka->pražnjenje.wait();
-        QFile::remove(m_čeka->privremena);
-    }
+    // Nobody checked it: it goes, as a cut-short fetch would.
+    DovršiPredaju(false);
 }
 
 bool HttpPreuzimanje::DownloadDatoteke(const ZahtjevDatoteke& zahtjev) {
     return zahtjev.url.startsWith(QLatin1String("https:")) ? DownChilkat(zahtjev) : DownInet(zahtjev);
 }
 
-bool HttpPreuzimanje::PreuzmiUPozadini(const ZahtjevDatoteke& zahtjev, QString& gdje) {
-    m_uPozadini = true;
+bool HttpPreuzimanje::PreuzmiNaProvjeru(const ZahtjevDatoteke& zahtjev, QString& privremena) {
+    m_naProvjeru = true;
     const bool uspjeh = DownloadDatoteke(zahtjev);
-    m_uPozadini = false;
-    gdje = zahtjev.direktorija + zahtjev.ime;
-    if (m_čeka && m_čeka->cilj == gdje) gdje = m_čeka->privremena;
-    return uspjeh;
+    m_naProvjeru = false;
+    privremena = m_čeka ? m_čeka->privremena : PrivremenaZa(zahtjev.direktorija + zahtjev.ime);
+    return uspjeh && m_čeka.has_value();
 }
 
-bool HttpPreuzimanje::DovršiPredaje() {
+bool HttpPreuzimanje::DovršiPredaju(bool prihvaćena) {
     if (!m_čeka) return true;
     NaČekanju čeka = std::move(*m_čeka);
     m_čeka.reset();
-    GreškaDatoteke greška = čeka.pražnjenje.get();
-    if (greška)
+    GreškaDatoteke greška = čeka.pražnjenje.valid() ? čeka.pražnjenje.get() : GreškaDatoteke{};
+    if (!prihvaćena || greška) {
         QFile::remove(čeka.privremena);
-    else
-        greška = Zamijeni(čeka.privremena, čeka.cilj, true);
+        if (!prihvaćena) return true;
+    } else {
+        greška = Zamijeni(čeka.privremena, čeka.cilj, čeka.trajno);
+    }
     if (!greška) return true;
     GreškaLokalneDatoteke(čeka.ime, OpisGreškeDatoteke(greška));
     return false;
@@ -91,13 +89,12 @@ bool HttpPreuzimanje::Preuzmi(const ZahtjevDatoteke& zahtjev, bool https) {
     m_log.LogirajGrešku(QStringLiteral("Početak Download: ") + zahtjev.url);
 
     const QString cilj = zahtjev.direktorija + imeDatoteke, privremena = PrivremenaZa(cilj);
-    // Both go through one temporary file.
-    if (m_čeka && m_čeka->cilj == cilj && !DovršiPredaje()) return false;
+    // A file never checked never takes its place.
+    DovršiPredaju(false);
+    m_prekoGranice = -1;
     const bool trajno = zahtjev.trajno;
-    // A file flushed at once is handed to the disk as it arrives. One flushed in
-    // the background is left to its flush: written out while the next file
-    // arrives, its blocks would make the earlier file's flush wait for them too.
-    IshodPrijenosa ishod = Prenesi(zahtjev, privremena, https, trajno && !m_uPozadini);
+    // A file that must last is handed to the disk as it arrives, so its flush has little left to do.
+    IshodPrijenosa ishod = Prenesi(zahtjev, privremena, https, trajno);
     if (ishod.vrsta == IshodPrijenosa::Spremljeno) {
         QString razlog = RazlogLošegPrograma(m_datoteke, imeDatoteke, privremena);
         // The hash was taken as the bytes arrived; the file is refused before it takes its name.
@@ -107,11 +104,6 @@ bool HttpPreuzimanje::Preuzmi(const ZahtjevDatoteke& zahtjev, bool https) {
             ishod = {IshodPrijenosa::GreškaPrijenosa, razlog, razlog};
         }
     }
-    // Files reach their names in the order they were fetched.
-    if (!DovršiPredaje()) {
-        QFile::remove(privremena);
-        return false;
-    }
     if (ishod.vrsta == IshodPrijenosa::Spremljeno) ishod = Predaj(imeDatoteke, privremena, cilj, trajno);
     switch (ishod.vrsta) {
     case IshodPrijenosa::Spremljeno:
@@ -120,6 +112,13 @@ bool HttpPreuzimanje::Preuzmi(const ZahtjevDatoteke& zahtjev, bool https) {
     case IshodPrijenosa::GreškaDatoteke:
         GreškaLokalneDatoteke(imeDatoteke, ishod.opis);
         return false;
+    case IshodPrijenosa::PrekoGranice:
+        // Larger than its list allows: the caller's size check tells the person, as for any wrong size.
+        m_prekoGranice = ishod.veličina;
+        m_zadnjaPoruka = ishod.opis;
+        m_log.LogirajGrešku(QStringLiteral("Greška: Download: ") + imeDatoteke + QLatin1Char(' ') +
+                            ishod.opis);
+        break;
     case IshodPrijenosa::NištaPrimljeno:
         if (!https) {
             m_log.LogirajGrešku(QStringLiteral("Ništa nije primljeno (dužina 0). Download: ") + imeDatoteke);
@@ -189,13 +188,14 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const ZahtjevDatoteke& datoteka, const Q
     return ishod;
 }
 
-// A file that must last is flushed before it takes its name; in a run of many
-// fetches that flush goes on while the next file arrives.
+// A file that must last is flushed before it takes its name; one waiting for
+// its check is flushed while the caller checks it.
 IshodPrijenosa HttpPreuzimanje::Predaj(const QString& imeDatoteke, const QString& privremena,
                                        const QString& cilj, bool trajno) {
-    if (trajno && m_uPozadini) {
-        m_čeka = NaČekanju{imeDatoteke, privremena, cilj,
-                           std::async(std::launch::async, IsprazniNaDisk, privremena)};
+    if (m_naProvjeru) {
+        m_čeka = NaČekanju{imeDatoteke, privremena, cilj, trajno,
+                           trajno ? std::async(std::launch::async, IsprazniNaDisk, privremena)
+                                  : std::future<GreškaDatoteke>()};
         return {IshodPrijenosa::Spremljeno, {}, {}};
     }
     if (const GreškaDatoteke g =

@@ -27,8 +27,9 @@ public:
     // failed; window events are processed meanwhile. The scheme of the URL
     // chooses the transport.
     bool DownloadDatoteke(const ZahtjevDatoteke& zahtjev) override;
-    bool PreuzmiUPozadini(const ZahtjevDatoteke& zahtjev, QString& gdje) override;
-    bool DovršiPredaje() override;
+    bool PreuzmiNaProvjeru(const ZahtjevDatoteke& zahtjev, QString& privremena) override;
+    bool DovršiPredaju(bool prihvaćena) override;
+    qint64 PrekoGranice() const override { return m_prekoGranice; }
     bool DownChilkat(const ZahtjevDatoteke& zahtjev);
     bool DownInet(const ZahtjevDatoteke& zahtjev);
 
@@ -38,9 +39,10 @@ public:
     void Inet1_StateChanged(qint16 stanje);
 
 private:
-    // A fetched file flushed on a thread of its own, waiting to be put in place.
+    // A fetched file waiting for its check, flushed meanwhile on a thread of its own when it must last.
     struct NaČekanju {
         QString ime, privremena, cilj;
+        bool trajno;
         std::future<GreškaDatoteke> pražnjenje;
     };
 
@@ -60,8 +62,9 @@ private:
     // The text of the last state of the http path that had one.
     QString m_tekstStanja;
     VezePrijenosa m_veze;
-    bool m_uPozadini = false;
+    bool m_naProvjeru = false;
     std::optional<NaČekanju> m_čeka;
+    qint64 m_prekoGranice = -1;
 };
 
 } // namespace morvela

@@ -32,6 +32,15 @@ public:
         return true;
     }
 
+    // An archive cut off for being larger than the list allows is a file of the wrong size.
+    bool PrevelikaArhiva(const PlaniraniRed& red, qint64 veličina) {
+        return Prekini(
+            UsporediVeličinu(veličina, ImeArhive(red.ime), s.NoveVerzije.tekst(red.red, VeličinaDownload))
+                    .opis +
+                VeličineNisuIste + PrekidaSeAžuriranje,
+            true);
+    }
+
     bool Raspakiraj(const PlaniraniRed& red) {
         // The plan total counts only rows planned as newer, so the sum may pass
         // the maximum; the bar then keeps its value.
@@ -93,8 +102,13 @@ bool SnimitiSaIzvora(Kontekst& k, IzvorSeta& izvor) {
     Prijenos p(k, mjesto.ImeSnimanja() + QStringLiteral(" - "));
     // Every archive is checked against the set the check accepted, or nothing is fetched.
     if (!p.Započni() || !izvor.PripremiPotpis(p)) return false;
-    for (const PlaniraniRed& red : PlaniraniRedovi(k.stanje->NoveVerzije))
-        if (!izvor.DonesiArhivu(p, red) || !p.Raspakiraj(red)) return false;
+    for (const PlaniraniRed& red : PlaniraniRedovi(k.stanje->NoveVerzije)) {
+        if (!izvor.DonesiArhivu(p, red)) {
+            if (mjesto.PrekoGranice() >= 0) p.PrevelikaArhiva(red, mjesto.PrekoGranice());
+            return false;
+        }
+        if (!p.Raspakiraj(red)) return false;
+    }
     k.PrikažiAkciju(QStringLiteral("Čekanje da se sve raspakira ..."));
     mjesto.PrijeProvjere(p);
     if (!p.ProvjeriRaspakirane(mjesto.ČekajPrazne()) || !mjesto.Dovrši(p)) return false;

@@ -160,6 +160,10 @@ bool Greška(Kontekst& k, const QString& poruka) {
 
 } // namespace
 
+QString Program7Zip(const StanjeRada& s) {
+    return s.ProgramskaDirektorija + Program7za;
+}
+
 bool Unzipaj(Kontekst& k, const QString& imeDatoteke) {
     StanjeRada& s = *k.stanje;
     s.ZadnjaPoruka = QStringLiteral("Unzip ") + imeDatoteke;
@@ -179,7 +183,7 @@ bool Unzipaj(Kontekst& k, const QString& imeDatoteke) {
         return Greška(k, QStringLiteral("UNZIP: ") + arhiva + QStringLiteral(" - ") +
                              PorukaSimboličkeVeze(s.UpdateDirektorija));
     } else {
-        const QString program = s.ProgramskaDirektorija + Program7za;
+        const QString program = Program7Zip(s);
         const QStringList argumenti{QStringLiteral("e"), arhiva, QStringLiteral("-aoa"),
                                     QStringLiteral("-o") + s.UpdateDirektorija};
         k.LogirajGrešku(QStringLiteral("Unzipaj- ") + NaredbenaLinija(program, argumenti));

@@ -137,9 +137,9 @@ bool Poslužitelj::Preuzmi(const StanjeRada& s, const QString& ime, const QStrin
     return m_preuzimanje.DownloadDatoteke(Zahtjev(s, ime, ciljnaDirektorija));
 }
 
-bool Poslužitelj::PreuzmiUPozadini(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija,
-                                   QString& gdje) {
-    return m_preuzimanje.PreuzmiUPozadini(Zahtjev(s, ime, ciljnaDirektorija), gdje);
+bool Poslužitelj::PreuzmiNaProvjeru(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija,
+                                    QString& privremena) {
+    return m_preuzimanje.PreuzmiNaProvjeru(Zahtjev(s, ime, ciljnaDirektorija), privremena);
 }
 
 bool Poslužitelj::DonesiKontrolnuDatoteku(Kontekst& k) {

@@ -77,6 +77,9 @@ public:
     }
     // The download server a distribution run fetches from while this source is chosen.
     virtual Poslužitelj& ZaDistribuciju() = 0;
+    // The size of the archive DonesiArhivu last refused for being larger than the
+    // list allows; -1 when it was not refused for that.
+    virtual qint64 PrekoGranice() const { return -1; }
 
     // The signed set whose hashes every file brought from here must match; none
     // when no key is set.
@@ -105,9 +108,10 @@ public:
 
     // One file into ciljnaDirektorija (DownloadDatoteke); the fetch has reported its own failure.
     bool Preuzmi(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija);
-    bool PreuzmiUPozadini(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija,
-                          QString& gdje);
-    bool DovršiPredaje() { return m_preuzimanje.DovršiPredaje(); }
+    bool PreuzmiNaProvjeru(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija,
+                           QString& privremena);
+    bool DovršiPredaju(bool prihvaćena) { return m_preuzimanje.DovršiPredaju(prihvaćena); }
+    qint64 PrekoGranice() const override { return m_preuzimanje.PrekoGranice(); }
 
 private:
     ZahtjevDatoteke Zahtjev(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija) const;

@@ -13,17 +13,12 @@
 #include <QString>
 
 #include "platform/Seams.h"
+#include "records/VlastitaImena.h"
 
 #include <memory>
 #include <optional>
 
 namespace morvela {
-
-inline const QString ImeManifesta = QStringLiteral("Verzije.b2");
-inline const QString ImePotpisa = QStringLiteral("Verzije.b2.minisig");
-// In the update directory: the highest serial this program directory has accepted,
-// so an older set (a replay) is refused.
-inline const QString ImeSerije = QStringLiteral("Verzije.serija");
 
 // The most a manifest or a signature file may have; a set of a few hundred
 // files needs a fraction of it.

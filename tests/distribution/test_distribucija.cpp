@@ -3,15 +3,18 @@
 #include "Okruzenje.h"
 #include "TestServer.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "platform/Procesi.h"
 #include "transfer/HttpPreuzimanje.h"
 #include "versions/PravilaVerzija.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 
 namespace morvela::test {
@@ -21,38 +24,49 @@ QString R(const QString& ime, const QString& verzija = "21;1;0", int bajtova = 1
 }
 const QStringList Osnovni = {R("Knjige21.exe"), R("MorvIzmjBaza21.dll"), R("Izmjena1.enc"), R("Upute.chm")};
 
-// The fixture stands in for the download server: it copies from a directory, remembers every name
-// asked for, and fails on demand.
-struct Distribucija : ::testing::Test, IPreuzimanje {
+// The fixture's download server copies from a directory, remembers every name asked for, and
+// fails on demand; programs travel as real archives, tested by the real 7-Zip.
+struct Distribucija : ::testing::Test {
     TestOkruženje o;
     const QString server = o.vanjski("Server") + Separator(), L = o.vanjski("Lokacija") + Separator();
-    QStringList imena;
-    QSet<QString> ne;
-    std::function<void(const QString&)> poDohvatu;
+    PosluziteljDirektorija posluzitelj{server};
+    QStringList& imena = posluzitelj.imena;
+    QSet<QString>& ne = posluzitelj.ne;
+    QtProcesi procesi;
     Distribucija() {
         QDir().mkpath(L);
         o.izvor.lokacije[1] = o.vanjski("Lokacija"); // the run adds the separator
-        o.preuzimanje = this;
+        o.preuzimanje = &posluzitelj;
+        Postavi7Zip(o.k, procesi);
         // Asked at the first fill of a location, the person agrees.
         o.poruke.odgovori[VrstaPitanja::KopiranjeSvegaNaLokaciju] = {Odgovor::Da};
         o.Zapiši(server + "VerzijeU.txt", "u");
         o.Zapiši(server + "TeamViewerQS.exe", "tv");
     }
-    bool DownloadDatoteke(const ZahtjevDatoteke& z) override {
-        const QString &ime = z.ime, &dir = z.direktorija;
-        imena << ime;
-        if (ne.contains(ime)) return false;
-        QFile::remove(dir + ime);
-        const bool ok = QFile::copy(server + ime, dir + ime);
-        if (poDohvatu) poDohvatu(ime);
-        return ok;
+    // What the server holds for a record of this name with n bytes of fill: an archive for a
+    // program, the bytes themselves for a help file or a script.
+    static QByteArray Sadržaj(const QString& ime, int n, char fill) {
+        const QByteArray bajtovi(n, fill);
+        return ime.endsWith(".chm") || ime.endsWith(".enc") ? bajtovi : Arhiva7z(ime, bajtovi);
     }
-    // Publishes the list and an archive of the listed size per record; fill tells publications apart.
-    void Objavi(const QStringList& lista, char fill = 'a') {
-        for (const QString& z : lista)
-            o.Zapiši(server + ImeArhive(z.section(';', 0, 0)),
-                     QByteArray(z.section(';', 4, 4).toInt(), fill));
+    // Publishes the list and what it names, each record's size being what it names; fill tells
+    // publications apart.
+    void Objavi(QStringList lista, char fill = 'a') {
+        for (QString& z : lista) {
+            const QString ime = z.section(';', 0, 0);
+            const QByteArray sadržaj = Sadržaj(ime, z.section(';', 4, 4).toInt(), fill);
+            o.Zapiši(server + ImeArhive(ime), sadržaj);
+            QStringList polja = z.split(';');
+            polja[4] = QString::number(sadržaj.size());
+            z = polja.join(';');
+        }
         o.ZapišiListu(server + "Verzije.txt", lista);
+    }
+    qint32 Veličina(const QStringList& arhive) const {
+        qint32 ukupno = 0;
+        for (const QString& a : arhive)
+            ukupno += qint32(QFileInfo(server + a).size());
+        return ukupno;
     }
     bool Pokreni(bool interaktivno = true) {
         imena.clear();
@@ -90,7 +104,7 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     // Copying everything, an archive counts before its fetch: the failed one too.
     ne = {"MorvIzmjBaza21.7z"};
     PreuzmiNaLokacijuIJavi(o.k, o.seta(), true); // answered Yes
-    EXPECT_EQ(o.stanje.UkupnoPreneseno, 20);
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, Veličina({"Knjige21.7z", "MorvIzmjBaza21.7z"}));
 
     // Nobody is there to answer a scheduled run: it leaves the first full copy to a person.
     ne.clear();
@@ -104,7 +118,7 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
                                         "pokrenuti ručno. Automatsko preuzimanje se prekida.");
     PreuzmiNaLokacijuIJavi(o.k, o.seta(), true);
     EXPECT_EQ(imena.filter(".7z").size(), 4);
-    EXPECT_EQ(o.stanje.UkupnoPreneseno, 40);
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, Veličina(imena.filter(".7z")));
     EXPECT_EQ(o.status.txtPor + o.status.txtPorGr, "\r\nKopirano Verzije.txt\r\nKopirano VerzijeU.txt");
     EXPECT_FALSE(o.status.mjeriVrijeme);
 
@@ -122,8 +136,8 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     ne = {"MorvIzmjBaza21.7z"};
     Objavi({R("Knjige21.exe", "22;0;0"), R("MorvIzmjBaza21.dll", "22;0;0"), Osnovni[2], Osnovni[3]}, 'b');
     EXPECT_FALSE(Pokreni());
-    EXPECT_EQ(o.stanje.UkupnoPreneseno, 10);
-    EXPECT_EQ(o.Pročitaj(L + "MorvIzmjBaza21.7z"), QByteArray(10, 'a'));
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, Veličina({"Knjige21.7z"}));
+    EXPECT_EQ(o.Pročitaj(L + "MorvIzmjBaza21.7z"), Sadržaj("MorvIzmjBaza21.dll", 10, 'a'));
 }
 
 TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
@@ -134,7 +148,7 @@ TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
     z[2] = R("Knjige21.exe", "21;1;1");
     z[5] = R("MorvIzmjBaza21.dll", "21;2;0");
     EXPECT_EQ(Nakon(z, 'b'), QStringList({"Knjige21.7z", "Drugi.7z", "MorvIzmjBaza21.7z", "Treca.7z"}));
-    EXPECT_EQ(o.stanje.UkupnoPreneseno, 40);
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, Veličina(imena.filter(".7z")));
     EXPECT_EQ(o.Pročitaj(L + "Treca.7z"), QByteArray(10, 'b'));
     // A help file whose own size grew comes by itself.
     z[0] = R("Prvi.chm", "21;1;0", 10, 150);
@@ -145,12 +159,13 @@ TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
     QFile::remove(L + "Knjige21.7z");
     o.Zapiši(L + "Prva.7z", "kratko");
     Objavi(z, 'n');
+    const QString listano = QString::number(Veličina({"Novi21.7z"}));
     o.Zapiši(server + "Novi21.7z", QByteArray(12, 'n'));
     ASSERT_TRUE(Pokreni());
     EXPECT_EQ(imena.filter(".7z"), QStringList({"Novi21.7z", "Prva.7z", "Knjige21.7z", "Drugi.7z"}));
     const QString razlika =
-        "Veličina presnimljene datoteke Novi21.7z je 12, a veličina originalne datoteke je 10 "
-        "i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite postupak. "
+        "Veličina presnimljene datoteke Novi21.7z je 12, a veličina originalne datoteke je " + listano +
+        " i one nisu iste. Moguća greška u prijenosu datoteke. Ponovite postupak. "
         "Nastaviće se prijenos za ostale datoteke!";
     EXPECT_EQ(o.stanje.PorukeGrešaka,
               "\r\nNije pronađen zapis o starim verzija za :Novi21.exe pa se mora kopirati\r\n" + razlika +
@@ -161,7 +176,8 @@ TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
 }
 
 // The location runs out of space: the final list copy and the fetch of a
-// newer archive fail, and what was there stays whole, byte for byte.
+// newer archive fail, and what was there stays whole, byte for byte. Without its
+// new list the location names old sizes: the run has failed.
 TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
     MaliDisk disk(L, 128);
     if (!disk.montiran()) GTEST_SKIP() << qPrintable(disk.razlog);
@@ -171,38 +187,38 @@ TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
     EXPECT_FALSE(QFile::exists(L + "Knjige21.7z" + NastavakPrivremene));
     const QByteArray lista = o.Pročitaj(L + "Verzije.txt"), listaU = o.Pročitaj(L + "VerzijeU.txt");
 
-    // A newer program fills the disk as it arrives; the lists no longer fit.
+    // A newer program comes; the lists no longer fit.
     QStringList novi = Osnovni;
     novi[0] = R("Knjige21.exe", "21;2;0");
     o.Zapiši(server + "VerzijeU.txt", QByteArray(8000, 'u'));
     Objavi(novi, 'b');
-    poDohvatu = [&](const QString& ime) {
-        if (ime.endsWith(".7z")) disk.Napuni();
+    // The last archive fills the disk as it arrives; another name keeps the blocks of the one it replaces.
+    std::filesystem::create_hard_link(L.toStdString() + "Upute.7z", L.toStdString() + "Upute.drugo");
+    posluzitelj.poDohvatu = [&](const QString& ime) {
+        if (ime == "Upute.7z") disk.Napuni();
     };
-    EXPECT_TRUE(Pokreni(false));
-    const QString pun = GreškaIzSustava(ENOSPC).opis;
+    EXPECT_FALSE(Pokreni(false));
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
     EXPECT_EQ(o.Pročitaj(L + "VerzijeU.txt"), listaU);
-    const QStringList log = o.LogPoruke();
-    for (const QString lista : {"Verzije.txt", "VerzijeU.txt"})
-        EXPECT_TRUE(log.contains("Download na lokaciju- Greška u kopiranju " + lista + " " + pun))
-            << qPrintable(lista);
+    EXPECT_EQ(o.LogPoruke().last(),
+              "Download na lokaciju- Greška u kopiranju Verzije.txt " + GreškaIzSustava(ENOSPC).opis);
 
     // Over the real transfer, a newer archive bigger than the space left stays away.
     disk.Isprazni();
-    poDohvatu = nullptr;
+    posluzitelj.poDohvatu = nullptr;
     o.Zapiši(server + "VerzijeU.txt", "u");
     novi[0] = R("Knjige21.exe", "21;3;0", 200000);
     Objavi(novi, 'c');
     PraviPrijenos prijenos(o, server);
     EXPECT_FALSE(DownloadNaLokaciju(o.k, o.seta(), false));
-    EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), QByteArray(10, 'b'));
+    EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), Sadržaj("Knjige21.exe", 10, 'b'));
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
 }
 
-// Over the real transfer each archive is flushed while the next one arrives. One that cannot take
-// its place stops the run as a failed fetch would: the archive before it is in place, the one after
-// it stays away, nothing half-done is left and the lists stay as they were.
+// Over the real transfer each archive is flushed while it is checked. One that cannot take its
+// place stops the run as a failed fetch would, before the next file is asked for: the archive before
+// it is in place, the one after it stays away, nothing half-done is left and the lists stay as they
+// were.
 TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransfer) {
     Objavi(Osnovni);
     ASSERT_TRUE(Pokreni());
@@ -217,7 +233,7 @@ TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransf
     PraviPrijenos prijenos(o, server);
     EXPECT_FALSE(DownloadNaLokaciju(o.k, o.seta(), false));
 
-    EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), QByteArray(10, 'b'));
+    EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), Sadržaj("Knjige21.exe", 10, 'b'));
     EXPECT_EQ(o.Pročitaj(L + "Izmjena1.7z"), QByteArray(10, 'a'));
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
     EXPECT_EQ(QDir(L).entryList({"*" + NastavakPrivremene}), QStringList());
@@ -225,6 +241,7 @@ TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransf
                            "može zapisati";
     EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith(poruka)) << qPrintable(o.stanje.ZadnjaPoruka);
     EXPECT_EQ(o.LogPoruke().filter(poruka).size(), 1);
+    EXPECT_EQ(prijenos.posluzitelj.Zahtjevi().last().putanja.section('/', -1), "MorvIzmjBaza21.7z");
 
     // An archive fetched just before a fetch that fails still takes its place.
     QDir(L + "MorvIzmjBaza21.7z").removeRecursively();
@@ -242,25 +259,34 @@ const QString Nema = "Nije moguće učitati kontrolnu datoteku sa interneta",
 // A location filled by an earlier run, 31 rows (more than the progress bar's 29 steps), nothing
 // changed at the server since; the remote-support program is still to come.
 struct Okolina {
+    static QByteArray Arhiva() { return Arhiva7z("P.exe", "abc"); }
     TestOkruženje t;
     DatotekeSKvarom datoteke;
+    QtProcesi procesi;
+    QStringList lista;
     const QString L = t.vanjski("Lokacija") + Separator(), W = L + "Update" + Separator();
     PosluziteljDirektorija server{t.vanjski("Server") + Separator()};
     Okolina() {
         t.preuzimanje = &server;
         t.k.datoteke = &datoteke;
         t.izvor.lokacije[1] = t.vanjski("Lokacija");
-        QStringList lista;
+        Postavi7Zip(t.k, procesi);
         for (int i = 1; i <= 31; ++i) {
-            lista << QString("P%1.exe;21;1;0;3;9;").arg(i);
+            lista << QString("P%1.exe;21;1;0;%2;9;").arg(i).arg(Arhiva().size());
             for (const QString& dir : {server.dir, L})
-                t.Zapiši(dir + QString("P%1.7z").arg(i), "abc");
+                t.Zapiši(dir + QString("P%1.7z").arg(i), Arhiva());
         }
         for (const QString& dir : {server.dir, L}) {
             t.ZapišiListu(dir + "Verzije.txt", lista);
             t.Zapiši(dir + "VerzijeU.txt", "u");
         }
         t.Zapiši(server.dir + ImeTeamViewera, "tv");
+    }
+    // The server offers a newer P2, this archive for it.
+    void NoviP2(const QByteArray& arhiva) {
+        lista[1] = QString("P2.exe;21;2;0;%1;9;").arg(Arhiva().size());
+        t.ZapišiListu(server.dir + "Verzije.txt", lista);
+        t.Zapiši(server.dir + "P2.7z", arhiva);
     }
     void Kvar(const char* operacija, const QString& put, int kojiPut = 1) {
         datoteke.kvar = [=, n = 0](const char* op, const QString& p) mutable {
@@ -290,6 +316,17 @@ const QString Prekida = " Prekida se ažuriranje!",
                       "Vjerojatno nemate administratorska prava.",
               Nečitljiva = "DownloadNaLokaciju - Desila se greška u čitanju zapisa u matricu.",
               Veličina = "Greška u provjeri veličine datoteke-dohvatu datoteke P2.7z. Prekida se ažuriranje!";
+
+// The mismatch of a fetched P2 of this size; the run goes on with the next row.
+QString RazlikaP2(qint64 bajtova) {
+    return QString(
+               "Veličina presnimljene datoteke P2.7z je %1, a veličina originalne datoteke je %2 i one nisu "
+               "iste. Moguća greška u prijenosu datoteke. Ponovite postupak. Nastaviće se prijenos za "
+               "ostale datoteke!")
+        .arg(bajtova)
+        .arg(Okolina::Arhiva().size());
+}
+constexpr qint64 MiB = 1 << 20;
 
 TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
     auto nemaL = [](const QString& L) {
@@ -424,6 +461,42 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
          false,
          {"Verzije.txt"},
          [](const Okolina& o) { EXPECT_TRUE(o.t.stanje.PorukeGrešaka.endsWith("\r\n" + Veličina)); }},
+        // A fetched archive takes the location's place only when it is what the new list says; one over
+        // the list's limit is cut off and reported alike.
+        {"archive shorter than listed",
+         true,
+         [](Okolina& o) { o.NoviP2("kratka"); },
+         {{RazlikaP2(6), Ikona::Usklicnik}},
+         "Download na lokaciju - " + RazlikaP2(6),
+         true,
+         {"P2.7z"}},
+        {"archive over its listed size",
+         true,
+         [](Okolina& o) { o.NoviP2(QByteArray(Okolina::Arhiva().size() + MiB + 1, 'x')); },
+         {{RazlikaP2(Okolina::Arhiva().size() + MiB + 1), Ikona::Usklicnik}},
+         "Download na lokaciju - " + RazlikaP2(Okolina::Arhiva().size() + MiB + 1),
+         true,
+         {"P2.7z"},
+         [](const Okolina& o) { EXPECT_EQ(o.server.imena.filter(".7z"), QStringList({"P2.7z"})); }},
+        // Of the right size but damaged inside (a CRC error): a failed fetch.
+        {"damaged archive",
+         true,
+         [](Okolina& o) {
+             QByteArray arhiva = Okolina::Arhiva();
+             arhiva[32] = 'x'; // the first stored byte
+             o.NoviP2(arhiva);
+         },
+         {{"Arhiva P2.7z nije ispravna: 7-Zip javlja grešku (izlazni kod 2)." + Prekida, Ikona::Usklicnik}},
+         "Download na lokaciju - Arhiva P2.7z nije ispravna",
+         false,
+         {"P2.7z", "Verzije.txt"}},
+        {"new list cannot take its place",
+         true,
+         [](Okolina& o) { o.Kvar("kopiraj", o.L + "Verzije.txt"); },
+         {{"Greška u kopiranju Verzije.txt " + DatotekeSKvarom::Greška("").opis, Ikona::Usklicnik}},
+         "Download na lokaciju- Greška u kopiranju Verzije.txt",
+         false,
+         {"Verzije.txt", "VerzijeU.txt"}},
         // The error goes to the error tab only; the run completes, its bar having wrapped after 29 rows.
         {"list copy at the end fails",
          true,

@@ -173,6 +173,12 @@ struct Red {
 
 const QString Prekida = " Prekida se ažuriranje!";
 
+// What is said of the served archive against the size the list gives.
+QString Prevelika(const Okolina& o) {
+    return "Veličina presnimljene datoteke Racun21.7z je " + Okolina::Veličina(o.lok + "Racun21.7z") +
+           ", a veličina originalne datoteke je " + o.o.stanje.NoveVerzije.tekst(0, VeličinaDownload);
+}
+
 TEST(Kvarovi, EveryFailureOfTheDownloadAndTheNetworkCopy) {
     const Red redovi[] = {
         // The status panels keep what was under way.
@@ -183,6 +189,15 @@ TEST(Kvarovi, EveryFailureOfTheDownloadAndTheNetworkCopy) {
          },
          [](const Okolina&) { return QString("DownInet: Greška u downloadu datoteke: Racun21.7z "); }, false,
          true},
+        // Cut off as larger than the list allows, it is the wrong size it is.
+        {"archive over its listed size", false,
+         [](Okolina& o) {
+             const QString listano = Okolina::Veličina(o.lok + "Racun21.7z");
+             TestOkruženje::Zapiši(o.lok + "Racun21.7z", QByteArray(listano.toInt() + (1 << 20) + 1, 'x'));
+             o.o.stanje.NoveVerzije.postavi(0, VeličinaDownload, listano);
+         },
+         [](const Okolina& o) { return Prevelika(o) + NisuIste; },
+         [](const Okolina& o) { return Internet + Prevelika(o); }, false, true},
         {"unpacking cannot start", false, [](Okolina& o) { QFile::remove(o.o.dir() + "7za"); },
          [](const Okolina& o) { return "Desila se greška: UNZIP: " + o.upd + "Racun21.7z…" + Prekida; },
          [](const Okolina& o) { return "Unzipaj- Greška UNZIP: " + o.upd + "Racun21.7z"; }, false, true},
