@@ -221,11 +221,15 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
 
     if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera) &&
         k.datoteke->PostojiDatoteka(lokacija + ImeTeamViewera)) {
-        const QString razlog = RazlogLošegPrograma(*k.datoteke, ImeTeamViewera, lokacija + ImeTeamViewera);
-        if (razlog.isEmpty())
-            k.datoteke->Kopiraj(lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera);
-        else
-            k.LogirajGrešku(provjeraMreže + razlog);
+        QString razlog = RazlogLošegPrograma(*k.datoteke, ImeTeamViewera, lokacija + ImeTeamViewera);
+        if (razlog.isEmpty()) {
+            const auto provjera = Provjera(ImeTeamViewera);
+            const GreškaDatoteke g = k.datoteke->Kopiraj(
+                lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera, true, provjera.get());
+            // Remote support is a convenience: a copy the set does not vouch for is only logged.
+            if (g && provjera) razlog = g.opis;
+        }
+        if (!razlog.isEmpty()) k.LogirajGrešku(provjeraMreže + razlog);
     }
 
     const QString cilj = s.UpdateDirektorija + ImeListeVerzija;
@@ -260,9 +264,12 @@ bool MrežnoMjesto::DonesiDatotekuSeta(Kontekst& k, const QString& ime) {
 // Copies over whatever an earlier run left in the update directory.
 bool MrežnoMjesto::Kopiraj(Izvještaj& r, const QString& imeDatoteke) {
     StanjeRada& s = *r.k.stanje;
-    if (r.k.datoteke->Kopiraj(m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false))
+    const auto provjera = Provjera(imeDatoteke);
+    if (const GreškaDatoteke g = r.k.datoteke->Kopiraj(
+            m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false, provjera.get()))
+        // A signed set's copy also says why: a file changed at the location is not a failed copy.
         return r.Prekini(QStringLiteral("Greška u kopiranju ") + imeDatoteke + QStringLiteral(".") +
-                             PrekidaSeAžuriranje,
+                             (provjera ? QStringLiteral(" ") + g.opis : QString()) + PrekidaSeAžuriranje,
                          true);
     s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + imeDatoteke;
     return true;

@@ -38,8 +38,9 @@ struct DatotekeSKvarom : StvarneDatoteke {
     bool PostojiDirektorij(const QString& p) const override {
         return !kvar("dir", p) && StvarneDatoteke::PostojiDirektorij(p);
     }
-    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) override {
-        if (!kvar("kopiraj", na)) return StvarneDatoteke::Kopiraj(od, na, trajno);
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true,
+                           IProvjeraSadržaja* provjera = nullptr) override {
+        if (!kvar("kopiraj", na)) return StvarneDatoteke::Kopiraj(od, na, trajno, provjera);
         return kopijaBezDatoteke ? GreškaDatoteke{} : Greška(na);
     }
     GreškaDatoteke Obriši(const QString& p, bool prisilno) override {

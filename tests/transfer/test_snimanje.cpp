@@ -298,36 +298,42 @@ struct Potpisan : Okolina {
 };
 
 TEST(Potpis, OnlyTheArchivesThePublisherSignedAreUnpacked) {
-    {
-        Potpisan o;
-        EXPECT_TRUE(Snimi(o.o, UpdateLokacija::InternetPrimarni));
-        EXPECT_EQ(TestOkruženje::Pročitaj(o.upd + "Račun21.exe"), "račun");
-    }
-    {
-        // Changed on the server after signing, to the byte: the size check alone would pass it.
-        Potpisan o;
-        QByteArray arhiva = TestOkruženje::Pročitaj(o.lok + "Racun21.7z");
-        arhiva[arhiva.size() - 1] = char(arhiva.back() ^ 1);
-        TestOkruženje::Zapiši(o.lok + "Racun21.7z", arhiva);
-        EXPECT_FALSE(Snimi(o.o, UpdateLokacija::InternetPrimarni));
-        const QString razlog =
-            "Sadržaj datoteke Racun21.7z nije onaj koji je izdavač potpisao (sažetak se ne slaže).";
-        EXPECT_TRUE(ImaRed(o.o.LogPoruke(), "Greška: Download: Racun21.7z " + razlog));
-        EXPECT_FALSE(QFile::exists(o.upd + "Racun21.7z"));
-        EXPECT_FALSE(QFile::exists(o.upd + "Račun21.exe"));
-        EXPECT_EQ(QDir(o.upd).entryList({"*.mlu-novo"}, QDir::Files), QStringList());
-    }
-    {
-        // A key is set but no check has accepted a set: nothing is fetched.
-        Potpisan o;
-        o.o.stanje.ManifestSeta.clear();
-        EXPECT_FALSE(Snimi(o.o, UpdateLokacija::InternetPrimarni));
-        EXPECT_EQ(
-            o.o.poruke.tekstovi().join(""),
-            "Skup nadogradnji nije prihvaćen. Nema potpisanog skupa nadogradnji: prije ažuriranja treba "
-            "provjeriti nove verzije." +
-                Prekida);
-        EXPECT_FALSE(QFile::exists(o.upd + "Racun21.7z"));
+    const QString razlog =
+        "Sadržaj datoteke Racun21.7z nije onaj koji je izdavač potpisao (sažetak se ne slaže).";
+    for (const UpdateLokacija izvor : {UpdateLokacija::InternetPrimarni, UpdateLokacija::MrežnaLokacija}) {
+        SCOPED_TRACE(int(izvor));
+        {
+            Potpisan o;
+            EXPECT_TRUE(Snimi(o.o, izvor));
+            EXPECT_EQ(TestOkruženje::Pročitaj(o.upd + "Račun21.exe"), "račun");
+        }
+        {
+            // Changed after signing, to the byte: the size check alone would pass it.
+            Potpisan o;
+            QByteArray arhiva = TestOkruženje::Pročitaj(o.lok + "Racun21.7z");
+            arhiva[arhiva.size() - 1] = char(arhiva.back() ^ 1);
+            TestOkruženje::Zapiši(o.lok + "Racun21.7z", arhiva);
+            EXPECT_FALSE(Snimi(o.o, izvor));
+            EXPECT_TRUE(
+                ImaRed(o.o.LogPoruke(), izvor == UpdateLokacija::MrežnaLokacija
+                                            ? Mreža + "Greška u kopiranju Racun21.7z. " + razlog + Prekida
+                                            : "Greška: Download: Racun21.7z " + razlog));
+            EXPECT_FALSE(QFile::exists(o.upd + "Racun21.7z"));
+            EXPECT_FALSE(QFile::exists(o.upd + "Račun21.exe"));
+            EXPECT_EQ(QDir(o.upd).entryList({"*.mlu-novo"}, QDir::Files), QStringList());
+        }
+        {
+            // A key is set but no check has accepted a set: nothing is fetched.
+            Potpisan o;
+            o.o.stanje.ManifestSeta.clear();
+            EXPECT_FALSE(Snimi(o.o, izvor));
+            EXPECT_EQ(
+                o.o.poruke.tekstovi().join(""),
+                "Skup nadogradnji nije prihvaćen. Nema potpisanog skupa nadogradnji: prije ažuriranja treba "
+                "provjeriti nove verzije." +
+                    Prekida);
+            EXPECT_FALSE(QFile::exists(o.upd + "Racun21.7z"));
+        }
     }
 }
 
