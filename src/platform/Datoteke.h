@@ -47,7 +47,8 @@ public:
     // left out: for the program's own working directory, whose files every run
     // copies or fetches anew before it reads them.
     virtual GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) = 0;
-    // Moves; fails when the target already exists.
+    // Moves; fails when the target already exists. Onto another disk it copies
+    // as Kopiraj does and deletes the original only once the copy stands whole.
     virtual GreškaDatoteke Premjesti(const QString& od, const QString& na) = 0;
     // Deletes one file; with prisilno a read-only file goes too.
     virtual GreškaDatoteke Obriši(const QString& put, bool prisilno) = 0;

@@ -134,11 +134,12 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
     QDir().mkpath(dir + "UpdateBackup");
     ASSERT_TRUE(QFile::rename(dir + "Pdv21.exe", dir + "UpdateBackup/Pdv21.exe"));
     TestOkruženje::Zapiši(dir + "Pdv21.exe", "napo");
-    TestOkruženje::Zapiši(dir + "Update/Instalacija.dnevnik", "PLAN;Pdv21.exe\r\nBACKUP;Pdv21.exe\r\n");
+    TestOkruženje::Zapiši(dir + "Update/Dnevnik/Instalacija.dnevnik",
+                          "DNEVNIK;1\r\nPLAN;Pdv21.exe\r\nBACKUP;Pdv21.exe\r\nSPREMLJENA;Pdv21.exe\r\n");
     Ishod i = Pokreni(dir, {"--provjeri"});
     EXPECT_EQ(i.kod, 1) << qPrintable(i.izlaz + i.greške);
     EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Pdv21.exe"), "stara");
-    EXPECT_FALSE(QFile::exists(dir + "Update/Instalacija.dnevnik"));
+    EXPECT_FALSE(QFile::exists(dir + "Update/Dnevnik/Instalacija.dnevnik"));
     EXPECT_TRUE(
         i.greške.startsWith("Upozorenje: Prethodna instalacija novih verzija je prekinuta prije kraja."))
         << qPrintable(i.greške);

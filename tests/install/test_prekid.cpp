@@ -130,7 +130,7 @@ TEST_F(Prekid, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
         EXPECT_FALSE(QFile::exists(PutDnevnika(s))) << qPrintable(gdje);
         EXPECT_LE(o.poruke.upiti.size(), 1);
         for (const QString& dir : {s.ProgramskaDirektorija, s.UpdateDirektorija, s.SkripteDirektorija,
-                                   s.HelpDirektorija, s.BackupDirektorija})
+                                   s.HelpDirektorija, s.BackupDirektorija, DirektorijaDnevnika(s)})
             EXPECT_TRUE(QDir(dir).entryList({"*" + NastavakPrivremene}, QDir::Files).isEmpty())
                 << qPrintable(gdje + dir);
 
@@ -182,14 +182,16 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
     TestOkruženje::Zapiši(p + "A.exe" + NastavakPrivremene, "pola");
     ASSERT_TRUE(ZapočniDnevnik(o.k, {"A.exe", "Izvoz.dll", "N.enc", "B.exe"}).uspjeh());
     for (const auto& [oznaka, ime] : QList<QPair<QString, QString>>{{DnevnikBackup, "A.exe"},
+                                                                    {DnevnikSpremljena, "A.exe"},
                                                                     {DnevnikGotovo, "A.exe"},
                                                                     {DnevnikBackup, "Izvoz.dll"},
                                                                     {DnevnikBackup, "Izvoz.dll"},
+                                                                    {DnevnikSpremljena, "Izvoz.dll"},
                                                                     {DnevnikBackup, "N.enc"},
                                                                     {DnevnikNova, "N.enc"},
                                                                     {DnevnikBackup, "B.exe"},
                                                                     {DnevnikBackup, "Verzije.txt"},
-                                                                    {DnevnikBackup, "../x.exe"}})
+                                                                    {DnevnikSpremljena, "Verzije.txt"}})
         ASSERT_TRUE(ZabilježiUDnevnik(o.k, oznaka, ime).uspjeh());
 
     ObnoviPrekinutuInstalaciju(o.k);
@@ -207,29 +209,29 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
     const QString o_ = "ObnoviPrekinutuInstalaciju - ";
     EXPECT_EQ(
         o.LogPoruke().filter(QRegularExpression("^(ObnoviPrekinutu|RegSvr32)")),
-        (QStringList{
-            o_ + "Pronađen je dnevnik prekinute instalacije: " + PutDnevnika(s),
-            o_ + "Vraćanje stare datoteke: A.exe", "RegSvr32.exe \"" + p + "Izvoz.dll\" /u /s",
-            "RegSvr32.exe \"" + p + "Izvoz.dll\" /u /s Uspješno", o_ + "Vraćanje stare datoteke: Izvoz.dll",
-            "RegSvr32.exe \"" + p + "Izvoz.dll\" /s", "RegSvr32.exe \"" + p + "Izvoz.dll\" /s Uspješno",
-            o_ + "Nije premještena u backup, ostaje kakva jest: N.enc", o_ + "Brisanje nove datoteke: N.enc",
-            o_ + "Nije premještena u backup, ostaje kakva jest: B.exe",
-            o_ + "Vraćanje stare datoteke: Verzije.txt", o_ + "Nepoznat zapis u dnevniku: BACKUP;../x.exe",
-            o_ + "Dnevnik prekinute instalacije je obrisan", o_ + "Kraj"}));
+        (QStringList{o_ + "Pronađen je dnevnik prekinute instalacije: " + PutDnevnika(s),
+                     o_ + "Vraćanje stare datoteke: A.exe", "RegSvr32.exe \"" + p + "Izvoz.dll\" /u /s",
+                     "RegSvr32.exe \"" + p + "Izvoz.dll\" /u /s Uspješno",
+                     o_ + "Vraćanje stare datoteke: Izvoz.dll", "RegSvr32.exe \"" + p + "Izvoz.dll\" /s",
+                     "RegSvr32.exe \"" + p + "Izvoz.dll\" /s Uspješno", o_ + "Brisanje nove datoteke: N.enc",
+                     o_ + "Nije premještena u backup, ostaje kakva jest: B.exe",
+                     o_ + "Vraćanje stare datoteke: Verzije.txt",
+                     o_ + "Dnevnik prekinute instalacije je obrisan", o_ + "Kraj"}));
     EXPECT_EQ(QString(TestOkruženje::Pročitaj(bin + "RegSvr32.exe.txt")).remove(p),
               "Izvoz.dll|/u|/s|nova\nIzvoz.dll|/s|stara\n");
 
     // A file that cannot go back keeps the journal, and with it the backup directory.
     ASSERT_TRUE(ZapočniDnevnik(o.k, {"C.exe"}).uspjeh());
     ASSERT_TRUE(ZabilježiUDnevnik(o.k, DnevnikBackup, "C.exe").uspjeh());
+    ASSERT_TRUE(ZabilježiUDnevnik(o.k, DnevnikSpremljena, "C.exe").uspjeh());
     TestOkruženje::Zapiši(b + "C.exe", "stara");
     QDir().mkpath(p + "C.exe");
     o.poruke.upiti.clear();
     ObnoviPrekinutuInstalaciju(o.k);
     EXPECT_TRUE(QFile::exists(PutDnevnika(s)));
     EXPECT_EQ(o.poruke.upiti.value(0).ikona, Ikona::Kritična);
-    EXPECT_TRUE(o.poruke.tekstovi().value(0).contains("Nije moguće vratiti:\r\nC.exe (" +
-                                                      GreškaIzSustava(EISDIR).opis + ")"));
+    EXPECT_TRUE(o.poruke.tekstovi().value(0).contains("nisu vraćene i čekaju u direktoriji " + b +
+                                                      ":\r\nC.exe (" + GreškaIzSustava(EEXIST).opis + ")"));
     EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(TestOkruženje::Pročitaj(b + "C.exe"), "stara");
     EXPECT_EQ(o.poruke.tekstovi().last(), "Stare verzije prekinute instalacije nisu vraćene iz " + b +
