@@ -157,6 +157,22 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
     EXPECT_TRUE(i.izlaz.contains(" NapraviRsŠtoTrebaAžurirati - Treba instalirati: Izvoz21.dll\n"));
     EXPECT_EQ(i.greške, "");
 
+    // The new list cannot take its place: the files are new, the run says so and fails.
+    QDir().mkpath(dir + "Verzije.txt" + NastavakPrivremene + "/x");
+    const QByteArray staraLista = TestOkruženje::Pročitaj(dir + "Verzije.txt");
+    i = Pokreni(dir, {"--azuriraj", "--izvor", "sekundarni"});
+    EXPECT_EQ(i.kod, 1) << qPrintable(i.izlaz + i.greške);
+    EXPECT_TRUE(
+        i.greške.endsWith("Upozorenje: Uspješno instalirani novi programi!\nGreška: Verzije.txt u "
+                          "programskoj direktoriji nije zamijenjen novim: nove datoteke su instalirane, a "
+                          "popis instaliranih verzija je ostao stari.\n"))
+        << qPrintable(i.greške);
+    EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Verzije.txt"), staraLista);
+    EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Pdv21.exe"), "nova verzija");
+
+    // Once it can, the next run installs them again with their list.
+    QDir(dir + "Verzije.txt" + NastavakPrivremene).removeRecursively();
+    QFile::remove(bin + "RegSvr32.exe.txt");
     i = Pokreni(dir, {"--azuriraj", "--izvor", "sekundarni"});
     EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
     // Output to a file or pipe gets no progress line.
