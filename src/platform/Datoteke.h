@@ -100,6 +100,9 @@ GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj);
 // removes the temporary file when it fails.
 GreškaDatoteke IsprazniNaDisk(const QString& put);
 GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool trajno);
+// Renames within one disk, never copying: a target on another disk fails with
+// naDrugiDisk set (Windows' own move would copy straight into the target).
+GreškaDatoteke Preimenuj(const QString& od, const QString& na, bool& naDrugiDisk);
 // The temporary file name a safe replace of this target uses.
 QString PrivremenaZa(const QString& cilj);
 // Removes the temporary files cut-short safe replaces left in a directory.
