@@ -14,6 +14,8 @@ inline const QString ImeListeVerzijaU = QStringLiteral("VerzijeU.txt");
 // In the update directory.
 inline const QString ImeLoga = QStringLiteral("Update.log");
 inline const QString ImeDnevnika = QStringLiteral("Instalacija.dnevnik");
+// The journal's own directory in the update directory, where 7-Zip never unpacks.
+inline const QString ImeDirektorijeDnevnika = QStringLiteral("Dnevnik");
 // Under the program directory.
 inline const QString ImeUpdateDirektorije = QStringLiteral("Update");
 inline const QString ImeBackupDirektorije = QStringLiteral("UpdateBackup");
