@@ -3,6 +3,7 @@
 #include "app/Usluge.h"
 #include "distribution/DownloadNaLokaciju.h"
 #include "install/DnevnikInstalacije.h"
+#include "install/TekstoviInstalacije.h"
 #include "install/UpdateCommand.h"
 #include "install/modAppJeStartana.h"
 #include "platform/Konzola.h"
@@ -322,7 +323,13 @@ private:
         if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) return KodNeuspjeh;
         if (m_mreža.planiranih <= 0) return KodGotovo;
         if (m_n.operacija == Operacija::Provjeri) return KodImaNovih;
-        if (cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta())) return KodGotovo;
+        bool listaZamijenjena = false;
+        if (cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta(), &listaZamijenjena)) {
+            if (listaZamijenjena) return KodGotovo;
+            // Reported as installed, yet the next check would plan the same files again.
+            m_ispis.Greška(QStringLiteral("Greška: ") + ListaNijeZamijenjena);
+            return KodNeuspjeh;
+        }
         return m_poruke.isteklo ? KodProgramiRade : KodNeuspjeh;
     }
 

@@ -7,6 +7,7 @@
 #include "versions/PravilaVerzija.h"
 
 #include <QSet>
+#include <QStringDecoder>
 
 namespace morvela {
 
@@ -14,15 +15,13 @@ namespace {
 
 const QString Prefiks = QStringLiteral("ObnoviPrekinutuInstalaciju - ");
 const QChar Razdjelnik = QLatin1Char(';');
+// The first entry of every journal this program writes.
+const QString Zaglavlje = QStringLiteral("DNEVNIK;1");
 // Far more than a run of 71 rows writes.
 constexpr qint64 NajvećiDnevnik = 1 << 20;
 
-GreškaDatoteke PročitajDnevnik(const Kontekst& k, QByteArray& sadržaj) {
-    return k.datoteke->Pročitaj(PutDnevnika(*k.stanje), sadržaj, NajvećiDnevnik);
-}
-
 QByteArray Red(const QString& oznaka, const QString& ime) {
-    return (oznaka + Razdjelnik + ime + QStringLiteral("\r\n")).toUtf8();
+    return (oznaka + Razdjelnik + ime + CRLF).toUtf8();
 }
 
 // Where a file of the journal lives: the installed list beside the programs.
@@ -31,30 +30,59 @@ QString DirektorijaDatoteke(const StanjeRada& s, const QString& ime) {
     return DirektorijaZaVrstu(s, VrstaDatoteke(ime));
 }
 
+// The entries of a journal as this program writes them, or the reason it is not one.
+bool Raščlani(const StanjeRada& s, const QByteArray& sadržaj, QList<QPair<QString, QString>>& zapisi,
+              QString& razlog) {
+    QStringDecoder dekoder(QStringDecoder::Utf8);
+    const QString tekst = dekoder.decode(sadržaj);
+    if (dekoder.hasError() || tekst.contains(QChar(0))) {
+        razlog = QStringLiteral("nije zapisan kao UTF-8 tekst");
+        return false;
+    }
+    if (!tekst.endsWith(CRLF)) {
+        razlog = QStringLiteral("prazan je ili prekinut usred zapisa");
+        return false;
+    }
+    const QStringList redovi = tekst.chopped(CRLF.size()).split(CRLF);
+    if (redovi.first() != Zaglavlje) {
+        razlog = QStringLiteral("ne počinje zaglavljem dnevnika");
+        return false;
+    }
+    for (const QString& red : redovi.mid(1)) {
+        const QString oznaka = red.section(Razdjelnik, 0, 0), ime = red.section(Razdjelnik, 1);
+        const bool datoteka = oznaka == DnevnikBackup || oznaka == DnevnikSpremljena || oznaka == DnevnikNova;
+        const bool ispravan = (ime == ImeListeVerzija || JeIspravnoImeDatoteke(ime)) &&
+                              (datoteka ? !DirektorijaDatoteke(s, ime).isEmpty()
+                                        : oznaka == DnevnikPlan || oznaka == DnevnikGotovo);
+        if (!ispravan) {
+            razlog = QStringLiteral("nepoznat zapis: ") + ImeZaPrikaz(red);
+            return false;
+        }
+        zapisi.append({oznaka, ime});
+    }
+    return true;
+}
+
+bool JeKomponenta(const QString& ime) {
+    return ime != ImeListeVerzija && VrstaDatoteke(ime) == Vrsta::Komponenta;
+}
+
 class Obnova {
 public:
     explicit Obnova(Kontekst& k) : k(k), s(*k.stanje) {}
 
-    void Pokreni(const QList<QPair<QString, QString>>& zapisi) {
-        Logiraj(QStringLiteral("Pronađen je dnevnik prekinute instalacije: ") + PutDnevnika(s));
-        QSet<QString> obrađeni;
-        for (const auto& [oznaka, ime] : zapisi) {
-            if (oznaka == DnevnikPlan || oznaka == DnevnikGotovo) continue;
-            // A component is noted before its unregistration and again before its move.
-            const QString zapis = oznaka + Razdjelnik + ime;
-            if (obrađeni.contains(zapis)) continue;
-            obrađeni.insert(zapis);
-            const QString dir = DirektorijaDatoteke(s, ime);
-            const bool ispravan = !dir.isEmpty() && JeIspravnoImeDatoteke(ime);
-            if (ispravan && oznaka == DnevnikBackup)
-                Vrati(ime, dir);
-            else if (ispravan && oznaka == DnevnikNova)
-                Ukloni(ime, dir);
+    void Pokreni(const QList<Povrat>& koraci) {
+        for (const Povrat& p : koraci) {
+            s.TrenutnaDatoteka = p.ime;
+            if (p.radnja == Povrat::Radnja::Vrati)
+                Vrati(p.ime, p.direktorija);
+            else if (p.radnja == Povrat::Radnja::Ukloni)
+                Ukloni(p.ime, p.direktorija);
             else
-                Logiraj(QStringLiteral("Nepoznat zapis u dnevniku: ") + zapis);
+                Ostavi(p.ime);
         }
         Javi();
-        if (neuspjele.isEmpty()) {
+        if (čekaju.isEmpty() && ostale.isEmpty()) {
             if (const GreškaDatoteke g = ObrišiDnevnik(k))
                 Logiraj(QStringLiteral("Greška u brisanju dnevnika prekinute instalacije ") + g.opis);
             else
@@ -65,26 +93,20 @@ public:
 
 private:
     void Logiraj(const QString& tekst) { k.LogirajGrešku(Prefiks + tekst); }
-    bool JeKomponenta(const QString& ime) const {
-        return ime != ImeListeVerzija && VrstaDatoteke(ime) == Vrsta::Komponenta;
+
+    // A file that never reached the backup directory whole was never moved away from its place.
+    void Ostavi(const QString& ime) {
+        Logiraj(QStringLiteral("Nije premještena u backup, ostaje kakva jest: ") + ime);
+        // It may have been unregistered just before the run stopped.
+        if (JeKomponenta(ime)) RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
     }
 
-    // What the run had moved aside goes back; a file that never reached the
-    // backup directory was never moved away from its place.
     void Vrati(const QString& ime, const QString& dir) {
-        const QString backup = s.BackupDirektorija + ime;
-        if (!k.datoteke->PostojiDatoteka(backup)) {
-            Logiraj(QStringLiteral("Nije premještena u backup, ostaje kakva jest: ") + ime);
-            // It may have been unregistered just before the run stopped.
-            if (JeKomponenta(ime)) RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
-            return;
-        }
-        s.TrenutnaDatoteka = ime;
         if (JeKomponenta(ime)) DeregistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
         Logiraj(QStringLiteral("Vraćanje stare datoteke: ") + ime);
-        if (const GreškaDatoteke g = k.datoteke->Kopiraj(backup, dir + ime)) {
+        if (const GreškaDatoteke g = VratiIzBackupa(k, ime, dir)) {
             Logiraj(QStringLiteral("Greška u vraćanju datoteke: ") + ime + QLatin1Char(' ') + g.opis);
-            neuspjele << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
+            čekaju << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
             return;
         }
         if (JeKomponenta(ime)) RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
@@ -93,13 +115,11 @@ private:
 
     // A file that had no old version leaves with the run that brought it.
     void Ukloni(const QString& ime, const QString& dir) {
-        if (!k.datoteke->PostojiDatoteka(dir + ime)) return;
-        s.TrenutnaDatoteka = ime;
         if (JeKomponenta(ime)) DeregistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
         Logiraj(QStringLiteral("Brisanje nove datoteke: ") + ime);
         if (const GreškaDatoteke g = k.datoteke->Obriši(dir + ime, true)) {
             Logiraj(QStringLiteral("Greška u brisanju datoteke: ") + ime + QLatin1Char(' ') + g.opis);
-            neuspjele << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
+            ostale << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
             return;
         }
         uklonjene << ime;
@@ -107,32 +127,34 @@ private:
 
     void Javi() {
         QString tekst = QStringLiteral("Prethodna instalacija novih verzija je prekinuta prije kraja.");
-        if (vraćene.isEmpty() && uklonjene.isEmpty() && neuspjele.isEmpty())
+        const bool sve = čekaju.isEmpty() && ostale.isEmpty();
+        if (vraćene.isEmpty() && uklonjene.isEmpty() && sve)
             tekst += CRLF + QStringLiteral("Nijedna datoteka nije bila zamijenjena.");
         if (!vraćene.isEmpty())
             tekst += CRLF + QStringLiteral("Vraćene su stare verzije datoteka:") + CRLF + vraćene.join(CRLF);
         if (!uklonjene.isEmpty())
             tekst += CRLF + QStringLiteral("Uklonjene su nove datoteke koje prije nisu postojale:") + CRLF +
                      uklonjene.join(CRLF);
-        if (!neuspjele.isEmpty())
-            tekst += CRLF + QStringLiteral("Nije moguće vratiti:") + CRLF + neuspjele.join(CRLF) + CRLF +
-                     QStringLiteral("Program će to pokušati ponovno kod sljedećeg pokretanja. Ukoliko ne "
-                                    "uspije najvjerojatnije ćete morati reinstalirati program!");
-        else
-            tekst += CRLF + QStringLiteral("Programi su u stanju prije te instalacije.");
+        tekst += CRLF + (sve ? QStringLiteral("Programi su u stanju prije te instalacije.")
+                             : PorukaNevraćenih(s, čekaju, ostale));
         s.ZadnjaPoruka = tekst;
-        k.Pokaži(tekst, neuspjele.isEmpty() ? Ikona::Usklicnik : Ikona::Kritična);
+        if (!sve) Logiraj(PorukaNevraćenih(s, čekaju, ostale));
+        k.Pokaži(tekst, sve ? Ikona::Usklicnik : Ikona::Kritična);
     }
 
     Kontekst& k;
     StanjeRada& s;
-    QStringList vraćene, uklonjene, neuspjele;
+    QStringList vraćene, uklonjene, čekaju, ostale;
 };
 
 } // namespace
 
+QString DirektorijaDnevnika(const StanjeRada& s) {
+    return s.UpdateDirektorija + ImeDirektorijeDnevnika + Separator();
+}
+
 QString PutDnevnika(const StanjeRada& s) {
-    return s.UpdateDirektorija + ImeDnevnika;
+    return DirektorijaDnevnika(s) + ImeDnevnika;
 }
 
 bool PostojiDnevnik(const Kontekst& k) {
@@ -140,7 +162,10 @@ bool PostojiDnevnik(const Kontekst& k) {
 }
 
 GreškaDatoteke ZapočniDnevnik(Kontekst& k, const QStringList& plan) {
-    QByteArray sadržaj;
+    const QString dir = DirektorijaDnevnika(*k.stanje);
+    if (!k.datoteke->PostojiDirektorij(dir))
+        if (const GreškaDatoteke g = k.datoteke->KreirajDirektorij(dir)) return g;
+    QByteArray sadržaj = Zaglavlje.toUtf8() + CRLF.toUtf8();
     for (const QString& ime : plan)
         sadržaj += Red(DnevnikPlan, ime);
     return k.datoteke->Zapiši(PutDnevnika(*k.stanje), sadržaj);
@@ -150,7 +175,7 @@ GreškaDatoteke ZabilježiUDnevnik(Kontekst& k, const QString& oznaka, const QSt
     const QString put = PutDnevnika(*k.stanje);
     if (!k.datoteke->PostojiDatoteka(put)) return {};
     QByteArray sadržaj;
-    if (const GreškaDatoteke g = PročitajDnevnik(k, sadržaj)) return g;
+    if (const GreškaDatoteke g = k.datoteke->Pročitaj(put, sadržaj, NajvećiDnevnik)) return g;
     return k.datoteke->Zapiši(put, sadržaj + Red(oznaka, ime));
 }
 
@@ -158,29 +183,111 @@ GreškaDatoteke ObrišiDnevnik(Kontekst& k) {
     return k.datoteke->Obriši(PutDnevnika(*k.stanje), true);
 }
 
+bool PročitajPovrat(const Kontekst& k, QList<Povrat>& koraci, QString& razlog) {
+    const StanjeRada& s = *k.stanje;
+    koraci.clear();
+    QByteArray sadržaj;
+    if (const GreškaDatoteke g = k.datoteke->Pročitaj(PutDnevnika(s), sadržaj, NajvećiDnevnik)) {
+        razlog = g.opis;
+        return false;
+    }
+    if (sadržaj.size() > NajvećiDnevnik) {
+        razlog = QStringLiteral("prevelik je");
+        return false;
+    }
+    QList<QPair<QString, QString>> zapisi;
+    if (!Raščlani(s, sadržaj, zapisi, razlog)) return false;
+    QStringList imena;
+    QSet<QString> spremljene, nove;
+    for (const auto& [oznaka, ime] : zapisi) {
+        if ((oznaka == DnevnikBackup || oznaka == DnevnikNova) && !imena.contains(ime)) imena << ime;
+        if (oznaka == DnevnikSpremljena) spremljene << ime;
+        if (oznaka == DnevnikNova) nove << ime;
+    }
+    for (const QString& ime : imena) {
+        const QString dir = DirektorijaDatoteke(s, ime);
+        const bool naMjestu = k.datoteke->PostojiDatoteka(dir + ime);
+        Povrat::Radnja radnja = Povrat::Radnja::Ostavi;
+        if (nove.contains(ime)) {
+            // No old version: whatever stands there came with the run; a stale file of
+            // that name in the backup directory is not one.
+            if (!naMjestu) continue;
+            radnja = Povrat::Radnja::Ukloni;
+        } else if (k.datoteke->PostojiDatoteka(s.BackupDirektorija + ime) &&
+                   (spremljene.contains(ime) || !naMjestu)) {
+            // A move takes the original away only once its copy stands whole, so a file
+            // missing from its place is in the backup directory even when the run was cut
+            // before the journal heard of it. With the file still in place, a backup the
+            // journal does not vouch for may be partial or left from before.
+            radnja = Povrat::Radnja::Vrati;
+        }
+        koraci.append({radnja, ime, dir});
+    }
+    return true;
+}
+
+GreškaDatoteke VratiIzBackupa(Kontekst& k, const QString& ime, const QString& direktorija) {
+    const QString cilj = direktorija + ime;
+    // The new file makes way first: on a full disk there is no room for both. Until the
+    // old one has its name back, the journal still names it.
+    if (k.datoteke->PostojiDatoteka(cilj))
+        if (const GreškaDatoteke g = k.datoteke->Obriši(cilj, true)) return g;
+    return k.datoteke->Premjesti(k.stanje->BackupDirektorija + ime, cilj);
+}
+
+QString PovezanaRadnaDirektorija(const StanjeRada& s) {
+    for (const QString& dir : {s.UpdateDirektorija, s.BackupDirektorija, DirektorijaDnevnika(s)})
+        if (JeSimboličkaVeza(dir)) return dir;
+    return {};
+}
+
+QString PorukaNečitljivogDnevnika(const StanjeRada& s, const QString& razlog) {
+    return QStringLiteral("Dnevnik prekinute instalacije ") + PutDnevnika(s) +
+           QStringLiteral(" nije moguće pročitati (") + razlog +
+           QStringLiteral(
+               "). Ništa nije vraćeno ni obrisano: stare verzije datoteka nalaze se u direktoriji ") +
+           s.BackupDirektorija +
+           QStringLiteral(
+               ". Vratite ih ručno ili se obratite Mor-veli, a zatim obrišite dnevnik. Do tada nije "
+               "moguće instalirati nove verzije.");
+}
+
+QString PorukaNevraćenih(const StanjeRada& s, const QStringList& čekaju, const QStringList& ostale) {
+    QStringList dijelovi;
+    if (!čekaju.isEmpty())
+        dijelovi << QStringLiteral("Stare verzije ovih datoteka nisu vraćene i čekaju u direktoriji ") +
+                        s.BackupDirektorija + QLatin1Char(':') + CRLF + čekaju.join(CRLF);
+    if (!ostale.isEmpty())
+        dijelovi << QStringLiteral("Ove nove datoteke nije bilo moguće ukloniti:") + CRLF + ostale.join(CRLF);
+    dijelovi << QStringLiteral("Dnevnik instalacije je sačuvan i program će to pokušati ponovno kod "
+                               "sljedećeg pokretanja. Ukoliko ne uspije najvjerojatnije ćete morati "
+                               "reinstalirati program!");
+    return dijelovi.join(CRLF);
+}
+
 void ObnoviPrekinutuInstalaciju(Kontekst& k) {
     // At start-up nothing has set the working directories yet.
     if (k.stanje->ProgramskaDirektorija.isEmpty()) PostaviDirektorije(k);
     const StanjeRada& s = *k.stanje;
+    // Never through a link: what it points at is not ours.
     for (const QString& dir : {s.ProgramskaDirektorija, s.UpdateDirektorija, s.BackupDirektorija,
-                               s.SkripteDirektorija, s.HelpDirektorija})
-        ObrišiPrivremene(*k.datoteke, dir);
+                               DirektorijaDnevnika(s), s.SkripteDirektorija, s.HelpDirektorija})
+        if (!JeSimboličkaVeza(dir)) ObrišiPrivremene(*k.datoteke, dir);
     if (!PostojiDnevnik(k)) return;
-
-    QList<QPair<QString, QString>> zapisi;
-    QByteArray sadržaj;
-    if (const GreškaDatoteke g = PročitajDnevnik(k, sadržaj)) {
-        // Unread, it still guards the backup directory; the next start tries again.
-        k.LogirajGrešku(Prefiks + QStringLiteral("Greška u čitanju dnevnika prekinute instalacije ") +
-                        PutDnevnika(s) + QLatin1Char(' ') + g.opis);
+    const QString veza = PovezanaRadnaDirektorija(s);
+    QList<Povrat> koraci;
+    QString razlog;
+    if (veza.isEmpty() && PročitajPovrat(k, koraci, razlog)) {
+        k.LogirajGrešku(Prefiks + QStringLiteral("Pronađen je dnevnik prekinute instalacije: ") +
+                        PutDnevnika(s));
+        Obnova(k).Pokreni(koraci);
         return;
     }
-    const QString tekst = QString::fromUtf8(sadržaj);
-    for (const QString& red : tekst.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
-        const qsizetype razdjelnik = red.indexOf(Razdjelnik);
-        if (razdjelnik > 0) zapisi.append({red.left(razdjelnik), red.mid(razdjelnik + 1)});
-    }
-    Obnova(k).Pokreni(zapisi);
+    // Kept as it is, the journal still guards the backup directory; the next start tries again.
+    k.stanje->ZadnjaPoruka =
+        veza.isEmpty() ? PorukaNečitljivogDnevnika(s, razlog) : PorukaSimboličkeVeze(veza);
+    k.LogirajGrešku(Prefiks + k.stanje->ZadnjaPoruka);
+    k.Pokaži(k.stanje->ZadnjaPoruka, Ikona::Kritična);
 }
 
 } // namespace morvela

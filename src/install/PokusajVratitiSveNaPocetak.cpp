@@ -1,8 +1,11 @@
 #include "install/PokusajVratitiSveNaPocetak.h"
 
+#include "install/DnevnikInstalacije.h"
 #include "install/Registracija.h"
 #include "install/TekstoviInstalacije.h"
 #include "versions/PravilaVerzija.h"
+
+#include <algorithm>
 
 namespace morvela {
 
@@ -14,35 +17,70 @@ const QString ZavršetakA =
 const QString ZavršetakB =
     QStringLiteral("Program ne može razriješiti problem te ćete morati reinstalirati program!");
 
-// Copies one file back; "što" names it in the messages ("programa", "komponente", "datoteke").
-void VratiDatoteku(Kontekst& k, const QString& ime, const QString& dir, const QString& što,
+// A failed step: its text becomes the current message, is logged and shown with the closing text.
+void JaviGrešku(Kontekst& k, const QString& tekst, const GreškaDatoteke& g, const QString& završetak) {
+    StanjeRada& s = *k.stanje;
+    s.ZadnjaPoruka = tekst + CRLF + DetaljGreške + g.opis;
+    k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
+    k.Pokaži(s.ZadnjaPoruka + CRLF + završetak, Ikona::Kritična);
+}
+
+// Puts one file back; "što" names it in the messages ("programa", "komponente", "datoteke").
+bool VratiDatoteku(Kontekst& k, const QString& ime, const QString& dir, const QString& što,
                    const QString& završetak) {
     StanjeRada& s = *k.stanje;
     s.ZadnjaPoruka = QStringLiteral("Kopiranje nazad ") + što + QStringLiteral(": ") + ime;
     k.PrikažiAkciju(s.ZadnjaPoruka);
     k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
-    const GreškaDatoteke g = k.datoteke->Kopiraj(s.BackupDirektorija + ime, dir + ime);
-    if (g.uspjeh()) return;
-    s.ZadnjaPoruka = QStringLiteral("Nastala je greška u kopiranju nazad ") + što + QStringLiteral(": ") +
-                     ime + CRLF + DetaljGreške + g.opis;
-    k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
-    k.Pokaži(s.ZadnjaPoruka + CRLF + završetak, Ikona::Kritična);
+    const GreškaDatoteke g = VratiIzBackupa(k, ime, dir);
+    if (g.uspjeh()) return true;
+    JaviGrešku(k, QStringLiteral("Nastala je greška u kopiranju nazad ") + što + QStringLiteral(": ") + ime,
+               g, završetak);
+    return false;
 }
 
-void VratiKomponentu(Kontekst& k, const QString& ime) {
+void Deregistriraj(Kontekst& k, const QString& ime) {
     StanjeRada& s = *k.stanje;
     s.ZadnjaPoruka = QStringLiteral("Deregistracija komponente: ") + ime;
     if (!DeregistrirajKomponentu(k, s.ProgramskaDirektorija, ime))
         k.Pokaži(QStringLiteral("Desila se greška u deregistraciji komponente: ") + ime + CRLF +
                      s.ZadnjaPoruka + CRLF + PokušajStareVerzije,
                  Ikona::Kritična);
-    VratiDatoteku(k, ime, s.ProgramskaDirektorija, QStringLiteral("komponente"), ZavršetakA);
+}
+
+bool VratiKomponentu(Kontekst& k, const QString& ime) {
+    StanjeRada& s = *k.stanje;
+    Deregistriraj(k, ime);
+    const bool vraćena =
+        VratiDatoteku(k, ime, s.ProgramskaDirektorija, QStringLiteral("komponente"), ZavršetakA);
     s.ZadnjaPoruka = QStringLiteral("Registracija stare komponente: ") + ime;
     k.PrikažiAkciju(s.ZadnjaPoruka);
     if (!RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime))
         k.Pokaži(QStringLiteral("Desila se greška u registraciji stare komponente: ") + ime + CRLF +
                      s.ZadnjaPoruka + CRLF + PokušajStareVerzije,
                  Ikona::Kritična);
+    return vraćena;
+}
+
+bool Vrati(Kontekst& k, const Povrat& p) {
+    const Vrsta vrsta = p.ime == ImeListeVerzija ? Vrsta::Lista : VrstaDatoteke(p.ime);
+    if (vrsta == Vrsta::Komponenta) return VratiKomponentu(k, p.ime);
+    if (vrsta == Vrsta::Program || vrsta == Vrsta::Lista)
+        return VratiDatoteku(k, p.ime, p.direktorija, QStringLiteral("programa"), ZavršetakA);
+    return VratiDatoteku(k, p.ime, p.direktorija, QStringLiteral("datoteke"), ZavršetakB);
+}
+
+// A file the run added where there was none before goes again.
+bool Ukloni(Kontekst& k, const Povrat& p) {
+    StanjeRada& s = *k.stanje;
+    if (VrstaDatoteke(p.ime) == Vrsta::Komponenta) Deregistriraj(k, p.ime);
+    s.ZadnjaPoruka = QStringLiteral("Brisanje nove datoteke: ") + p.ime;
+    k.PrikažiAkciju(s.ZadnjaPoruka);
+    k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
+    const GreškaDatoteke g = k.datoteke->Obriši(p.direktorija + p.ime, true);
+    if (g.uspjeh()) return true;
+    JaviGrešku(k, QStringLiteral("Nastala je greška u brisanju nove datoteke: ") + p.ime, g, ZavršetakA);
+    return false;
 }
 
 } // namespace
@@ -63,30 +101,45 @@ QString DirektorijaZaVrstu(const StanjeRada& s, Vrsta vrsta) {
     return {};
 }
 
-void PokušajVratitiSveNaPočetak(Kontekst& k) {
+bool PokušajVratitiSveNaPočetak(Kontekst& k) {
     StanjeRada& s = *k.stanje;
-    QStringList imena;
-    if (const GreškaDatoteke g = k.datoteke->PopisDatoteka(s.BackupDirektorija, imena)) {
-        // Nothing to restore from; the installation run created or emptied it just before.
-        k.LogirajGrešku(Prefiks + QStringLiteral("Greška u čitanju direktorije ") + s.BackupDirektorija +
-                        QStringLiteral(" - ") + g.opis);
-        return;
+    QList<Povrat> koraci;
+    QString razlog;
+    if (PostojiDnevnik(k) && !PročitajPovrat(k, koraci, razlog)) {
+        // Without the journal nothing can tell which backups are this run's; all stay where they are.
+        s.ZadnjaPoruka = PorukaNečitljivogDnevnika(s, razlog);
+        k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
+        k.Pokaži(s.ZadnjaPoruka, Ikona::Kritična);
+        return false;
     }
+    const auto vraćanja = std::count_if(koraci.begin(), koraci.end(),
+                                        [](const Povrat& p) { return p.radnja == Povrat::Radnja::Vrati; });
     k.LogirajGrešku(Prefiks + QStringLiteral("početak. U direktoriji Backup fajlova:") +
-                    QString::number(imena.size()));
-    for (const QString& ime : imena) {
-        s.TrenutnaDatoteka = ime;
-        const Vrsta vrsta = VrstaDatoteke(ime);
-        if (vrsta == Vrsta::Program || vrsta == Vrsta::Lista)
-            VratiDatoteku(k, ime, s.ProgramskaDirektorija, QStringLiteral("programa"), ZavršetakA);
-        else if (vrsta == Vrsta::Komponenta)
-            VratiKomponentu(k, ime);
-        else if (vrsta == Vrsta::Skripta || vrsta == Vrsta::Pomoć)
-            VratiDatoteku(k, ime, DirektorijaZaVrstu(s, vrsta), QStringLiteral("datoteke"), ZavršetakB);
-        else
-            k.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + NastavakImena(ime));
+                    QString::number(vraćanja));
+    QStringList čekaju, ostale;
+    for (const Povrat& p : koraci) {
+        s.TrenutnaDatoteka = p.ime;
+        if (p.radnja == Povrat::Radnja::Vrati && !Vrati(k, p))
+            čekaju << p.ime;
+        else if (p.radnja == Povrat::Radnja::Ukloni && !Ukloni(k, p))
+            ostale << p.ime;
+        else if (p.radnja == Povrat::Radnja::Ostavi && VrstaDatoteke(p.ime) == Vrsta::Komponenta)
+            // Unregistered just before its move failed: the old one stays and is registered again.
+            RegistrirajKomponentu(k, s.ProgramskaDirektorija, p.ime);
+    }
+    const bool sve = čekaju.isEmpty() && ostale.isEmpty();
+    if (!sve) {
+        // The journal and the backups stay: the next start tries again before anything else.
+        s.ZadnjaPoruka = PorukaNevraćenih(s, čekaju, ostale);
+        k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
+        k.Pokaži(s.ZadnjaPoruka, Ikona::Kritična);
+    } else if (PostojiDnevnik(k)) {
+        if (const GreškaDatoteke g = ObrišiDnevnik(k))
+            k.LogirajGrešku(Prefiks + QStringLiteral("Greška u brisanju dnevnika instalacije ") +
+                            PutDnevnika(s) + QLatin1Char(' ') + g.opis);
     }
     k.LogirajGrešku(Prefiks + QStringLiteral("Kraj"));
+    return sve;
 }
 
 } // namespace morvela

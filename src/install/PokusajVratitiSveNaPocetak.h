@@ -4,9 +4,13 @@
 
 namespace morvela {
 
-// Copies every file of the backup directory back where it came from and
-// re-registers old components. Reports its own troubles and never stops early.
-void PokušajVratitiSveNaPočetak(Kontekst& k);
+// Undoes what this run's journal says it did: puts every file it moved into the
+// backup directory back where it came from (re-registering old components) and
+// removes the files it added. Reports its own troubles and never stops early.
+// True when everything is back; the journal is then removed. Otherwise the
+// journal and the backups stay for the next start, and the person is told
+// which files wait in the backup directory.
+bool PokušajVratitiSveNaPočetak(Kontekst& k);
 
 // The directory a file of the given kind is installed into: programs and
 // components into the program directory, scripts and help files into theirs;

@@ -31,7 +31,7 @@ void PostaviPovećanjeIzvještaja(Kontekst& k) {
 
 } // namespace
 
-bool cmdDownloadAndUpdate_Click(Kontekst& k, IzvorSeta& izvor) {
+bool cmdDownloadAndUpdate_Click(Kontekst& k, IzvorSeta& izvor, bool* listaZamijenjena) {
     bool instalirano = false;
     const bool snimljeno = SnimitiSaIzvora(k, izvor);
     k.PrikažiAkciju(QString());
@@ -48,7 +48,7 @@ bool cmdDownloadAndUpdate_Click(Kontekst& k, IzvorSeta& izvor) {
         // Declining leaves the fetched files for a later run and no trace in the log.
         if (odgovor != Odgovor::Da) return false;
         PostaviPovećanjeIzvještaja(k);
-        instalirano = UpdatePrograma(k, izvor);
+        instalirano = UpdatePrograma(k, izvor, listaZamijenjena);
         k.stanje->ZadnjaPoruka = instalirano ? QStringLiteral("Uspješno instalirani novi programi!")
                                              : QStringLiteral("Programi nisu uspješno instalirani. "
                                                               "Kontaktirajte Mor-vela i prenesite im ove "

@@ -1,6 +1,7 @@
 #include "install/UpdatePrograma.h"
 
 #include "install/DnevnikInstalacije.h"
+#include "install/TekstoviInstalacije.h"
 #include "install/ZamijeniDatotekuPoVrsti.h"
 #include "install/modAppJeStartana.h"
 #include "versions/KontrolnaDatoteka.h"
@@ -48,17 +49,18 @@ bool PričekajZatvaranjePrograma(Kontekst& k) {
 // case the program has been told to end.
 bool PripremiBackupDirektoriju(Kontekst& k) {
     StanjeRada& s = *k.stanje;
+    // The only copy of an old file may be in the backup directory; the journal's files go
+    // back first, and while a journal stays (unread or not all back) nothing there is deleted.
+    if (PostojiDnevnik(k)) ObnoviPrekinutuInstalaciju(k);
+    if (PostojiDnevnik(k)) {
+        s.ZadnjaPoruka = QStringLiteral("Stare verzije prekinute instalacije nisu vraćene iz ") +
+                         s.BackupDirektorija + QStringLiteral(". Nije moguće nastaviti sa instalacijom!");
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma- ") + s.ZadnjaPoruka);
+        k.Pokaži(s.ZadnjaPoruka, Ikona::Kritična);
+        return false;
+    }
     if (k.datoteke->PostojiDirektorij(s.BackupDirektorija)) {
-        // The only copy of an old file may be in there; the journal's files go back first.
-        if (PostojiDnevnik(k)) ObnoviPrekinutuInstalaciju(k);
-        if (PostojiDnevnik(k)) {
-            s.ZadnjaPoruka = QStringLiteral("Stare verzije prekinute instalacije nisu vraćene iz ") +
-                             s.BackupDirektorija + QStringLiteral(". Nije moguće nastaviti sa instalacijom!");
-            k.LogirajGrešku(QStringLiteral("UpdatePrograma- ") + s.ZadnjaPoruka);
-            k.Pokaži(s.ZadnjaPoruka, Ikona::Kritična);
-            return false;
-        }
-        // Leftovers that will not go are harmless: a rollback restores them too.
+        // Leftovers that will not go are harmless: a rollback restores only what the journal moved.
         k.datoteke->ObrišiUzorak(s.BackupDirektorija, QStringLiteral("*.*"));
         return true;
     }
@@ -104,32 +106,40 @@ bool InstalirajPlan(Kontekst& k) {
     return true;
 }
 
-void ZamijeniVerzijeTxt(Kontekst& k) {
+// True when the new list took its place.
+bool ZamijeniVerzijeTxt(Kontekst& k) {
     StanjeRada& s = *k.stanje;
+    const auto greška = [&](const QString& tekst) {
+        s.ZadnjaPoruka = tekst;
+        k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + tekst);
+    };
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Backup Verzije.txt"));
-    if (const GreškaDatoteke g = ZabilježiUDnevnik(k, DnevnikBackup, ImeListeVerzija)) {
-        // A list swapped without the journal knowing could not be undone after a crash.
-        s.ZadnjaPoruka = QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis;
-        k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
-        return;
+    // A list swapped without the journal knowing could not be undone after a crash.
+    GreškaDatoteke dnevnik = ZabilježiUDnevnik(k, DnevnikBackup, ImeListeVerzija);
+    if (dnevnik.uspjeh()) {
+        if (const GreškaDatoteke g = k.datoteke->Kopiraj(s.ProgramskaDirektorija + ImeListeVerzija,
+                                                         s.BackupDirektorija + ImeListeVerzija))
+            greška(QStringLiteral("Greška u premještanju u backup ") + ImeListeVerzija + QLatin1Char(' ') +
+                   g.opis);
+        else
+            dnevnik = ZabilježiUDnevnik(k, DnevnikSpremljena, ImeListeVerzija);
     }
-    if (const GreškaDatoteke g = k.datoteke->Kopiraj(s.ProgramskaDirektorija + ImeListeVerzija,
-                                                     s.BackupDirektorija + ImeListeVerzija)) {
-        s.ZadnjaPoruka =
-            QStringLiteral("Greška u premještanju u backup ") + ImeListeVerzija + QLatin1Char(' ') + g.opis;
-        k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
-    }
+    if (dnevnik)
+        greška(QStringLiteral("Nastala je greška u zapisu dnevnika instalacije ") + PutDnevnika(s) +
+               QLatin1Char(' ') + dnevnik.opis);
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Kopiranje Verzije.txt"));
-    // The list the plan was made from: the one in the update directory may have been
-    // fetched again since, by this run's copy from the location or by another run.
-    const GreškaDatoteke g =
-        s.NovaLista.isEmpty()
-            ? GreškaDatoteke{GreškaNijePronađena, QStringLiteral("Nema liste po kojoj je napravljen plan")}
-            : k.datoteke->Zapiši(s.ProgramskaDirektorija + ImeListeVerzija, s.NovaLista);
-    if (g) {
-        s.ZadnjaPoruka = QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis;
-        k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + s.ZadnjaPoruka);
+    GreškaDatoteke g = dnevnik;
+    if (g.uspjeh()) {
+        // The list the plan was made from: the one in the update directory may have been
+        // fetched again since, by this run's copy from the location or by another run.
+        g = s.NovaLista.isEmpty()
+                ? GreškaDatoteke{GreškaNijePronađena, QStringLiteral("Nema liste po kojoj je napravljen plan")}
+                : k.datoteke->Zapiši(s.ProgramskaDirektorija + ImeListeVerzija, s.NovaLista);
+        if (g) greška(QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis);
     }
+    if (g.uspjeh()) return true;
+    k.LogirajGrešku(QStringLiteral("UpdatePrograma - ") + ListaNijeZamijenjena);
+    return false;
 }
 
 // Archives and installed files leave the update directory; Verzije.txt stays.
@@ -154,10 +164,12 @@ void PočistiIza(Kontekst& k, bool obrišiBackup) {
 
 } // namespace
 
-bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor) {
+bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor, bool* listaZamijenjena) {
+    bool zamijenjena = false;
+    if (!listaZamijenjena) listaZamijenjena = &zamijenjena;
+    *listaZamijenjena = false;
     k.LogirajGrešku(QStringLiteral("UpdatePrograma- početak"));
-    for (const QString& dir : {k.stanje->UpdateDirektorija, k.stanje->BackupDirektorija}) {
-        if (!JeSimboličkaVeza(dir)) continue;
+    if (const QString dir = PovezanaRadnaDirektorija(*k.stanje); !dir.isEmpty()) {
         k.stanje->ZadnjaPoruka = PorukaSimboličkeVeze(dir);
         k.LogirajGrešku(QStringLiteral("UpdatePrograma- ") + k.stanje->ZadnjaPoruka);
         k.Pokaži(k.stanje->ZadnjaPoruka, Ikona::Kritična);
@@ -174,12 +186,10 @@ bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor) {
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Početak"));
     k.PrikažiAkciju(QStringLiteral("Početak ..."));
     if (!ZapočniDnevnikPlana(k)) return false;
-    if (!InstalirajPlan(k)) {
-        // The rollback has put back what it could and told the user.
-        ObrišiDnevnik(k);
-        return false;
-    }
-    ZamijeniVerzijeTxt(k);
+    // The rollback has put back what it could, told the user, and removed the
+    // journal only when everything was back.
+    if (!InstalirajPlan(k)) return false;
+    *listaZamijenjena = ZamijeniVerzijeTxt(k);
     // From here the new set stands; the backup may go once the journal has.
     const GreškaDatoteke dnevnik = ObrišiDnevnik(k);
     if (dnevnik)

@@ -8,6 +8,8 @@ namespace morvela {
 // of the suite runs, backs up and replaces each file, swaps in the new
 // Verzije.txt, cleans up and prepares the control file again. False when the
 // user gave up, on the developer computer, or after a failed file and its rollback.
-bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor);
+// listaZamijenjena, when given, tells whether the new Verzije.txt took its place:
+// a run can install every file and still leave the old list.
+bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor, bool* listaZamijenjena = nullptr);
 
 } // namespace morvela

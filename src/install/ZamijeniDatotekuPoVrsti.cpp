@@ -87,6 +87,12 @@ bool Zabilježi(Kontekst& k, const QString& oznaka, const QString& ime) {
     return false;
 }
 
+// The old file stands whole in the backup directory: from now on the journal
+// lets it come back over whatever is put in its place.
+bool Premještena(Kontekst& k, const QString& ime) {
+    return Zabilježi(k, DnevnikSpremljena, ime) || OdustaniUzZadnjuPoruku(k);
+}
+
 // Moves the installed file into the backup directory. A file that is not
 // installed yet (53) needs no backup.
 bool NapraviBackup(Kontekst& k, const TekstoviVrste& t, const QString& ime, const QString& dir) {
@@ -95,7 +101,7 @@ bool NapraviBackup(Kontekst& k, const TekstoviVrste& t, const QString& ime, cons
     Najavi(k, t.backup + ime);
     if (!Zabilježi(k, DnevnikBackup, ime)) return OdustaniUzZadnjuPoruku(k);
     GreškaDatoteke g = k.datoteke->Premjesti(od, na);
-    if (g.uspjeh()) return true;
+    if (g.uspjeh()) return Premještena(k, ime);
     if (g.broj == GreškaNijePronađena) return Zabilježi(k, DnevnikNova, ime) || OdustaniUzZadnjuPoruku(k);
     ZabilježiGrešku(k, GreškaPremještanja(t.greškaPremještanja, t, ime, g));
     if (!t.drugiPokušaj) return OdustaniUzZadnjuPoruku(k);
@@ -104,7 +110,7 @@ bool NapraviBackup(Kontekst& k, const TekstoviVrste& t, const QString& ime, cons
         return Odustani(k);
     Najavi(k, t.ponovniBackup + ime);
     g = k.datoteke->Premjesti(od, na);
-    if (g.uspjeh()) return true;
+    if (g.uspjeh()) return Premještena(k, ime);
     ZabilježiGrešku(k, GreškaPremještanja(t.greškaPonovnogPremještanja, t, ime, g));
     return OdustaniUzZadnjuPoruku(k);
 }

@@ -230,13 +230,13 @@ GreškaDatoteke StvarneDatoteke::Premjesti(const QString& od, const QString& na)
     if (!fs::exists(fs::symlink_status(P(od), ec))) return NijePronađena(od);
     if (fs::exists(fs::symlink_status(P(na), ec)))
         return IzKoda(std::make_error_code(std::errc::file_exists), na);
-    fs::rename(P(od), P(na), ec);
-    if (ec == std::errc::cross_device_link) {
-        ec.clear();
-        fs::copy_file(P(od), P(na), ec);
-        if (!ec) fs::remove(P(od), ec);
-    }
-    return IzKoda(ec, od);
+    bool naDrugiDisk = false;
+    if (const GreškaDatoteke g = Preimenuj(od, na, naDrugiDisk); !naDrugiDisk) return g;
+    // Across disks a move is a copy that takes its name whole and flushed before the
+    // original goes, so a cut or a full disk on the way leaves the original as it was.
+    // Through this object's own copy and delete, so a wrapper sees each step.
+    if (const GreškaDatoteke g = Kopiraj(od, na)) return g;
+    return Obriši(od, true);
 }
 
 GreškaDatoteke StvarneDatoteke::Obriši(const QString& put, bool prisilno) {

@@ -54,7 +54,8 @@ public:
     // as the description).
     virtual GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true,
                                    IProvjeraSadržaja* provjera = nullptr) = 0;
-    // Moves; fails when the target already exists.
+    // Moves; fails when the target already exists. Onto another disk it copies
+    // as Kopiraj does and deletes the original only once the copy stands whole.
     virtual GreškaDatoteke Premjesti(const QString& od, const QString& na) = 0;
     // Deletes one file; with prisilno a read-only file goes too.
     virtual GreškaDatoteke Obriši(const QString& put, bool prisilno) = 0;
@@ -107,6 +108,9 @@ GreškaDatoteke ZamijeniTrajno(const QString& privremena, const QString& cilj);
 // removes the temporary file when it fails.
 GreškaDatoteke IsprazniNaDisk(const QString& put);
 GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool trajno);
+// Renames within one disk, never copying: a target on another disk fails with
+// naDrugiDisk set (Windows' own move would copy straight into the target).
+GreškaDatoteke Preimenuj(const QString& od, const QString& na, bool& naDrugiDisk);
 // The temporary file name a safe replace of this target uses.
 QString PrivremenaZa(const QString& cilj);
 // Removes the temporary files cut-short safe replaces left in a directory.

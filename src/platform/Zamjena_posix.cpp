@@ -41,6 +41,14 @@ GreškaDatoteke OtvoriNovu(const QString& put, QFile& datoteka) {
     return {};
 }
 
+GreškaDatoteke Preimenuj(const QString& od, const QString& na, bool& naDrugiDisk) {
+    naDrugiDisk = false;
+    if (::rename(QFile::encodeName(od).constData(), QFile::encodeName(na).constData()) == 0) return {};
+    const int kod = errno;
+    naDrugiDisk = kod == EXDEV;
+    return GreškaIzSustava(kod, od);
+}
+
 GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool trajno) {
     const QByteArray od = QFile::encodeName(privremena);
     if (::rename(od.constData(), QFile::encodeName(cilj).constData()) != 0) {

@@ -69,6 +69,15 @@ GreškaDatoteke OtvoriNovu(const QString& put, QFile& datoteka) {
     return {};
 }
 
+GreškaDatoteke Preimenuj(const QString& od, const QString& na, bool& naDrugiDisk) {
+    naDrugiDisk = false;
+    // No copy allowed: across volumes the caller copies through a flushed temporary.
+    if (MoveFileExW(od.toStdWString().c_str(), na.toStdWString().c_str(), 0)) return {};
+    const DWORD kod = GetLastError();
+    naDrugiDisk = kod == ERROR_NOT_SAME_DEVICE;
+    return GreškaWindowsa(kod, od);
+}
+
 GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool trajno) {
     const std::wstring od = privremena.toStdWString();
     const std::wstring na = cilj.toStdWString();

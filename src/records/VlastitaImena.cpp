@@ -17,7 +17,8 @@ bool JeVlastitoIme(const QString& ime) {
                                     ImeBackupDirektorije,
                                     ImeProbneDirektorije,
                                     ImeDirektorijeSkripti,
-                                    ImeDirektorijePomoći};
+                                    ImeDirektorijePomoći,
+                                    ImeDirektorijeDnevnika};
     for (const QString& vlastito : imena)
         if (ime.compare(vlastito, Qt::CaseInsensitive) == 0) return true;
     // The lock's helper files begin with its name.

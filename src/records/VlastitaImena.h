@@ -19,6 +19,8 @@ inline const QString ImeLoga = QStringLiteral("Update.log");
 inline const QString ImeDnevnika = QStringLiteral("Instalacija.dnevnik");
 // The highest serial of a signed set accepted here, so an older set (a replay) is refused.
 inline const QString ImeSerije = QStringLiteral("Verzije.serija");
+// The journal's own directory in the update directory, where 7-Zip never unpacks.
+inline const QString ImeDirektorijeDnevnika = QStringLiteral("Dnevnik");
 // Under the program directory.
 inline const QString ImeUpdateDirektorije = QStringLiteral("Update");
 inline const QString ImeBackupDirektorije = QStringLiteral("UpdateBackup");

@@ -134,11 +134,12 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
     QDir().mkpath(dir + "UpdateBackup");
     ASSERT_TRUE(QFile::rename(dir + "Pdv21.exe", dir + "UpdateBackup/Pdv21.exe"));
     TestOkruženje::Zapiši(dir + "Pdv21.exe", "napo");
-    TestOkruženje::Zapiši(dir + "Update/Instalacija.dnevnik", "PLAN;Pdv21.exe\r\nBACKUP;Pdv21.exe\r\n");
+    TestOkruženje::Zapiši(dir + "Update/Dnevnik/Instalacija.dnevnik",
+                          "DNEVNIK;1\r\nPLAN;Pdv21.exe\r\nBACKUP;Pdv21.exe\r\nSPREMLJENA;Pdv21.exe\r\n");
     Ishod i = Pokreni(dir, {"--provjeri"});
     EXPECT_EQ(i.kod, 1) << qPrintable(i.izlaz + i.greške);
     EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Pdv21.exe"), "stara");
-    EXPECT_FALSE(QFile::exists(dir + "Update/Instalacija.dnevnik"));
+    EXPECT_FALSE(QFile::exists(dir + "Update/Dnevnik/Instalacija.dnevnik"));
     EXPECT_TRUE(
         i.greške.startsWith("Upozorenje: Prethodna instalacija novih verzija je prekinuta prije kraja."))
         << qPrintable(i.greške);
@@ -156,6 +157,22 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
     EXPECT_TRUE(i.izlaz.contains(" NapraviRsŠtoTrebaAžurirati - Treba instalirati: Izvoz21.dll\n"));
     EXPECT_EQ(i.greške, "");
 
+    // The new list cannot take its place: the files are new, the run says so and fails.
+    QDir().mkpath(dir + "Verzije.txt" + NastavakPrivremene + "/x");
+    const QByteArray staraLista = TestOkruženje::Pročitaj(dir + "Verzije.txt");
+    i = Pokreni(dir, {"--azuriraj", "--izvor", "sekundarni"});
+    EXPECT_EQ(i.kod, 1) << qPrintable(i.izlaz + i.greške);
+    EXPECT_TRUE(
+        i.greške.endsWith("Upozorenje: Uspješno instalirani novi programi!\nGreška: Verzije.txt u "
+                          "programskoj direktoriji nije zamijenjen novim: nove datoteke su instalirane, a "
+                          "popis instaliranih verzija je ostao stari.\n"))
+        << qPrintable(i.greške);
+    EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Verzije.txt"), staraLista);
+    EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Pdv21.exe"), "nova verzija");
+
+    // Once it can, the next run installs them again with their list.
+    QDir(dir + "Verzije.txt" + NastavakPrivremene).removeRecursively();
+    QFile::remove(bin + "RegSvr32.exe.txt");
     i = Pokreni(dir, {"--azuriraj", "--izvor", "sekundarni"});
     EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
     // Output to a file or pipe gets no progress line.

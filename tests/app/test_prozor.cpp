@@ -455,10 +455,11 @@ TEST_F(ProzorTest, ProgressBarElapsedTimeAndMessages) {
 TEST_F(ProzorTest, StartUpRestoresACutShortInstallationBeforeTheCheck) {
     TestOkruženje::Zapiši(suite + "/A.exe", "nova");
     TestOkruženje::Zapiši(suite + "/UpdateBackup/A.exe", "stara");
-    TestOkruženje::Zapiši(suite + "/Update/Instalacija.dnevnik", "PLAN;A.exe\r\nBACKUP;A.exe\r\n");
+    TestOkruženje::Zapiši(suite + "/Update/Dnevnik/Instalacija.dnevnik",
+                          "DNEVNIK;1\r\nPLAN;A.exe\r\nBACKUP;A.exe\r\nSPREMLJENA;A.exe\r\n");
     Otvori();
     EXPECT_EQ(TestOkruženje::Pročitaj(suite + "/A.exe"), "stara");
-    EXPECT_FALSE(QFile::exists(suite + "/Update/Instalacija.dnevnik"));
+    EXPECT_FALSE(QFile::exists(suite + "/Update/Dnevnik/Instalacija.dnevnik"));
     ASSERT_EQ(poruke.upiti.size(), 2);
     EXPECT_EQ(poruke.upiti[0].tekst,
               "Prethodna instalacija novih verzija je prekinuta prije kraja.\r\nVraćene su "
@@ -478,7 +479,8 @@ TEST_F(ProzorTest, WindowAnswersWhileAnOutsideProgramRuns) {
     qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
     TestOkruženje::Zapiši(suite + "/X.dll", "nova");
     TestOkruženje::Zapiši(suite + "/UpdateBackup/X.dll", "stara");
-    TestOkruženje::Zapiši(suite + "/Update/Instalacija.dnevnik", "PLAN;X.dll\r\nBACKUP;X.dll\r\n");
+    TestOkruženje::Zapiši(suite + "/Update/Dnevnik/Instalacija.dnevnik",
+                          "DNEVNIK;1\r\nPLAN;X.dll\r\nBACKUP;X.dll\r\nSPREMLJENA;X.dll\r\n");
 
     frmLiveUpdate& p = Prikazan();
     struct Crtanja : QObject {

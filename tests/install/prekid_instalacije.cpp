@@ -2,10 +2,10 @@
 // and kills itself (SIGKILL, no clean-up) at the nth changing file operation:
 // just before it ("prije"), or, when that operation writes a file (a copy, or
 // bytes such as the journal's), after writing half of its temporary file ("usred").
-// A run that is not killed (n = 0) ends with 0 and writes one letter per
-// changing file operation to standard output, K for a copy, Z for bytes written;
-// any other exit code is a fault of the run itself, 3 a nth operation that
-// writes no file.
+// A run that is not killed (n = 0) ends with 0, or 6 when the installation
+// failed, and writes one letter per changing file operation to standard output,
+// K for a copy, Z for bytes written; any other exit code is a fault of the run
+// itself, 3 a nth operation that writes no file.
 //   prekid_instalacije <program directory> <n> prije|usred
 
 #include "Okruzenje.h"
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     PostaviDirektorije(k);
     if (!NapraviRsŠtoTrebaAžurirati(k)) return 5;
     datoteke.Naoružaj();
-    if (!UpdatePrograma(k, o.seta())) return 6;
+    const bool instalirano = UpdatePrograma(k, o.seta());
     std::fputs(datoteke.Operacije().constData(), stdout);
-    return 0;
+    return instalirano ? 0 : 6;
 }

@@ -3,6 +3,7 @@
 #include "PrivatniZaslon.h"
 #include "install/DnevnikInstalacije.h"
 #include "install/PokusajVratitiSveNaPocetak.h"
+#include "install/TekstoviInstalacije.h"
 #include "install/UpdateCommand.h"
 #include "install/UpdatePrograma.h"
 #include "install/ZamijeniDatotekuPoVrsti.h"
@@ -115,7 +116,9 @@ TEST_F(Instalacija, EachKindIsReplacedAndRolledBackInItsOwnDirectory) {
         TestOkruženje::Zapiši(upd + ime, "nova");
     StaraINova(hlp, "Upute.chm");
     StaraINova(dir, "Izvoz.dll");
-    for (const QString ime : {"Plaće21.exe", "Izmjena 7.enc", "Upute.chm", "Izvoz.dll", "Glavna.EXE", "ab"})
+    const QStringList imena{"Plaće21.exe", "Izmjena 7.enc", "Upute.chm", "Izvoz.dll", "Glavna.EXE", "ab"};
+    ASSERT_TRUE(ZapočniDnevnik(o.k, imena).uspjeh());
+    for (const QString& ime : imena)
         EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, ime)) << ime.toStdString();
 
     EXPECT_EQ(Sadržaji(dir + "Plaće21.exe", skr + "Izmjena 7.enc", hlp + "Upute.chm", dir + "Izvoz.dll"),
@@ -130,20 +133,29 @@ TEST_F(Instalacija, EachKindIsReplacedAndRolledBackInItsOwnDirectory) {
                      P + "Backup komponente: Izvoz.dll", P + "Kopiranje nove komponente: Izvoz.dll", r,
                      r + " Uspješno", P + "nepoznata ekstenzija: EXE", P + "nepoznata ekstenzija: ab"}));
 
-    // Back again, with more kinds in the backup and a directory in the way of one.
-    for (const QString ime : {"A.exe", "Verzije.txt", "Stara.enc", "G.EXE"})
-        TestOkruženje::Zapiši(bak + ime, "stara");
-    QDir().mkpath(dir + "A.exe");
-    PokušajVratitiSveNaPočetak(o.k);
-    EXPECT_EQ(Sadržaji(dir + "Verzije.txt", hlp + "Upute.chm", skr + "Stara.enc", bak + "Upute.chm"),
-              QStringList(4, "stara"));
+    // Back again: what the journal moved returns, what it added goes, a stale list in the backup
+    // stays there, and a directory in the way keeps one file waiting, with the journal.
+    TestOkruženje::Zapiši(bak + "Verzije.txt", "zaostala lista");
+    QDir(hlp).removeRecursively();
+    QDir().mkpath(hlp + "Upute.chm/x");
+    EXPECT_FALSE(PokušajVratitiSveNaPočetak(o.k));
+    EXPECT_EQ(Sadržaji(dir + "Izvoz.dll", bak + "Upute.chm", prog + "Verzije.txt"),
+              (QStringList{"stara", "stara", "stara lista"}));
+    for (const QString& put : {dir + "Plaće21.exe", skr + "Izmjena 7.enc", bak + "Izvoz.dll"})
+        EXPECT_FALSE(QFile::exists(put)) << put.toStdString();
+    EXPECT_TRUE(QFile::exists(PutDnevnika(o.stanje)));
     // X is the whole path, one argument: the old component out and the new one in, then back.
     EXPECT_EQ(Sadržaj(bin + "RegSvr32.exe.txt").replace(dir + "Izvoz.dll", "X"),
               "X|/u|/s|stara\nX|/s|nova\nX|/u|/s|nova\nX|/s|stara\n");
-    EXPECT_EQ(korisnik.tekstovi(),
-              QStringList{"Nastala je greška u kopiranju nazad programa: A.exe" + Detalj + Opis(EISDIR) +
-                          "\r\nProgram ne može razriješiti problem pa ćete morati reinstalirati program!"});
-    EXPECT_TRUE(o.LogPoruke().mid(15).contains(V + "nepoznata ekstenzija: EXE")); // after the replacements
+    EXPECT_EQ(
+        korisnik.tekstovi(),
+        (QStringList{"Nastala je greška u kopiranju nazad datoteke: Upute.chm" + Detalj + Opis(EEXIST) +
+                         "\r\nProgram ne može razriješiti problem te ćete morati reinstalirati program!",
+                     "Stare verzije ovih datoteka nisu vraćene i čekaju u direktoriji " + bak +
+                         ":\r\nUpute.chm\r\nDnevnik instalacije je sačuvan i program će to pokušati "
+                         "ponovno kod sljedećeg pokretanja. Ukoliko ne uspije najvjerojatnije ćete "
+                         "morati reinstalirati program!"}));
+    EXPECT_TRUE(o.LogPoruke().contains(V + "početak. U direktoriji Backup fajlova:2"));
 }
 
 TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
@@ -167,8 +179,9 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
     const QString popis = "Morvela Plaće 21\r\nKnjiga ulaznih računa\r\n";
     EXPECT_EQ(Log().count(" UpdatePrograma- Postoje startovani programi " + popis + "\r\n"), 3);
     EXPECT_EQ(o.LogPoruke().last(), "UpdatePrograma- Korisnik odustaje");
-    // What the failed run moved aside, untouched by the one given up.
-    EXPECT_EQ(QDir(bak).entryList(QDir::Files), (QStringList{"P1.exe", "P3.exe"}));
+    // What the failed run moved aside went back, and its journal with it.
+    EXPECT_TRUE(QDir(bak).isEmpty());
+    EXPECT_FALSE(QFile::exists(PutDnevnika(o.stanje)));
 
     // The developer computer is refused, without a log line, after the backup directory was emptied.
     korisnik.otvoreni.clear();
@@ -188,10 +201,11 @@ TEST_F(Instalacija, RunThatFailsOrEndsEarlyLeavesTheInstallationAsItWas) {
                            Opis(EEXIST);
     EXPECT_TRUE(Log().contains(" UpdatePrograma- " + greška + "\r\n"));
 
-    // The first rows restored, the new one without an old version kept, the rest never touched.
-    EXPECT_EQ(Sadržaji(prog + "P1.exe", prog + "P2.exe", prog + "P3.exe", prog + "P4.exe", prog + "P5.exe",
-                       upd + "P4.exe", prog + "Verzije.txt"),
-              (QStringList{"stara", "nova", "stara", "stara", "stara", "nova", "stara lista"}));
+    // The first rows restored, the new one without an old version removed, the rest never touched.
+    EXPECT_EQ(Sadržaji(prog + "P1.exe", prog + "P3.exe", prog + "P4.exe", prog + "P5.exe", upd + "P4.exe",
+                       prog + "Verzije.txt"),
+              (QStringList{"stara", "stara", "stara", "stara", "nova", "stara lista"}));
+    EXPECT_FALSE(QFile::exists(prog + "P2.exe"));
     EXPECT_EQ(o.mreža.stanja,
               (Stanja{{"P1.exe", 5}, {"P1.exe", 3}, {"P2.exe", 5}, {"P2.exe", 3}, {"P3.exe", 5}}));
     const QString pitanje = "Postoje pokrenuti programi:\r\n" + popis +
@@ -268,8 +282,37 @@ struct Kvar {
     std::function<void(const Okolina&)> još = [](const Okolina&) {};
 };
 
+// One file replaced as an installation run does it, with a journal.
 bool Zamijeni(Okolina& o, const QString& ime) {
-    return ZamijeniDatotekuPoVrsti(o.o.k, ime);
+    return ZapočniDnevnik(o.o.k, {ime}).uspjeh() && ZamijeniDatotekuPoVrsti(o.o.k, ime);
+}
+// An installation run and whether the new list took its place.
+bool ListaZamijenjena(Okolina& o) {
+    bool zamijenjena = true;
+    UpdatePrograma(o.o.k, o.o.seta(), &zamijenjena);
+    return zamijenjena;
+}
+// A program moved aside by a run cut short, and a journal that cannot be read.
+Kvar OštećenDnevnik(const char* naziv, const QByteArray& sadržaj) {
+    return {
+        naziv,
+        [sadržaj](Okolina& o) {
+            o.StaraINova(o.prog, "A.exe");
+            QFile::rename(o.prog + "A.exe", o.bak + "A.exe");
+            TestOkruženje::Zapiši(PutDnevnika(o.o.stanje), sadržaj);
+            o.Planiraj({{0, "A.exe"}});
+        },
+        [](Okolina& o) { return UpdatePrograma(o.o.k, o.o.seta()); },
+        {{"Dnevnik prekinute instalacije {dnevnik} nije moguće pročitati (…). Ništa nije vraćeno ni "
+          "obrisano: stare verzije datoteka nalaze se u direktoriji {bak}. Vratite ih ručno ili se "
+          "obratite Mor-veli, a zatim obrišite dnevnik. Do tada nije moguće instalirati nove verzije.",
+          Ikona::Kritična},
+         {"Stare verzije prekinute instalacije nisu vraćene iz {bak}. Nije moguće nastaviti sa instalacijom!",
+          Ikona::Kritična}},
+        {"ObnoviPrekinutuInstalaciju - Dnevnik prekinute instalacije {dnevnik} nije moguće pročitati"},
+        false,
+        {{"{bak}A.exe", "stara"}, {"{prog}A.exe", "-"}},
+        [](const Okolina& o) { EXPECT_TRUE(QFile::exists(PutDnevnika(o.o.stanje))); }};
 }
 bool Ažuriraj(Okolina& o) {
     cmdDownloadAndUpdate_Click(o.o.k, o.o.seta());
@@ -328,18 +371,27 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          {"RegSvr32.exe \"{prog}X.dll\" /s Neuspješno", V + "Kopiranje nazad komponente: X.dll"},
          false,
          {{"{prog}X.dll", "stara"}}},
-        {"script cannot be copied back",
+        // A rollback that cannot finish keeps the journal and the backup, and says what waits there.
+        {"script cannot be put back",
          [](Okolina& o) {
              TestOkruženje::Zapiši(o.bak + "Stara.enc", "stara");
              QDir().mkpath(o.skr + "Stara.enc/x");
+             ZapočniDnevnik(o.o.k, {"Stara.enc"});
+             ZabilježiUDnevnik(o.o.k, DnevnikBackup, "Stara.enc");
+             ZabilježiUDnevnik(o.o.k, DnevnikSpremljena, "Stara.enc");
          },
-         [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.o.k), true; },
+         [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.o.k); },
          {{"Nastala je greška u kopiranju nazad datoteke: Stara.enc" + Detalj +
                "…\r\nProgram ne može razriješiti problem te ćete morati reinstalirati program!",
+           Ikona::Kritična},
+          {"Stare verzije ovih datoteka nisu vraćene i čekaju u direktoriji {bak}:\r\nStara.enc\r\nDnevnik "
+           "instalacije je sačuvan…",
            Ikona::Kritična}},
-         {V + "Nastala je greška u kopiranju nazad datoteke: Stara.enc"},
-         true,
-         {{"{bak}Stara.enc", "stara"}}},
+         {V + "Nastala je greška u kopiranju nazad datoteke: Stara.enc",
+          V + "Stare verzije ovih datoteka nisu vraćene i čekaju u direktoriji {bak}:"},
+         false,
+         {{"{bak}Stara.enc", "stara"}},
+         [](const Okolina& o) { EXPECT_TRUE(QFile::exists(PutDnevnika(o.o.stanje))); }},
         // The person closed the program by deleting it: the second move finds nothing, which is a
         // failure there; the rollback brings back what the backup holds.
         {"first move fails with 58, the second with 53",
@@ -355,17 +407,19 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          {P + "Ponovni backup programa: A.exe"},
          false,
          {{"{prog}A.exe", "prastara"}}},
-        {"program in use, given up",
+        // Stale files in the backup directory were not moved there by this run: they stay there.
+        {"program in use, given up, over stale backups",
          [](Okolina& o) {
              o.StaraINova(o.prog, "A.exe");
              TestOkruženje::Zapiši(o.bak + "A.exe", "prastara");
+             TestOkruženje::Zapiši(o.bak + "Verzije.txt", "zaostala lista");
              o.korisnik.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Ne};
          },
          [](Okolina& o) { return Zamijeni(o, "A.exe"); },
          {{"Nastala je greška u " + UUporabi + "{EEXIST}" + Ponovo, Ikona::Pitanje}},
-         {V + "početak. U direktoriji Backup fajlova:1", V + "Kraj"},
+         {V + "početak. U direktoriji Backup fajlova:0", V + "Kraj"},
          false,
-         {{"{upd}A.exe", "nova"}}},
+         {{"{upd}A.exe", "nova"}, {"{prog}A.exe", "stara"}, {"{prog}Verzije.txt", "stara lista"}}},
         // Help files and scripts get no second try.
         {"help file in the way",
          [](Okolina& o) {
@@ -377,7 +431,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
            Ikona::Kritična}},
          {P + "Nastala je greška u premještanju datoteke: U.chm"},
          false,
-         {{"{hlp}U.chm", "prastara"}}},
+         {{"{hlp}U.chm", "stara"}}},
         {"unregistration cannot start",
          [](Okolina& o) {
              o.StaraINova(o.prog, "X.dll");
@@ -400,11 +454,10 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              };
          },
          [](Okolina& o) { return UpdatePrograma(o.o.k, o.o.seta()); },
-         {{"Nastala je greška u zapisu dnevnika instalacije {upd}Instalacija.dnevnik\r\nGreška: {EIO}",
-           Ikona::Usklicnik}},
-         {P + "Nastala je greška u zapisu dnevnika instalacije {upd}Instalacija.dnevnik"},
+         {{"Nastala je greška u zapisu dnevnika instalacije {dnevnik}\r\nGreška: {EIO}", Ikona::Usklicnik}},
+         {P + "Nastala je greška u zapisu dnevnika instalacije {dnevnik}"},
          false,
-         {{"{prog}A.exe", "stara"}, {"{upd}Instalacija.dnevnik", "-"}}},
+         {{"{prog}A.exe", "stara"}, {"{dnevnik}", "-"}}},
         // The journal cannot note the file about to be moved aside: the run stops before the move.
         {"journal entry cannot be written",
          [](Okolina& o) {
@@ -420,7 +473,21 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
            Ikona::Kritična}},
          {P + "Nastala je greška u zapisu dnevnika instalacije za datoteku: A.exe", V + "Kraj"},
          false,
-         {{"{prog}A.exe", "stara"}, {"{upd}Instalacija.dnevnik", "-"}}},
+         {{"{prog}A.exe", "stara"}, {"{dnevnik}", "-"}}},
+        // Nor can it note the list: the list stays, and the log says why.
+        {"journal cannot note the list",
+         [](Okolina& o) {
+             TestOkruženje::ZapišiListu(o.prog + "Verzije.txt", {"A.exe;21;1;0;10;20;"});
+             o.datoteke.kvar = [n = 0](const char* op, const QString& p) mutable {
+                 return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika) && n++ > 0;
+             };
+         },
+         ListaZamijenjena,
+         {},
+         {P + "Nastala je greška u zapisu dnevnika instalacije {dnevnik} {EIO}", P + "Kopiranje Verzije.txt",
+          P + ListaNijeZamijenjena},
+         false,
+         {{"{prog}Verzije.txt", "A.exe;21;1;0;10;20;\r\n"}}},
         // Nothing planned, both lists out of reach and the backup directory stuck: all only logged.
         {"empty plan, list swap and cleanup failing",
          [](Okolina& o) {
@@ -430,13 +497,52 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
                  return qstrcmp(op, "brisiDir") == 0 && p.startsWith(b);
              };
          },
-         [](Okolina& o) { return UpdatePrograma(o.o.k, o.o.seta()); },
+         ListaZamijenjena,
          {{"Ne postoji datoteka {prog}Verzije.txt…", Ikona::Usklicnik}},
          {P + "Greška u premještanju u backup Verzije.txt {ENOENT}",
-          P + "Greška u kopiranju Verzije.txt Nema liste po kojoj je napravljen plan",
+          P + "Greška u kopiranju Verzije.txt Nema liste po kojoj je napravljen plan", P + ListaNijeZamijenjena,
           P + "Greška u brisanju direktorije - {bak}", P + "Kraj"},
-         true,
+         false,
          {{"{prog}Verzije.txt", "-"}}},
+        // Every file new, the new list not in place: still the Parts' success, but said in the log.
+        {"new list cannot take its place",
+         [](Okolina& o) {
+             TestOkruženje::ZapišiListu(o.prog + "Verzije.txt", {"A.exe;21;1;0;10;20;"});
+             o.StaraINova(o.prog, "A.exe");
+             o.Planiraj({{0, "A.exe"}});
+             o.datoteke.kvar = [p = o.prog + "Verzije.txt"](const char* op, const QString& put) {
+                 return qstrcmp(op, "zapisi") == 0 && put == p;
+             };
+         },
+         ListaZamijenjena,
+         {},
+         {P + "Greška u kopiranju Verzije.txt {EIO}", P + ListaNijeZamijenjena, P + "Kraj"},
+         false,
+         {{"{prog}A.exe", "nova"}, {"{prog}Verzije.txt", "A.exe;21;1;0;10;20;\r\n"}, {"{dnevnik}", "-"}}},
+        OštećenDnevnik("damaged journal: garbage", "\x01\x02 smeće ;;\r\nBACKUP;A.exe\r\n"),
+        OštećenDnevnik("damaged journal: cut off", "DNEVNIK;1\r\nPLAN;A.exe\r\nBACKUP;A.e"),
+        OštećenDnevnik("damaged journal: empty", ""),
+        OštećenDnevnik("damaged journal: UTF-16", QByteArray("D\0N\0E\0V\0N\0I\0K\0;\0001\0\r\0\n\0", 22)),
+        // A linked backup directory is refused: nothing comes back from where it points.
+        {"backup directory is a link",
+         [](Okolina& o) {
+             TestOkruženje::Zapiši(o.prog + "A.exe", "stara");
+             TestOkruženje::Zapiši(o.o.vanjski("strana/A.exe"), "strana");
+             QDir(o.bak).removeRecursively();
+             QFile::link(o.o.vanjski("strana"), o.bak.chopped(1));
+             ZapočniDnevnik(o.o.k, {"A.exe"});
+             for (const QString& oznaka : {DnevnikBackup, DnevnikSpremljena})
+                 ZabilježiUDnevnik(o.o.k, oznaka, "A.exe");
+         },
+         [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; },
+         {{"Direktorija {bak} je simbolička veza na drugo mjesto.…", Ikona::Kritična}},
+         {"ObnoviPrekinutuInstalaciju - Direktorija {bak} je simbolička veza"},
+         true,
+         {{"{prog}A.exe", "stara"}},
+         [](const Okolina& o) {
+             EXPECT_EQ(Okolina::Sadržaj(o.o.vanjski("strana/A.exe")), "strana");
+             EXPECT_TRUE(QFile::exists(PutDnevnika(o.o.stanje)));
+         }},
         // The report settings are written before the installation, whatever its outcome.
         {"update command, installation refused",
          [](Okolina& o) {
@@ -467,6 +573,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
                               {"bak", o.bak},
                               {"skr", o.skr},
                               {"hlp", o.hlp},
+                              {"dnevnik", PutDnevnika(o.o.stanje)},
                               {"ENOENT", o.Opis(ENOENT)},
                               {"EEXIST", o.Opis(EEXIST)},
                               {"EIO", o.Opis(EIO)}});

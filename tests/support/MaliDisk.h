@@ -39,7 +39,8 @@ public:
     // Takes all free space but about ostaviKb kilobytes, with filler files of its own.
     void Napuni(int ostaviKb = 0) {
         QFile punjenje(m_put + QStringLiteral("/.punjenje"));
-        punjenje.open(QIODevice::WriteOnly);
+        // Unbuffered, so the file holds exactly what fitted.
+        punjenje.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
         const QByteArray blok(4096, 'x');
         while (punjenje.write(blok) == blok.size() && punjenje.flush()) {
         }
