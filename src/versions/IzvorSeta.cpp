@@ -54,9 +54,9 @@ void PročitajKljučeve(const Postavke& postavke, QList<JavniKljuč>& ključevi,
     }
 }
 
-qint64 PrihvaćenaSerija(Kontekst& k) {
+qint64 PrihvaćenaSerija(Kontekst& k, const QString& dir) {
     QByteArray tekst;
-    if (k.datoteke->Pročitaj(k.stanje->UpdateDirektorija + ImeSerije, tekst, 64)) return 0;
+    if (k.datoteke->Pročitaj(dir + ImeSerije, tekst, 64)) return 0;
     return tekst.trimmed().toLongLong();
 }
 
@@ -175,8 +175,8 @@ bool Poslužitelj::DonesiKontrolnuDatoteku(Kontekst& k) {
     return true;
 }
 
-bool Poslužitelj::DonesiDatotekuSeta(Kontekst& k, const QString& ime) {
-    return Preuzmi(*k.stanje, ime, k.stanje->UpdateDirektorija);
+bool Poslužitelj::DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) {
+    return Preuzmi(*k.stanje, ime, dir);
 }
 
 bool Poslužitelj::DonesiArhivu(Izvještaj& r, const QString& ime) {
@@ -253,8 +253,8 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
     return true;
 }
 
-bool MrežnoMjesto::DonesiDatotekuSeta(Kontekst& k, const QString& ime) {
-    const GreškaDatoteke g = k.datoteke->Kopiraj(m_lokacija + ime, k.stanje->UpdateDirektorija + ime, false);
+bool MrežnoMjesto::DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) {
+    const GreškaDatoteke g = k.datoteke->Kopiraj(m_lokacija + ime, dir + ime, false);
     if (g)
         k.LogirajGrešku(PrefiksProvjere + QStringLiteral("Greška u kopiranju ") + m_lokacija + ime + ": " +
                         g.opis);
@@ -364,33 +364,49 @@ std::optional<PotpisaniSet> IzvorSeta::PrihvaćeniSet(const Kontekst& k, QString
 
 bool IzvorSeta::ProvjeriPotpis(Kontekst& k, PotpisaniSet& set) {
     StanjeRada& s = *k.stanje;
-    if (!m_lošKljuč.isEmpty()) return PrekiniProvjeru(k, PrefiksPotpisa, m_lošKljuč + PrekidaSeAžuriranje);
-    // What an earlier check left must not stand in for a file this one could not bring.
-    for (const QString& ime : {ImeManifesta, ImePotpisa})
-        k.datoteke->Obriši(s.UpdateDirektorija + ime, true);
-    QByteArray manifest, potpis;
-    for (const QString& ime : {ImeManifesta, ImePotpisa})
-        if (!Mjesto().DonesiDatotekuSeta(k, ime))
-            return PrekiniProvjeru(k, PrefiksPotpisa,
-                                   QStringLiteral("Nije moguće učitati ") + ime +
-                                       QStringLiteral(": skup nadogradnji nije potpisan ili potpis nije "
-                                                      "dostupan, a program prihvaća samo potpisani skup.") +
-                                       PrekidaSeAžuriranje);
-    const GreškaDatoteke g =
-        k.datoteke->Pročitaj(s.UpdateDirektorija + ImeManifesta, manifest, NajvišeManifesta);
-    const GreškaDatoteke h = k.datoteke->Pročitaj(s.UpdateDirektorija + ImePotpisa, potpis, NajvišePotpisa);
-    if (g || h)
-        return PrekiniProvjeru(k, PrefiksPotpisa,
-                               QStringLiteral("Greška u čitanju potpisa skupa nadogradnji: ") +
-                                   (g ? g : h).opis + PrekidaSeAžuriranje);
-    const qint64 prihvaćena = PrihvaćenaSerija(k);
     QString greška;
+    if (!DonesiPotpis(k, Mjesto(), s.UpdateDirektorija, greška) ||
+        !ProvjeriPotpisU(k, s.UpdateDirektorija, set, greška))
+        return PrekiniProvjeru(k, PrefiksPotpisa, greška + PrekidaSeAžuriranje);
+    // The update checks its archives against these, whatever lies in the update directory by then.
+    k.datoteke->Pročitaj(s.UpdateDirektorija + ImeManifesta, s.ManifestSeta, NajvišeManifesta);
+    k.datoteke->Pročitaj(s.UpdateDirektorija + ImePotpisa, s.PotpisSeta, NajvišePotpisa);
+    return true;
+}
+
+bool IzvorSeta::DonesiPotpis(Kontekst& k, MjestoSeta& mjesto, const QString& dir, QString& greška) {
+    if (!m_lošKljuč.isEmpty()) {
+        greška = m_lošKljuč;
+        return false;
+    }
+    // What an earlier run left must not stand in for a file this one could not bring.
+    for (const QString& ime : {ImeManifesta, ImePotpisa})
+        k.datoteke->Obriši(dir + ime, true);
+    for (const QString& ime : {ImeManifesta, ImePotpisa})
+        if (!mjesto.DonesiDatotekuSeta(k, ime, dir)) {
+            greška = QStringLiteral("Nije moguće učitati ") + ime +
+                     QStringLiteral(": skup nadogradnji nije potpisan ili potpis nije dostupan, a program "
+                                    "prihvaća samo potpisani skup.");
+            return false;
+        }
+    return true;
+}
+
+bool IzvorSeta::ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& set, QString& greška) {
+    QByteArray manifest, potpis;
+    const GreškaDatoteke g = k.datoteke->Pročitaj(dir + ImeManifesta, manifest, NajvišeManifesta);
+    const GreškaDatoteke h = k.datoteke->Pročitaj(dir + ImePotpisa, potpis, NajvišePotpisa);
+    if (g || h) {
+        greška = QStringLiteral("Greška u čitanju potpisa skupa nadogradnji: ") + (g ? g : h).opis;
+        return false;
+    }
+    const qint64 prihvaćena = PrihvaćenaSerija(k, dir);
     auto provjeren =
         ProvjeriPotpisSeta(manifest, potpis, m_ključevi, k.sat->Sada().date(), prihvaćena, greška);
-    if (!provjeren)
-        return PrekiniProvjeru(k, PrefiksPotpisa,
-                               QStringLiteral("Skup nadogradnji nije prihvaćen. ") + greška +
-                                   PrekidaSeAžuriranje);
+    if (!provjeren) {
+        greška = QStringLiteral("Skup nadogradnji nije prihvaćen. ") + greška;
+        return false;
+    }
     set = std::move(*provjeren);
     k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Potpis skupa nadogradnji je ispravan: serija ") +
                     QString::number(set.serija) + QStringLiteral(", ključ ") + set.idKljuča +
@@ -399,23 +415,29 @@ bool IzvorSeta::ProvjeriPotpis(Kontekst& k, PotpisaniSet& set) {
                                            : QStringLiteral(".")));
     if (set.serija > prihvaćena)
         if (const GreškaDatoteke z =
-                k.datoteke->Zapiši(s.UpdateDirektorija + ImeSerije, QByteArray::number(set.serija) + "\r\n"))
+                k.datoteke->Zapiši(dir + ImeSerije, QByteArray::number(set.serija) + "\r\n"))
             k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Greška u zapisu serije skupa: ") + z.opis);
-    s.ManifestSeta = manifest;
-    s.PotpisSeta = potpis;
     return true;
+}
+
+bool IzvorSeta::ProvjeriDatotekuSeta(Kontekst& k, const PotpisaniSet& set, const QString& put,
+                                     const QString& ime, QString& greška) {
+    QByteArray sadržaj;
+    if (const GreškaDatoteke g = k.datoteke->Pročitaj(put, sadržaj, MiB)) {
+        greška = g.opis;
+        return false;
+    }
+    return ProvjeriSažetak(set, ime, SažetakSadržaja(sadržaj), greška);
 }
 
 bool IzvorSeta::ProvjeriListu(Kontekst& k, const PotpisaniSet& set) {
     const QString lista = k.stanje->UpdateDirektorija + ImeListeVerzija;
-    QByteArray sadržaj;
     QString greška;
-    const GreškaDatoteke g = k.datoteke->Pročitaj(lista, sadržaj, MiB);
-    if (g.uspjeh() && ProvjeriSažetak(set, ImeListeVerzija, SažetakSadržaja(sadržaj), greška)) return true;
+    if (ProvjeriDatotekuSeta(k, set, lista, ImeListeVerzija, greška)) return true;
     // Nothing may plan from a list the publisher did not sign.
     k.datoteke->Obriši(lista, true);
     return PrekiniProvjeru(k, PrefiksPotpisa,
-                           QStringLiteral("Kontrolna datoteka nije prihvaćena. ") + (g ? g.opis : greška) +
+                           QStringLiteral("Kontrolna datoteka nije prihvaćena. ") + greška +
                                PrekidaSeAžuriranje);
 }
 

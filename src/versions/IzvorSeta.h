@@ -61,9 +61,8 @@ public:
     // TeamViewerQS.exe into a program directory that lacks it. What went wrong
     // has been logged and shown.
     virtual bool DonesiKontrolnuDatoteku(Kontekst& k) = 0;
-    // The set's manifest or its signature into the update directory; what went
-    // wrong has been logged.
-    virtual bool DonesiDatotekuSeta(Kontekst& k, const QString& ime) = 0;
+    // The set's manifest or its signature into dir; what went wrong has been logged.
+    virtual bool DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) = 0;
     // The update: one planned row's archive into the update directory.
     virtual bool DonesiArhivu(Izvještaj& r, const QString& ime) = 0;
     // Once every archive is unpacked, before the unpacked files are checked.
@@ -84,6 +83,7 @@ public:
     // The signed set whose hashes every file brought from here must match; none
     // when no key is set.
     void PostaviPotpisani(const PotpisaniSet* set) { m_potpisani = set; }
+    const PotpisaniSet* Potpisani() const { return m_potpisani; }
 
 protected:
     // What checks the bytes of the file ime as they arrive, if anything does.
@@ -101,7 +101,7 @@ public:
 
     QString ImeSnimanja() const override { return QStringLiteral("SnimitiSaInterneta"); }
     bool DonesiKontrolnuDatoteku(Kontekst& k) override;
-    bool DonesiDatotekuSeta(Kontekst& k, const QString& ime) override;
+    bool DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) override;
     bool DonesiArhivu(Izvještaj& r, const QString& ime) override;
     void PrijeProvjere(Izvještaj& r) override { r.k.Pričekaj(5); }
     Poslužitelj& ZaDistribuciju() override { return *this; }
@@ -130,7 +130,7 @@ public:
 
     QString ImeSnimanja() const override { return QStringLiteral("SnimitiSaMrežneLokacije"); }
     bool DonesiKontrolnuDatoteku(Kontekst& k) override;
-    bool DonesiDatotekuSeta(Kontekst& k, const QString& ime) override;
+    bool DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) override;
     bool DonesiArhivu(Izvještaj& r, const QString& ime) override;
     bool ČekajPrazne() const override { return true; }
     bool Dovrši(Izvještaj& r) override;
@@ -162,6 +162,15 @@ public:
     // The update: the set the check accepted is what every archive is checked
     // against from now on; false (reported) when a key is set and there is none.
     bool PripremiPotpis(Izvještaj& r);
+
+    // The distribution: the manifest and its signature from a place into dir,
+    // then checked there against the trusted keys and the highest serial dir
+    // has accepted (which a newer set raises). greška says what failed.
+    bool DonesiPotpis(Kontekst& k, MjestoSeta& mjesto, const QString& dir, QString& greška);
+    bool ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& set, QString& greška);
+    // A file of the set at put (a list: small) against the hash the set names for ime.
+    static bool ProvjeriDatotekuSeta(Kontekst& k, const PotpisaniSet& set, const QString& put,
+                                     const QString& ime, QString& greška);
 
     // Whether a publisher's key is set, so only a signed set is accepted.
     bool TražiPotpis() const { return !m_ključevi.isEmpty() || !m_lošKljuč.isEmpty(); }
