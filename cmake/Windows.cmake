@@ -9,7 +9,7 @@ set(ENV{PKG_CONFIG_LIBDIR} ${MORVELA_WIN_PREFIX}/lib/pkgconfig)
 install(PROGRAMS $<TARGET_FILE:MorvelaLiveUpdate21> DESTINATION .)
 install(FILES
     ${MORVELA_WIN_BIN}/Qt6Core.dll ${MORVELA_WIN_BIN}/Qt6Gui.dll ${MORVELA_WIN_BIN}/Qt6Widgets.dll
-    ${MORVELA_WIN_BIN}/Qt6Network.dll ${MORVELA_WIN_BIN}/libcurl.dll
+    ${MORVELA_WIN_BIN}/Qt6Network.dll ${MORVELA_WIN_BIN}/libcurl.dll ${MORVELA_WIN_BIN}/libsodium-23.dll
     ${MORVELA_WIN_BIN}/libstdc++-6.dll ${MORVELA_WIN_BIN}/libgcc_s_seh-1.dll ${MORVELA_WIN_BIN}/libwinpthread-1.dll
     DESTINATION .)
 install(FILES ${MORVELA_WIN_PLUGINS}/platforms/qwindows.dll DESTINATION platforms)

@@ -37,6 +37,10 @@ done < "$IZVOR/demo/noviset/verzije.utf8"
 iconv -f UTF-8 -t WINDOWS-1250 "$SCRATCH/verzije.utf8" | sed 's/$/\r/' > "$SET/Verzije.txt"
 cp "$SET/Verzije.txt" "$SET/VerzijeU.txt"
 cp "$IZVOR/demo/noviset/datoteke/TeamViewerQS.exe" "$SET/TeamViewerQS.exe"
+# Signed as a publisher signs a set, with a demo key made here; the program trusts it
+# through the settings below.
+minisign -G -W -p "$SCRATCH/demo-kljuc.pub" -s "$SCRATCH/demo-kljuc.key" >/dev/null
+bash "$IZVOR/scripts/potpisi-set.sh" -s "$SCRATCH/demo-kljuc.key" >/dev/null "$SET"
 
 # Demo-only settings: the local server over plain HTTP, the distribution location in scratch.
 cat > "$SCRATCH/config/Morvela/Morvela.conf" <<CONF
@@ -48,6 +52,7 @@ UpdateLok21N=2
 UpdateLokDir21=$SCRATCH/distribucija/
 UpdateLokDirMr21=$SCRATCH/distribucija/
 UpdateLokDirMr.morvela.Ba.21=$SCRATCH/distribucija/
+JavniKljuc=$(tail -n 1 "$SCRATCH/demo-kljuc.pub")
 CONF
 
 cat > "$SCRATCH/bin/RegSvr32.exe" <<'REG'

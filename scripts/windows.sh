@@ -15,7 +15,8 @@ DEMO=""
 case "${1:-}" in --demo | --screenshot) DEMO=$1 && shift ;; esac
 
 PAKETI=(cmake ninja-build pkg-config g++ g++-mingw-w64-x86-64-posix wine wine64 qt6-base-dev qt6-base-dev-tools
-        qt6-translations-l10n locales googletest libcpp-httplib-dev p7zip-full xvfb xauth zip unzip xz-utils)
+        qt6-translations-l10n locales googletest libcpp-httplib-dev p7zip-full xvfb xauth zip unzip xz-utils
+        dpkg-dev autoconf automake libtool minisign)
 nedostaje=()
 for p in "${PAKETI[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -53,6 +54,31 @@ if [ ! -f "$PREFIX/lib/cmake/Qt6/Qt6Config.cmake" ]; then
         echo "No Windows toolchain: put shared/toolchains beside the repository (or set MORVELA_TOOLCHAINS)." >&2
         exit 1
     fi
+fi
+
+# libsodium (the update set's signatures) is not in the toolchain: it is built once from
+# Debian's source package into the same prefix, as a DLL (about 30 s).
+if [ ! -f "$PREFIX/lib/pkgconfig/libsodium.pc" ]; then
+    if ! grep -rqs "deb-src" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: bookworm" \
+            "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
+            $SUDO tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+        $SUDO apt-get update -qq
+    fi
+    echo "Building libsodium for Windows from Debian's source"
+    SODIUM=$BUILD/libsodium-src
+    rm -rf "$SODIUM" && mkdir -p "$SODIUM"
+    (
+        cd "$SODIUM"
+        apt-get source --download-only libsodium >/dev/null 2>&1
+        dpkg-source -x libsodium_*.dsc src >/dev/null
+        cd src
+        ./autogen.sh -s >/dev/null 2>&1
+        ./configure -q --host=x86_64-w64-mingw32 --prefix="$PREFIX" --enable-minimal --disable-static \
+            CC=x86_64-w64-mingw32-gcc-posix >/dev/null
+        make -s -j 2 >/dev/null 2>&1
+        make -s install >/dev/null
+    )
 fi
 
 # Wine keeps its own prefix under the build directory, quiet, and is stopped at the end.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace morvela {
 
@@ -31,13 +32,19 @@ float SekundeOdPonoći(const ISat& sat) {
 // One run: the location, the mode and the flags that later rows depend on.
 class Prolaz {
 public:
-    Prolaz(Kontekst& k, Poslužitelj& server, bool interaktivno, QString lokacija)
-        : k(k), s(*k.stanje), server(server), interaktivno(interaktivno), L(std::move(lokacija)) {}
+    Prolaz(Kontekst& k, IzvorSeta& izvor, bool interaktivno, QString lokacija)
+        : k(k), s(*k.stanje), izvor(izvor), server(izvor.Server()), interaktivno(interaktivno),
+          L(std::move(lokacija)), prijašnjiPotpis(server.Potpisani()) {}
+    // The server goes back to checking against the set the last check accepted.
+    ~Prolaz() { server.PostaviPotpisani(prijašnjiPotpis); }
+    Prolaz(const Prolaz&) = delete;
+    Prolaz& operator=(const Prolaz&) = delete;
 
     bool Pokreni();
 
 private:
     bool ProvjereIKontrolneDatoteke();
+    bool ProvjeriPotpis();
     bool UčitajStaruListu();
     bool StaniBezPrvogPresnimavanja();
     void PokreniPrikaze();
@@ -71,9 +78,13 @@ private:
 
     Kontekst& k;
     StanjeRada& s;
+    IzvorSeta& izvor;
     Poslužitelj& server;
     const bool interaktivno;
     const QString L;
+    const PotpisaniSet* const prijašnjiPotpis;
+    // The set this run fetches, once its signature holds; every file it brings is checked against it.
+    std::optional<PotpisaniSet> potpis;
     QString W;
     std::unique_ptr<Brava> brava;
     bool kopirajSve = false;
@@ -94,6 +105,8 @@ bool Prolaz::Pokreni() {
     // Without the new list the location would name the old sizes of the new archives.
     if (!KopirajListu(ImeListeVerzija)) return false;
     KopirajListu(ImeListeVerzijaU);
+    // The signature last: until it is there, workstations refuse the new list rather than read it unchecked.
+    if (potpis && (!KopirajListu(ImeManifesta) || !KopirajListu(ImePotpisa))) return false;
     k.status->ZaustaviVrijemePrijenosa();
     k.status->SakrijProgBar();
     k.status->PrikažiPoruke(s.PorukeAkcija, s.PorukeGrešaka);
@@ -145,6 +158,7 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
     // under the lock, so another computer's run in progress keeps its files.
     ObrišiPrivremene(*k.datoteke, L);
     ObrišiPrivremene(*k.datoteke, W);
+    if (!ProvjeriPotpis()) return false;
 
     if (server.Preuzmi(s, ImeListeVerzija, W)) {
         if (!d.PostojiDatoteka(W + ImeListeVerzija)) {
@@ -157,6 +171,14 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         Prijavi(PrefiksLoga,
                 QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
                                "internetom i pokušajte ponovno! Prekida se ažuriranje!"));
+        return false;
+    }
+    if (QString greška; potpis && !IzvorSeta::ProvjeriDatotekuSeta(k, *potpis, W + ImeListeVerzija,
+                                                                   ImeListeVerzija, greška)) {
+        // Nothing is fetched by a list the publisher did not sign.
+        d.Obriši(W + ImeListeVerzija, true);
+        Prijavi(PrefiksLoga,
+                QStringLiteral("Kontrolna datoteka nije prihvaćena. ") + greška + PrekidaSeAžuriranje);
         return false;
     }
 
@@ -197,6 +219,22 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
                           QStringLiteral(" ili niste spojeni! Prekida se sa prebacivanjem!"));
         return false;
     }
+    return true;
+}
+
+// With a publisher's key set, the set's signature is fetched first and must hold
+// before anything else of the set is fetched; every file after it is checked
+// against the hashes it names as it arrives.
+bool Prolaz::ProvjeriPotpis() {
+    if (!izvor.TražiPotpis()) return true;
+    PotpisaniSet set;
+    QString greška;
+    if (!izvor.DonesiPotpis(k, server, W, greška) || !izvor.ProvjeriPotpisU(k, W, set, greška)) {
+        Prijavi(PrefiksLoga, greška + PrekidaSeAžuriranje);
+        return false;
+    }
+    potpis = std::move(set);
+    server.PostaviPotpisani(&*potpis);
     return true;
 }
 
@@ -303,7 +341,7 @@ bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QStr
 // a packed archive whole (a CRC error leaves the size as it was). Help files and
 // scripts travel unpacked. Empty when the archive may take its place.
 QString Prolaz::ProvjeriArhivu(const QString& ime, const QString& put) {
-    // With a signed set, the archive's hash is checked here as well.
+    // With a signed set the archive's hash has been checked as it arrived.
     const Vrsta vrsta = VrstaDatoteke(ime);
     if (vrsta == Vrsta::Pomoć || vrsta == Vrsta::Skripta) return QString();
     const QString neispravna =
@@ -412,7 +450,7 @@ bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
         lokacija += Separator();
         k.izvor->PostaviLokaciju(1, lokacija);
     }
-    return Prolaz(k, izvor.Server(), interaktivno, lokacija).Pokreni();
+    return Prolaz(k, izvor, interaktivno, lokacija).Pokreni();
 }
 
 void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {

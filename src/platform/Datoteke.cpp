@@ -1,5 +1,7 @@
 #include "platform/Datoteke.h"
 
+#include "platform/Seams.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -53,7 +55,7 @@ GreškaDatoteke GreškaZapisa(const QFile& datoteka, const QString& put) {
 
 // Copies the bytes and the permissions into a new file. Done here rather than by
 // std::filesystem, which reports every failed write (a full disk too) as an I/O error.
-GreškaDatoteke KopirajUNovu(const QString& od, const QString& na) {
+GreškaDatoteke KopirajUNovu(const QString& od, const QString& na, IProvjeraSadržaja* provjera) {
     QFile izvor(od), cilj(na);
     errno = 0;
     if (!izvor.open(QIODevice::ReadOnly)) return GreškaZapisa(izvor, od);
@@ -64,7 +66,11 @@ GreškaDatoteke KopirajUNovu(const QString& od, const QString& na) {
         if (blok.isEmpty()) break;
         errno = 0;
         if (cilj.write(blok) != blok.size() || !cilj.flush()) return GreškaZapisa(cilj, na);
+        if (provjera) provjera->Dodaj(blok.constData(), blok.size());
     }
+    if (provjera)
+        if (const QString razlog = provjera->Završi(); !razlog.isEmpty())
+            return {GreškaPristupa, razlog, true};
     cilj.setPermissions(izvor.permissions());
     return {};
 }
@@ -205,13 +211,14 @@ void ObrišiPrivremene(IDatoteke& datoteke, const QString& direktorij) {
         if (ime.endsWith(NastavakPrivremene)) datoteke.Obriši(SaSeparatorom(direktorij) + ime, true);
 }
 
-GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na, bool trajno) {
+GreškaDatoteke StvarneDatoteke::Kopiraj(const QString& od, const QString& na, bool trajno,
+                                        IProvjeraSadržaja* provjera) {
     std::error_code ec;
     if (JeLink(P(od))) return JeLinkGreška(od);
     if (!fs::is_regular_file(P(od), ec)) return NijePronađena(od);
     const QString privremena = PrivremenaZa(na);
     fs::remove(P(privremena), ec);
-    if (const GreškaDatoteke g = KopirajUNovu(od, privremena)) {
+    if (const GreškaDatoteke g = KopirajUNovu(od, privremena, provjera)) {
         fs::remove(P(privremena), ec);
         return g;
     }

@@ -13,6 +13,10 @@
 class QFile;
 
 namespace morvela {
+class IProvjeraSadržaja;
+}
+
+namespace morvela {
 
 struct GreškaDatoteke {
     int broj = 0;
@@ -45,8 +49,11 @@ public:
     // reader sees the whole old file or the whole new one, never a part. A
     // source that is a symbolic link is refused. Without trajno the flush is
     // left out: for the program's own working directory, whose files every run
-    // copies or fetches anew before it reads them.
-    virtual GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) = 0;
+    // copies or fetches anew before it reads them. A provjera sees every byte
+    // copied and may refuse the copy before it takes its name (75, its reason
+    // as the description).
+    virtual GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true,
+                                   IProvjeraSadržaja* provjera = nullptr) = 0;
     // Moves; fails when the target already exists. Onto another disk it copies
     // as Kopiraj does and deletes the original only once the copy stands whole.
     virtual GreškaDatoteke Premjesti(const QString& od, const QString& na) = 0;
@@ -78,7 +85,8 @@ public:
     bool PostojiDatoteka(const QString& put) const override;
     bool PostojiDirektorij(const QString& put) const override;
     GreškaDatoteke KreirajDirektorij(const QString& put) override;
-    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) override;
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true,
+                           IProvjeraSadržaja* provjera = nullptr) override;
     GreškaDatoteke Premjesti(const QString& od, const QString& na) override;
     GreškaDatoteke Obriši(const QString& put, bool prisilno) override;
     GreškaDatoteke ObrišiUzorak(const QString& direktorij, const QString& uzorak) override;

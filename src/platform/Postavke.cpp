@@ -70,6 +70,7 @@ Postavke Postavke::Učitaj(const IPostavke& p) {
     r.primarniServer = HostIliZadano(p, QStringLiteral("PrimarniServer21"), r.primarniServer);
     r.sekundarniServer = HostIliZadano(p, QStringLiteral("SekundarniServer21"), r.sekundarniServer);
     r.dodatniCertifikati = p.Čitaj(Settings, QStringLiteral("DodatniCertifikati"), QString());
+    r.javniKljuč = p.Čitaj(Settings, QStringLiteral("JavniKljuc"), QString()).trimmed();
     return r;
 }
 

@@ -43,6 +43,9 @@ struct Postavke {
     QString sekundarniServer = QStringLiteral("download.morvela.ba");
     // Read-only "DodatniCertifikati": a PEM file of CA certificates trusted besides the system's.
     QString dodatniCertifikati;
+    // Read-only "JavniKljuc": one more minisign public key trusted to sign the update
+    // set, besides the one built into the program (a key roll-over).
+    QString javniKljuč;
 
     static Postavke Učitaj(const IPostavke& p);
     // The second distribution-location key, "UpdateLokDirMr.morvela.Ba.21"; read

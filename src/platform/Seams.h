@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace morvela {
 
 inline const QString NaslovAplikacije = QStringLiteral("MorvelaLiveUpdate21");
@@ -106,6 +108,17 @@ public:
     virtual void OmogućiAžuriranje(bool omogućeno) = 0;
 };
 
+// Looks at a file's bytes as they arrive (a transfer or a copy) and may refuse
+// the whole file before it takes its name, so what is checked is never read
+// twice. The update set's hashes are checked this way.
+class IProvjeraSadržaja {
+public:
+    virtual ~IProvjeraSadržaja() = default;
+    virtual void Dodaj(const char* podaci, qint64 duljina) = 0;
+    // Empty when the file is accepted; otherwise why not, in Croatian.
+    virtual QString Završi() = 0;
+};
+
 // One file to fetch: from the URL to direktorija + ime.
 struct ZahtjevDatoteke {
     // The whole URL; "https://" or "http://" also says how progress is shown.
@@ -120,6 +133,8 @@ struct ZahtjevDatoteke {
     bool trajno = true;
     // Extra trusted CA certificates (PEM) for https.
     QByteArray dodatniCertifikati;
+    // Sees every byte of the body; what it refuses never takes the file's name.
+    std::shared_ptr<IProvjeraSadržaja> provjera;
 };
 
 // Fetching one file over HTTP(S): a URL to a file, with a size limit.

@@ -34,6 +34,11 @@ struct StanjeRada {
     // The file the installation is working on.
     QString TrenutnaDatoteka;
 
+    // The signed manifest and its signature the last check accepted (empty when
+    // no key is set): the update checks what it fetches against these, not
+    // against whatever lies in the update directory by then.
+    QByteArray ManifestSeta, PotpisSeta;
+
     // Sum of the download sizes of the rows planned as newer; the progress bar's maximum.
     qint32 UkupnoZaPrijenos = 0;
     // Start of the running transfer, seconds since midnight.

@@ -6,9 +6,18 @@
 namespace morvela {
 
 bool JeVlastitoIme(const QString& ime) {
-    static const QString imena[] = {ImeListeVerzija,       ImeListeVerzijaU,      ImeLoga,
-                                    ImeDnevnika,           ImeUpdateDirektorije,  ImeBackupDirektorije,
-                                    ImeProbneDirektorije,  ImeDirektorijeSkripti, ImeDirektorijePomoći,
+    static const QString imena[] = {ImeListeVerzija,
+                                    ImeListeVerzijaU,
+                                    ImeManifesta,
+                                    ImePotpisa,
+                                    ImeLoga,
+                                    ImeDnevnika,
+                                    ImeSerije,
+                                    ImeUpdateDirektorije,
+                                    ImeBackupDirektorije,
+                                    ImeProbneDirektorije,
+                                    ImeDirektorijeSkripti,
+                                    ImeDirektorijePomoći,
                                     ImeDirektorijeDnevnika};
     for (const QString& vlastito : imena)
         if (ime.compare(vlastito, Qt::CaseInsensitive) == 0) return true;

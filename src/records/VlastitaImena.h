@@ -11,9 +11,14 @@ namespace morvela {
 // The lists of an update set.
 inline const QString ImeListeVerzija = QStringLiteral("Verzije.txt");
 inline const QString ImeListeVerzijaU = QStringLiteral("VerzijeU.txt");
+// A signed set's manifest (every file with its hash) and the manifest's signature.
+inline const QString ImeManifesta = QStringLiteral("Verzije.b2");
+inline const QString ImePotpisa = QStringLiteral("Verzije.b2.minisig");
 // In the update directory.
 inline const QString ImeLoga = QStringLiteral("Update.log");
 inline const QString ImeDnevnika = QStringLiteral("Instalacija.dnevnik");
+// The highest serial of a signed set accepted here, so an older set (a replay) is refused.
+inline const QString ImeSerije = QStringLiteral("Verzije.serija");
 // The journal's own directory in the update directory, where 7-Zip never unpacks.
 inline const QString ImeDirektorijeDnevnika = QStringLiteral("Dnevnik");
 // Under the program directory.

@@ -176,6 +176,7 @@ struct Rad {
             return 0;
         }
         r.primljeno += qint64(n);
+        if (r.z.provjera) r.z.provjera->Dodaj(p, qint64(n));
         if (r.z.upisujUsput && r.primljeno - r.predanoDisku >= KorakUpisa) {
             PočniUpisNaDisk(*r.datoteka, r.predanoDisku, r.primljeno - r.predanoDisku);
             r.predanoDisku = r.primljeno;

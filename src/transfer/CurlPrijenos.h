@@ -4,6 +4,7 @@
 // the progress callbacks reach it there, in order, before the result.
 
 #include "platform/Datoteke.h"
+#include "platform/Seams.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,6 +48,8 @@ struct ZahtjevPrijenosa {
     bool upisujUsput = true;
     // Where the body's file is created (on the transfer's own thread).
     IDatoteke* datoteke = nullptr;
+    // Sees every byte of the body as it is written (on the transfer's own thread).
+    IProvjeraSadržaja* provjera = nullptr;
 };
 
 // The transfer control's state numbers as the transfer passes them

@@ -1,11 +1,13 @@
 #include "transfer/HttpPreuzimanje.h"
 
 #include "transfer/CurlPrijenos.h"
+#include "transfer/ProvjeraUPozadini.h"
 #include "versions/IzvorSeta.h"
 
 #include <QFile>
 
 #include <iterator>
+#include <optional>
 
 namespace morvela {
 
@@ -94,7 +96,9 @@ bool HttpPreuzimanje::Preuzmi(const ZahtjevDatoteke& zahtjev, bool https) {
     // A file that must last is handed to the disk as it arrives, so its flush has little left to do.
     IshodPrijenosa ishod = Prenesi(zahtjev, privremena, https, trajno);
     if (ishod.vrsta == IshodPrijenosa::Spremljeno) {
-        const QString razlog = RazlogLošegPrograma(m_datoteke, imeDatoteke, privremena);
+        QString razlog = RazlogLošegPrograma(m_datoteke, imeDatoteke, privremena);
+        // The hash was taken as the bytes arrived; the file is refused before it takes its name.
+        if (razlog.isEmpty() && zahtjev.provjera) razlog = zahtjev.provjera->Završi();
         if (!razlog.isEmpty()) {
             QFile::remove(privremena);
             ishod = {IshodPrijenosa::GreškaPrijenosa, razlog, razlog};
@@ -168,6 +172,9 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const ZahtjevDatoteke& datoteka, const Q
                              https ? datoteka.dodatniCertifikati : QByteArray(),
                              upisujUsput};
     zahtjev.datoteke = &m_datoteke;
+    // The hash runs beside the transfer and has caught up when this returns.
+    std::optional<ProvjeraUPozadini> provjera;
+    if (datoteka.provjera) zahtjev.provjera = &provjera.emplace(*datoteka.provjera);
     NapredakPrijenosa napredak;
     napredak.bajtovi = [this](qint64 primljeno, qint64 ukupno) {
         m_status.NapredakPrijenosa(primljeno, ukupno);

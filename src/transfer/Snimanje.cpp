@@ -100,7 +100,8 @@ private:
 bool SnimitiSaIzvora(Kontekst& k, IzvorSeta& izvor) {
     MjestoSeta& mjesto = izvor.Mjesto();
     Prijenos p(k, mjesto.ImeSnimanja() + QStringLiteral(" - "));
-    if (!p.Započni()) return false;
+    // Every archive is checked against the set the check accepted, or nothing is fetched.
+    if (!p.Započni() || !izvor.PripremiPotpis(p)) return false;
     for (const PlaniraniRed& red : PlaniraniRedovi(k.stanje->NoveVerzije)) {
         if (!izvor.DonesiArhivu(p, red)) {
             if (mjesto.PrekoGranice() >= 0) p.PrevelikaArhiva(red, mjesto.PrekoGranice());

@@ -22,7 +22,9 @@ enum StanjeReda { Preuzimanje = 1, Kopiranje = 4 };
 // archive plus 1 MiB of slack, 1 MiB for a list. Anything more is not the file
 // the list speaks of, and is not written to the end before the size check.
 qint64 GranicaVeličine(const Matrica& nove, const QString& imeDatoteke) {
-    if (imeDatoteke == ImeListeVerzija || imeDatoteke == ImeListeVerzijaU) return MiB;
+    if (imeDatoteke == ImeListeVerzija || imeDatoteke == ImeListeVerzijaU || imeDatoteke == ImeManifesta)
+        return MiB;
+    if (imeDatoteke == ImePotpisa) return NajvišePotpisa;
     for (int red = 0; red < Matrica::Redova; ++red)
         if (nove.koristi(red) && ImeArhive(nove.tekst(red, Ime)) == imeDatoteke)
             return qint64(std::max(0.0, BrojčanaVrijednost(nove.tekst(red, VeličinaDownload)))) + MiB;
@@ -34,6 +36,28 @@ QByteArray DodatniCertifikati(const QString& put) {
     QFile datoteka(put);
     if (put.isEmpty() || !datoteka.open(QIODevice::ReadOnly)) return QByteArray();
     return datoteka.readAll();
+}
+
+const QString PrefiksPotpisa = QStringLiteral("ProvjeraPotpisa- ");
+
+// The key built into the program and the one the settings may add.
+void PročitajKljučeve(const Postavke& postavke, QList<JavniKljuč>& ključevi, QString& lošKljuč) {
+    const QString tekstovi[] = {QStringLiteral(MORVELA_JAVNI_KLJUC), postavke.javniKljuč};
+    for (const QString& tekst : tekstovi) {
+        if (tekst.isEmpty()) continue;
+        if (const auto ključ = PročitajJavniKljuč(tekst))
+            ključevi.append(*ključ);
+        else
+            lošKljuč =
+                QStringLiteral("Javni ključ izdavača (") + tekst +
+                QStringLiteral(") nije ispravan minisign ključ, pa se ne može prihvatiti nijedan skup.");
+    }
+}
+
+qint64 PrihvaćenaSerija(Kontekst& k, const QString& dir) {
+    QByteArray tekst;
+    if (k.datoteke->Pročitaj(dir + ImeSerije, tekst, 64)) return 0;
+    return tekst.trimmed().toLongLong();
 }
 
 } // namespace
@@ -86,6 +110,14 @@ bool Izvještaj::ProvjeriVeličinu(const QString& put, const QString& ime, const
     return true;
 }
 
+// ---- Any place ----
+
+std::shared_ptr<IProvjeraSadržaja> MjestoSeta::Provjera(const QString& ime) const {
+    // The set's own files are checked by the check itself, with messages of their own.
+    if (!m_potpisani || ime == ImeListeVerzija || ime == ImeManifesta || ime == ImePotpisa) return nullptr;
+    return ProvjeraSažetka(*m_potpisani, ime);
+}
+
 // ---- A download server ----
 
 ZahtjevDatoteke Poslužitelj::Zahtjev(const StanjeRada& s, const QString& ime,
@@ -97,7 +129,8 @@ ZahtjevDatoteke Poslužitelj::Zahtjev(const StanjeRada& s, const QString& ime,
             ciljnaDirektorija,
             GranicaVeličine(s.NoveVerzije, ime),
             ciljnaDirektorija != s.UpdateDirektorija,
-            m_https ? DodatniCertifikati(m_certifikati) : QByteArray()};
+            m_https ? DodatniCertifikati(m_certifikati) : QByteArray(),
+            Provjera(ime)};
 }
 
 bool Poslužitelj::Preuzmi(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija) {
@@ -142,6 +175,10 @@ bool Poslužitelj::DonesiKontrolnuDatoteku(Kontekst& k) {
     return true;
 }
 
+bool Poslužitelj::DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) {
+    return Preuzmi(*k.stanje, ime, dir);
+}
+
 bool Poslužitelj::DonesiArhivu(Izvještaj& r, const QString& ime) {
     Kontekst& k = r.k;
     StanjeRada& s = *k.stanje;
@@ -184,11 +221,15 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
 
     if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera) &&
         k.datoteke->PostojiDatoteka(lokacija + ImeTeamViewera)) {
-        const QString razlog = RazlogLošegPrograma(*k.datoteke, ImeTeamViewera, lokacija + ImeTeamViewera);
-        if (razlog.isEmpty())
-            k.datoteke->Kopiraj(lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera);
-        else
-            k.LogirajGrešku(provjeraMreže + razlog);
+        QString razlog = RazlogLošegPrograma(*k.datoteke, ImeTeamViewera, lokacija + ImeTeamViewera);
+        if (razlog.isEmpty()) {
+            const auto provjera = Provjera(ImeTeamViewera);
+            const GreškaDatoteke g = k.datoteke->Kopiraj(
+                lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera, true, provjera.get());
+            // Remote support is a convenience: a copy the set does not vouch for is only logged.
+            if (g && provjera) razlog = g.opis;
+        }
+        if (!razlog.isEmpty()) k.LogirajGrešku(provjeraMreže + razlog);
     }
 
     const QString cilj = s.UpdateDirektorija + ImeListeVerzija;
@@ -212,12 +253,23 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
     return true;
 }
 
+bool MrežnoMjesto::DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) {
+    const GreškaDatoteke g = k.datoteke->Kopiraj(m_lokacija + ime, dir + ime, false);
+    if (g)
+        k.LogirajGrešku(PrefiksProvjere + QStringLiteral("Greška u kopiranju ") + m_lokacija + ime + ": " +
+                        g.opis);
+    return g.uspjeh();
+}
+
 // Copies over whatever an earlier run left in the update directory.
 bool MrežnoMjesto::Kopiraj(Izvještaj& r, const QString& imeDatoteke) {
     StanjeRada& s = *r.k.stanje;
-    if (r.k.datoteke->Kopiraj(m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false))
+    const auto provjera = Provjera(imeDatoteke);
+    if (const GreškaDatoteke g = r.k.datoteke->Kopiraj(
+            m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false, provjera.get()))
+        // A signed set's copy also says why: a file changed at the location is not a failed copy.
         return r.Prekini(QStringLiteral("Greška u kopiranju ") + imeDatoteke + QStringLiteral(".") +
-                             PrekidaSeAžuriranje,
+                             (provjera ? QStringLiteral(" ") + g.opis : QString()) + PrekidaSeAžuriranje,
                          true);
     s.PorukeAkcija += CRLF + QStringLiteral("Kopirano ") + imeDatoteke;
     return true;
@@ -246,6 +298,7 @@ bool MrežnoMjesto::Dovrši(Izvještaj& r) {
 // ---- The front door ----
 
 IzvorSeta::IzvorSeta(const Postavke& postavke, IPreuzimanje& preuzimanje) : m_odabrani(postavke.izvor) {
+    PročitajKljučeve(postavke, m_ključevi, m_lošKljuč);
     auto sekundarni = std::make_unique<Poslužitelj>(preuzimanje, postavke, postavke.sekundarniServer);
     auto mreža = std::make_unique<MrežnoMjesto>(*sekundarni, postavke.mrežnaLokacija);
     m_mreža = mreža.get();
@@ -258,6 +311,134 @@ IzvorSeta::IzvorSeta(const Postavke& postavke, IPreuzimanje& preuzimanje) : m_od
 void IzvorSeta::Odaberi(UpdateLokacija izvor, const QString& mrežnaLokacija) {
     m_odabrani = izvor;
     m_mreža->PostaviLokaciju(mrežnaLokacija);
+}
+
+bool IzvorSeta::DonesiKontrolnuDatoteku(Kontekst& k) {
+    StanjeRada& s = *k.stanje;
+    s.ManifestSeta.clear();
+    s.PotpisSeta.clear();
+    if (!TražiPotpis()) {
+        k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Skup nadogradnji se ne provjerava: u programu nije "
+                                                        "postavljen javni ključ izdavača."));
+        return Mjesto().DonesiKontrolnuDatoteku(k);
+    }
+    PotpisaniSet set;
+    PostaviSet(std::nullopt);
+    if (!ProvjeriPotpis(k, set)) return false;
+    // From here the remote-support program fetched with the list is checked too.
+    PostaviSet(set);
+    if (!Mjesto().DonesiKontrolnuDatoteku(k) || !ProvjeriListu(k, set)) {
+        s.ManifestSeta.clear();
+        s.PotpisSeta.clear();
+        PostaviSet(std::nullopt);
+        return false;
+    }
+    return true;
+}
+
+void IzvorSeta::PostaviSet(std::optional<PotpisaniSet> set) {
+    m_set = std::move(set);
+    for (auto& mjesto : m_mjesta)
+        mjesto->PostaviPotpisani(m_set ? &*m_set : nullptr);
+}
+
+bool IzvorSeta::PripremiPotpis(Izvještaj& r) {
+    if (!TražiPotpis()) return true;
+    QString greška;
+    auto set = PrihvaćeniSet(r.k, greška);
+    PostaviSet(set);
+    return set ||
+           r.Prekini(QStringLiteral("Skup nadogradnji nije prihvaćen. ") + greška + PrekidaSeAžuriranje,
+                     true);
+}
+
+std::optional<PotpisaniSet> IzvorSeta::PrihvaćeniSet(const Kontekst& k, QString& greška) const {
+    const StanjeRada& s = *k.stanje;
+    if (s.ManifestSeta.isEmpty()) {
+        greška = QStringLiteral(
+            "Nema potpisanog skupa nadogradnji: prije ažuriranja treba provjeriti nove verzije.");
+        return std::nullopt;
+    }
+    return ProvjeriPotpisSeta(s.ManifestSeta, s.PotpisSeta, m_ključevi, k.sat->Sada().date(), 0, greška);
+}
+
+bool IzvorSeta::ProvjeriPotpis(Kontekst& k, PotpisaniSet& set) {
+    StanjeRada& s = *k.stanje;
+    QString greška;
+    if (!DonesiPotpis(k, Mjesto(), s.UpdateDirektorija, greška) ||
+        !ProvjeriPotpisU(k, s.UpdateDirektorija, set, greška))
+        return PrekiniProvjeru(k, PrefiksPotpisa, greška + PrekidaSeAžuriranje);
+    // The update checks its archives against these, whatever lies in the update directory by then.
+    k.datoteke->Pročitaj(s.UpdateDirektorija + ImeManifesta, s.ManifestSeta, NajvišeManifesta);
+    k.datoteke->Pročitaj(s.UpdateDirektorija + ImePotpisa, s.PotpisSeta, NajvišePotpisa);
+    return true;
+}
+
+bool IzvorSeta::DonesiPotpis(Kontekst& k, MjestoSeta& mjesto, const QString& dir, QString& greška) {
+    if (!m_lošKljuč.isEmpty()) {
+        greška = m_lošKljuč;
+        return false;
+    }
+    // What an earlier run left must not stand in for a file this one could not bring.
+    for (const QString& ime : {ImeManifesta, ImePotpisa})
+        k.datoteke->Obriši(dir + ime, true);
+    for (const QString& ime : {ImeManifesta, ImePotpisa})
+        if (!mjesto.DonesiDatotekuSeta(k, ime, dir)) {
+            greška = QStringLiteral("Nije moguće učitati ") + ime +
+                     QStringLiteral(": skup nadogradnji nije potpisan ili potpis nije dostupan, a program "
+                                    "prihvaća samo potpisani skup.");
+            return false;
+        }
+    return true;
+}
+
+bool IzvorSeta::ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& set, QString& greška) {
+    QByteArray manifest, potpis;
+    const GreškaDatoteke g = k.datoteke->Pročitaj(dir + ImeManifesta, manifest, NajvišeManifesta);
+    const GreškaDatoteke h = k.datoteke->Pročitaj(dir + ImePotpisa, potpis, NajvišePotpisa);
+    if (g || h) {
+        greška = QStringLiteral("Greška u čitanju potpisa skupa nadogradnji: ") + (g ? g : h).opis;
+        return false;
+    }
+    const qint64 prihvaćena = PrihvaćenaSerija(k, dir);
+    auto provjeren =
+        ProvjeriPotpisSeta(manifest, potpis, m_ključevi, k.sat->Sada().date(), prihvaćena, greška);
+    if (!provjeren) {
+        greška = QStringLiteral("Skup nadogradnji nije prihvaćen. ") + greška;
+        return false;
+    }
+    set = std::move(*provjeren);
+    k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Potpis skupa nadogradnji je ispravan: serija ") +
+                    QString::number(set.serija) + QStringLiteral(", ključ ") + set.idKljuča +
+                    (set.istječe.isValid() ? QStringLiteral(", vrijedi do ") +
+                                                 set.istječe.toString(QStringLiteral("dd.MM.yyyy."))
+                                           : QStringLiteral(".")));
+    if (set.serija > prihvaćena)
+        if (const GreškaDatoteke z =
+                k.datoteke->Zapiši(dir + ImeSerije, QByteArray::number(set.serija) + "\r\n"))
+            k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Greška u zapisu serije skupa: ") + z.opis);
+    return true;
+}
+
+bool IzvorSeta::ProvjeriDatotekuSeta(Kontekst& k, const PotpisaniSet& set, const QString& put,
+                                     const QString& ime, QString& greška) {
+    QByteArray sadržaj;
+    if (const GreškaDatoteke g = k.datoteke->Pročitaj(put, sadržaj, MiB)) {
+        greška = g.opis;
+        return false;
+    }
+    return ProvjeriSažetak(set, ime, SažetakSadržaja(sadržaj), greška);
+}
+
+bool IzvorSeta::ProvjeriListu(Kontekst& k, const PotpisaniSet& set) {
+    const QString lista = k.stanje->UpdateDirektorija + ImeListeVerzija;
+    QString greška;
+    if (ProvjeriDatotekuSeta(k, set, lista, ImeListeVerzija, greška)) return true;
+    // Nothing may plan from a list the publisher did not sign.
+    k.datoteke->Obriši(lista, true);
+    return PrekiniProvjeru(k, PrefiksPotpisa,
+                           QStringLiteral("Kontrolna datoteka nije prihvaćena. ") + greška +
+                               PrekidaSeAžuriranje);
 }
 
 bool IzvorSeta::DonesiArhivu(Izvještaj& r, const PlaniraniRed& red) {

@@ -6,6 +6,7 @@
 
 #include "platform/Postavke.h"
 #include "records/Kontekst.h"
+#include "versions/PotpisSeta.h"
 #include "versions/PravilaVerzija.h"
 
 #include <array>
@@ -60,6 +61,8 @@ public:
     // TeamViewerQS.exe into a program directory that lacks it. What went wrong
     // has been logged and shown.
     virtual bool DonesiKontrolnuDatoteku(Kontekst& k) = 0;
+    // The set's manifest or its signature into dir; what went wrong has been logged.
+    virtual bool DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) = 0;
     // The update: one planned row's archive into the update directory.
     virtual bool DonesiArhivu(Izvještaj& r, const QString& ime) = 0;
     // Once every archive is unpacked, before the unpacked files are checked.
@@ -76,6 +79,17 @@ public:
     // The size of the archive DonesiArhivu last refused for being larger than the
     // list allows; -1 when it was not refused for that.
     virtual qint64 PrekoGranice() const { return -1; }
+
+    // The signed set whose hashes every file brought from here must match; none
+    // when no key is set.
+    void PostaviPotpisani(const PotpisaniSet* set) { m_potpisani = set; }
+    const PotpisaniSet* Potpisani() const { return m_potpisani; }
+
+protected:
+    // What checks the bytes of the file ime as they arrive, if anything does.
+    std::shared_ptr<IProvjeraSadržaja> Provjera(const QString& ime) const;
+
+    const PotpisaniSet* m_potpisani = nullptr;
 };
 
 // A download server: every file by its URL, no larger than the list allows.
@@ -87,6 +101,7 @@ public:
 
     QString ImeSnimanja() const override { return QStringLiteral("SnimitiSaInterneta"); }
     bool DonesiKontrolnuDatoteku(Kontekst& k) override;
+    bool DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) override;
     bool DonesiArhivu(Izvještaj& r, const QString& ime) override;
     void PrijeProvjere(Izvještaj& r) override { r.k.Pričekaj(5); }
     Poslužitelj& ZaDistribuciju() override { return *this; }
@@ -115,6 +130,7 @@ public:
 
     QString ImeSnimanja() const override { return QStringLiteral("SnimitiSaMrežneLokacije"); }
     bool DonesiKontrolnuDatoteku(Kontekst& k) override;
+    bool DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) override;
     bool DonesiArhivu(Izvještaj& r, const QString& ime) override;
     bool ČekajPrazne() const override { return true; }
     bool Dovrši(Izvještaj& r) override;
@@ -139,8 +155,28 @@ public:
     // The window's option buttons and location box, as they stand when an operation starts.
     void Odaberi(UpdateLokacija izvor, const QString& mrežnaLokacija);
 
-    // The check.
-    bool DonesiKontrolnuDatoteku(Kontekst& k) { return Mjesto().DonesiKontrolnuDatoteku(k); }
+    // The check. Where a publisher's key is set, the list is taken only from a set
+    // whose signature holds: the manifest and its signature come first, and the
+    // list is refused (and removed) unless its hash is the one they name.
+    bool DonesiKontrolnuDatoteku(Kontekst& k);
+    // The update: the set the check accepted is what every archive is checked
+    // against from now on; false (reported) when a key is set and there is none.
+    bool PripremiPotpis(Izvještaj& r);
+
+    // The distribution: the manifest and its signature from a place into dir,
+    // then checked there against the trusted keys and the highest serial dir
+    // has accepted (which a newer set raises). greška says what failed.
+    bool DonesiPotpis(Kontekst& k, MjestoSeta& mjesto, const QString& dir, QString& greška);
+    bool ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& set, QString& greška);
+    // A file of the set at put (a list: small) against the hash the set names for ime.
+    static bool ProvjeriDatotekuSeta(Kontekst& k, const PotpisaniSet& set, const QString& put,
+                                     const QString& ime, QString& greška);
+
+    // Whether a publisher's key is set, so only a signed set is accepted.
+    bool TražiPotpis() const { return !m_ključevi.isEmpty() || !m_lošKljuč.isEmpty(); }
+    // The set the last check accepted, read again from the run state; a failure
+    // (no check, or a set no longer valid) is in greška.
+    std::optional<PotpisaniSet> PrihvaćeniSet(const Kontekst& k, QString& greška) const;
     // The update: the chosen source's run, and one row's archive, fetched and then
     // checked against the size the list announces.
     MjestoSeta& Mjesto() { return *m_mjesta[size_t(m_odabrani)]; }
@@ -149,6 +185,14 @@ public:
     Poslužitelj& Server() { return Mjesto().ZaDistribuciju(); }
 
 private:
+    bool ProvjeriPotpis(Kontekst& k, PotpisaniSet& set);
+    bool ProvjeriListu(Kontekst& k, const PotpisaniSet& set);
+
+    // The trusted keys; an unreadable key text is kept as its error, so nothing is accepted.
+    QList<JavniKljuč> m_ključevi;
+    QString m_lošKljuč;
+    std::optional<PotpisaniSet> m_set;
+    void PostaviSet(std::optional<PotpisaniSet> set);
     UpdateLokacija m_odabrani;
     MrežnoMjesto* m_mreža = nullptr;
     // By UpdateLokacija.

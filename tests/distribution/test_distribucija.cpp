@@ -11,7 +11,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <cerrno>
 #include <filesystem>
@@ -79,6 +81,78 @@ struct Distribucija : ::testing::Test {
         return imena.filter(".7z");
     }
 };
+
+// Where a key is set, the run publishes only a set whose signature and hashes hold, and the
+// signature with it, last.
+TEST_F(Distribucija, OnlyASignedSetIsPublishedWhereAKeyIsSet) {
+    QTemporaryDir ključevi;
+    const QString ključ = ključevi.filePath("k");
+    ASSERT_EQ(QProcess::execute("minisign", {"-G", "-W", "-p", ključ + ".pub", "-s", ključ + ".key"}), 0);
+    o.postavke.Snimi("Settings", "JavniKljuc", QString::fromLatin1(o.Pročitaj(ključ + ".pub")));
+    const auto potpiši = [&](int serija) {
+        ASSERT_EQ(QProcess::execute("bash", {MORVELA_SKRIPTE_DIR "/potpisi-set.sh", "-s", ključ + ".key",
+                                             "-n", QString::number(serija), server}),
+                  0);
+    };
+    const QString W = L + "Update" + Separator();
+    Objavi(Osnovni);
+    potpiši(10);
+    ASSERT_TRUE(Pokreni());
+    EXPECT_EQ(imena.mid(0, 2), QStringList({"Verzije.b2", "Verzije.b2.minisig"}));
+    for (const char* ime : {"Verzije.txt", "Verzije.b2", "Verzije.b2.minisig", "Knjige21.7z"})
+        EXPECT_EQ(o.Pročitaj(L + ime), o.Pročitaj(server + ime)) << ime;
+    EXPECT_EQ(o.Pročitaj(W + "Verzije.serija"), "10\r\n");
+    const QByteArray lista = o.Pročitaj(L + "Verzije.txt"), manifest = o.Pročitaj(L + "Verzije.b2"),
+                     arhiva = o.Pročitaj(L + "Knjige21.7z");
+
+    const QString nijeIzdavačev = " nije onaj koji je izdavač potpisao (sažetak se ne slaže).";
+    struct Slučaj {
+        const char* opis;
+        std::function<void()> postavi;
+        QString poruka;
+    };
+    const QList<Slučaj> slučajevi = {
+        {"an archive changed after signing",
+         [&] {
+             Objavi({R("Knjige21.exe", "22;0;0"), Osnovni[1], Osnovni[2], Osnovni[3]}, 'b');
+             potpiši(11);
+             o.Zapiši(server + "Knjige21.7z", Sadržaj("Knjige21.exe", 10, 'c'));
+         },
+         ""},
+        {"the list changed after signing",
+         [&] {
+             potpiši(12);
+             o.ZapišiListu(server + "Verzije.txt", {R("Knjige21.exe", "23;0;0")});
+         },
+         "Kontrolna datoteka nije prihvaćena. Sadržaj datoteke Verzije.txt" + nijeIzdavačev +
+             " Prekida se ažuriranje!"},
+        {"an older set", [&] { potpiši(5); },
+         "Skup nadogradnji nije prihvaćen. Skup ima seriju 5, a već je prihvaćen skup serije 12: stariji "
+         "skup se ne prihvaća. Prekida se ažuriranje!"},
+        {"no signature",
+         [&] {
+             potpiši(13);
+             QFile::remove(server + "Verzije.b2.minisig");
+         },
+         "Nije moguće učitati Verzije.b2.minisig: skup nadogradnji nije potpisan ili potpis nije dostupan, a "
+         "program prihvaća samo potpisani skup. Prekida se ažuriranje!"},
+    };
+    for (const Slučaj& s : slučajevi) {
+        SCOPED_TRACE(s.opis);
+        s.postavi();
+        EXPECT_FALSE(Pokreni());
+        if (s.poruka.isEmpty()) {
+            EXPECT_EQ(posluzitelj.odbijeno, "Sadržaj datoteke Knjige21.7z" + nijeIzdavačev);
+        } else {
+            EXPECT_EQ(o.poruke.tekstovi().join(""), s.poruka);
+            EXPECT_EQ(imena.filter(".7z"), QStringList());
+        }
+        // Nothing of the refused set reaches the location.
+        EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
+        EXPECT_EQ(o.Pročitaj(L + "Verzije.b2"), manifest);
+        EXPECT_EQ(o.Pročitaj(L + "Knjige21.7z"), arhiva);
+    }
+}
 
 // The real transfer, from a loopback server serving the fixture's server directory.
 struct PraviPrijenos {

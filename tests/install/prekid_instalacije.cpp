@@ -39,12 +39,13 @@ public:
         Korak();
         return StvarneDatoteke::KreirajDirektorij(put);
     }
-    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) override {
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true,
+                           IProvjeraSadržaja* provjera = nullptr) override {
         Korak('K', &na, [&od] {
             QFile izvor(od);
             return izvor.open(QIODevice::ReadOnly) ? izvor.read(izvor.size() / 2) : QByteArray();
         });
-        return StvarneDatoteke::Kopiraj(od, na, trajno);
+        return StvarneDatoteke::Kopiraj(od, na, trajno, provjera);
     }
     GreškaDatoteke Zapiši(const QString& put, const QByteArray& sadržaj, bool trajno = true) override {
         Korak('Z', &put, [&sadržaj] { return sadržaj.left(sadržaj.size() / 2); });

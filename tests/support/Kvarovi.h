@@ -38,8 +38,9 @@ struct DatotekeSKvarom : StvarneDatoteke {
     bool PostojiDirektorij(const QString& p) const override {
         return !kvar("dir", p) && StvarneDatoteke::PostojiDirektorij(p);
     }
-    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true) override {
-        if (!kvar("kopiraj", na)) return StvarneDatoteke::Kopiraj(od, na, trajno);
+    GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true,
+                           IProvjeraSadržaja* provjera = nullptr) override {
+        if (!kvar("kopiraj", na)) return StvarneDatoteke::Kopiraj(od, na, trajno, provjera);
         return kopijaBezDatoteke ? GreškaDatoteke{} : Greška(na);
     }
     GreškaDatoteke Obriši(const QString& p, bool prisilno) override {
@@ -90,6 +91,8 @@ struct PosluziteljDirektorija : IPreuzimanje {
     QSet<QString> ne, bezDatoteke;
     QStringList imena;
     std::function<void(const QString&)> poDohvatu;
+    // Why the last fetch's content check refused it.
+    QString odbijeno;
 
 private:
     bool Dohvati(const ZahtjevDatoteke& z, const QString& cilj) {
@@ -101,7 +104,15 @@ private:
             return false;
         }
         QFile::remove(cilj);
-        const bool ok = bezDatoteke.contains(z.ime) || QFile::copy(dir + z.ime, cilj);
+        bool ok = bezDatoteke.contains(z.ime) || QFile::copy(dir + z.ime, cilj);
+        // As the real fetch does: a file its check refuses never stays.
+        if (ok && z.provjera && QFile::exists(cilj)) {
+            QFile f(cilj);
+            const QByteArray sadržaj = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+            z.provjera->Dodaj(sadržaj.constData(), sadržaj.size());
+            odbijeno = z.provjera->Završi();
+            if (!odbijeno.isEmpty()) ok = !QFile::remove(cilj);
+        }
         if (poDohvatu) poDohvatu(z.ime);
         return ok;
     }

@@ -280,6 +280,63 @@ TEST(Kvarovi, EveryFailureOfTheDownloadAndTheNetworkCopy) {
     }
 }
 
+// The served set signed with a key made here, the key trusted, and the signature kept as the
+// check keeps it.
+struct Potpisan : Okolina {
+    Potpisan() {
+        TestOkruženje::Zapiši(lok + "Verzije.txt", "A;1;1;1;1;1;\r\n");
+        const QString ključ = ključevi.filePath("k");
+        EXPECT_EQ(QProcess::execute("minisign", {"-G", "-W", "-p", ključ + ".pub", "-s", ključ + ".key"}), 0);
+        EXPECT_EQ(
+            QProcess::execute("bash", {MORVELA_SKRIPTE_DIR "/potpisi-set.sh", "-s", ključ + ".key", lok}), 0);
+        o.postavke.Snimi("Settings", "JavniKljuc",
+                         QString::fromLatin1(TestOkruženje::Pročitaj(ključ + ".pub")));
+        o.stanje.ManifestSeta = TestOkruženje::Pročitaj(lok + "Verzije.b2");
+        o.stanje.PotpisSeta = TestOkruženje::Pročitaj(lok + "Verzije.b2.minisig");
+    }
+    QTemporaryDir ključevi;
+};
+
+TEST(Potpis, OnlyTheArchivesThePublisherSignedAreUnpacked) {
+    const QString razlog =
+        "Sadržaj datoteke Racun21.7z nije onaj koji je izdavač potpisao (sažetak se ne slaže).";
+    for (const UpdateLokacija izvor : {UpdateLokacija::InternetPrimarni, UpdateLokacija::MrežnaLokacija}) {
+        SCOPED_TRACE(int(izvor));
+        {
+            Potpisan o;
+            EXPECT_TRUE(Snimi(o.o, izvor));
+            EXPECT_EQ(TestOkruženje::Pročitaj(o.upd + "Račun21.exe"), "račun");
+        }
+        {
+            // Changed after signing, to the byte: the size check alone would pass it.
+            Potpisan o;
+            QByteArray arhiva = TestOkruženje::Pročitaj(o.lok + "Racun21.7z");
+            arhiva[arhiva.size() - 1] = char(arhiva.back() ^ 1);
+            TestOkruženje::Zapiši(o.lok + "Racun21.7z", arhiva);
+            EXPECT_FALSE(Snimi(o.o, izvor));
+            EXPECT_TRUE(
+                ImaRed(o.o.LogPoruke(), izvor == UpdateLokacija::MrežnaLokacija
+                                            ? Mreža + "Greška u kopiranju Racun21.7z. " + razlog + Prekida
+                                            : "Greška: Download: Racun21.7z " + razlog));
+            EXPECT_FALSE(QFile::exists(o.upd + "Racun21.7z"));
+            EXPECT_FALSE(QFile::exists(o.upd + "Račun21.exe"));
+            EXPECT_EQ(QDir(o.upd).entryList({"*.mlu-novo"}, QDir::Files), QStringList());
+        }
+        {
+            // A key is set but no check has accepted a set: nothing is fetched.
+            Potpisan o;
+            o.o.stanje.ManifestSeta.clear();
+            EXPECT_FALSE(Snimi(o.o, izvor));
+            EXPECT_EQ(
+                o.o.poruke.tekstovi().join(""),
+                "Skup nadogradnji nije prihvaćen. Nema potpisanog skupa nadogradnji: prije ažuriranja treba "
+                "provjeriti nove verzije." +
+                    Prekida);
+            EXPECT_FALSE(QFile::exists(o.upd + "Racun21.7z"));
+        }
+    }
+}
+
 TEST_F(Prijenos, UnzipajWaitsASecondPerMegabyteWithHalvesToEvenEvenForADamagedArchive) {
     const QString arhiva = upd + "Oštećen21.7z";
     // Stored without packing, an archive is its content and a header of a fixed size.

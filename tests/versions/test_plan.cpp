@@ -247,6 +247,106 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
         Provjeri([](TestOkruženje& t) { return PripremiVerzijaTXT(t.k, t.seta()); }, red);
 }
 
+// Where a key is set, the list is read only from a set whose signature and hashes hold.
+TEST(Kvarovi, OnlyASignedSetIsPlannedWhereAKeyIsSet) {
+    const QString potpisi = MORVELA_POTPISI_DIR "/";
+    auto potpiši = [potpisi](Okolina& o, UpdateLokacija izvor) {
+        o.t.postavke.Snimi("Settings", "JavniKljuc", QString::fromLatin1(o.t.Pročitaj(potpisi + "A.pub")));
+        for (const char* ime : {"Verzije.txt", "Verzije.b2", "Verzije.b2.minisig"})
+            o.t.Zapiši(o.lok + ime, o.t.Pročitaj(potpisi + "okolina/" + ime));
+        o.t.izvor.odabrana = izvor;
+    };
+    const QString izmijenjena =
+                      "Kontrolna datoteka nije prihvaćena. Sadržaj datoteke Verzije.txt nije onaj koji "
+                      "je izdavač potpisao (sažetak se ne slaže). Prekida se ažuriranje!",
+                  stariji = "Skup nadogradnji nije prihvaćen. Skup ima seriju 200, a već je prihvaćen skup "
+                            "serije 300: stariji skup se ne prihvaća. Prekida se ažuriranje!",
+                  nepotpisan = "Nije moguće učitati Verzije.b2.minisig: skup nadogradnji nije potpisan ili "
+                               "potpis nije dostupan, a program prihvaća samo potpisani skup. Prekida se "
+                               "ažuriranje!",
+                  lošKljuč =
+                      "Javni ključ izdavača (RWQ) nije ispravan minisign ključ, pa se ne može prihvatiti "
+                      "nijedan skup. Prekida se ažuriranje!";
+    auto serija = [](const QByteArray& broj) {
+        return [broj](const Okolina& o) { EXPECT_EQ(o.t.Pročitaj(o.upd + "Verzije.serija"), broj); };
+    };
+    auto bezListe = [](const Okolina& o) { EXPECT_FALSE(QFile::exists(o.upd + "Verzije.txt")); };
+    const Kvar redovi[] = {
+        {"signed set from the server",
+         [&](Okolina& o) { potpiši(o, UpdateLokacija::InternetPrimarni); },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - kraj",
+         true,
+         {"Verzije.txt"},
+         serija("200\r\n")},
+        {"signed set from the network location",
+         [&](Okolina& o) { potpiši(o, UpdateLokacija::MrežnaLokacija); },
+         {},
+         "NapraviRsŠtoTrebaAžurirati - kraj",
+         true,
+         {"Verzije.txt"},
+         serija("200\r\n")},
+        {"list changed at the server",
+         [&](Okolina& o) {
+             potpiši(o, UpdateLokacija::InternetPrimarni);
+             o.t.ZapišiListu(o.lok + "Verzije.txt", {"A.exe;9;9;9;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
+         },
+         {{izmijenjena, Ikona::Usklicnik}},
+         "ProvjeraPotpisa- " + izmijenjena,
+         false,
+         {"Verzije.txt"},
+         bezListe},
+        {"list changed at the network location",
+         [&](Okolina& o) {
+             potpiši(o, UpdateLokacija::MrežnaLokacija);
+             o.t.ZapišiListu(o.lok + "Verzije.txt", {"A.exe;9;9;9;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
+         },
+         {{izmijenjena, Ikona::Usklicnik}},
+         "ProvjeraPotpisa- " + izmijenjena,
+         false,
+         {"Verzije.txt"},
+         bezListe},
+        {"signature removed",
+         [&](Okolina& o) {
+             potpiši(o, UpdateLokacija::MrežnaLokacija);
+             QFile::remove(o.lok + "Verzije.b2.minisig");
+             o.t.Zapiši(o.upd + "Verzije.b2.minisig", "an earlier check's");
+         },
+         {{nepotpisan, Ikona::Usklicnik}},
+         "ProvjeraPotpisa- " + nepotpisan,
+         false,
+         {"Verzije.txt"}},
+        {"replayed older set",
+         [&](Okolina& o) {
+             potpiši(o, UpdateLokacija::InternetPrimarni);
+             o.t.Zapiši(o.upd + "Verzije.serija", "300\r\n");
+         },
+         {{stariji, Ikona::Usklicnik}},
+         "ProvjeraPotpisa- " + stariji,
+         false,
+         {"Verzije.txt"},
+         serija("300\r\n")},
+        {"the settings' key is not a key",
+         [&](Okolina& o) {
+             potpiši(o, UpdateLokacija::InternetPrimarni);
+             o.t.postavke.Snimi("Settings", "JavniKljuc", "RWQ");
+         },
+         {{lošKljuč, Ikona::Usklicnik}},
+         "ProvjeraPotpisa- " + lošKljuč,
+         false,
+         {"Verzije.txt"}},
+        {"no key: the set is not checked",
+         [](Okolina&) {},
+         {},
+         "ProvjeraPotpisa- Skup nadogradnji se ne provjerava: u programu nije postavljen javni ključ "
+         "izdavača.",
+         true,
+         {"Verzije.txt"}},
+    };
+    for (const Kvar& red : redovi)
+        Provjeri([](TestOkruženje& t) { return PripremiVerzijaTXT(t.k, t.seta()); }, red);
+}
+
 // The plan reads the list the check has put in the update directory.
 TEST(Kvarovi, EveryFailureOfThePlan) {
     // The updater's row looks for the running program's own file.
