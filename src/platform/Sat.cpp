@@ -25,16 +25,10 @@ void StvarniSat::Pričekaj(qint16 sekundi) {
 void ObrađujDogađajeMs(qint64 ms) {
     QElapsedTimer proteklo;
     proteklo.start();
-    // The timer only wakes the thread at the deadline. Processing events directly,
-    // not through a nested event loop, keeps the wait blocking after a quit.
-    QTimer budilica;
-    budilica.setSingleShot(true);
-    budilica.setTimerType(Qt::PreciseTimer);
-    // Nested waits (a timer tick inside a wait) each keep their own deadline.
-    for (qint64 ostalo = ms - proteklo.elapsed(); ostalo > 0; ostalo = ms - proteklo.elapsed()) {
-        if (!budilica.isActive()) budilica.start(int(qMin<qint64>(ostalo, 24 * 3600 * 1000)));
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    // Processing events directly, not through a nested event loop, keeps the wait
+    // blocking after a quit; nested waits (a timer tick inside a wait) each keep
+    // their own deadline.
+    ObrađujDogađajeDok([&] { return proteklo.elapsed() >= ms; });
 }
 
 void ObrađujDogađajeDok(const std::function<bool()>& gotovo) {
