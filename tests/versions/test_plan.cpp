@@ -271,6 +271,20 @@ TEST(Kvarovi, OnlyASignedSetIsPlannedWhereAKeyIsSet) {
         return [broj](const Okolina& o) { EXPECT_EQ(o.t.Pročitaj(o.upd + "Verzije.serija"), broj); };
     };
     auto bezListe = [](const Okolina& o) { EXPECT_FALSE(QFile::exists(o.upd + "Verzije.txt")); };
+    // The list changed after signing: refused, and nothing left to plan from.
+    auto izmijenjenaLista = [&](const char* naziv, UpdateLokacija izvor) {
+        return Kvar{
+            naziv,
+            [&, izvor](Okolina& o) {
+                potpiši(o, izvor);
+                o.t.ZapišiListu(o.lok + "Verzije.txt", {"A.exe;9;9;9;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
+            },
+            {{izmijenjena, Ikona::Usklicnik}},
+            "ProvjeraPotpisa- " + izmijenjena,
+            false,
+            {"Verzije.txt"},
+            bezListe};
+    };
     const Kvar redovi[] = {
         {"signed set from the server",
          [&](Okolina& o) { potpiši(o, UpdateLokacija::InternetPrimarni); },
@@ -286,26 +300,8 @@ TEST(Kvarovi, OnlyASignedSetIsPlannedWhereAKeyIsSet) {
          true,
          {"Verzije.txt"},
          serija("200\r\n")},
-        {"list changed at the server",
-         [&](Okolina& o) {
-             potpiši(o, UpdateLokacija::InternetPrimarni);
-             o.t.ZapišiListu(o.lok + "Verzije.txt", {"A.exe;9;9;9;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
-         },
-         {{izmijenjena, Ikona::Usklicnik}},
-         "ProvjeraPotpisa- " + izmijenjena,
-         false,
-         {"Verzije.txt"},
-         bezListe},
-        {"list changed at the network location",
-         [&](Okolina& o) {
-             potpiši(o, UpdateLokacija::MrežnaLokacija);
-             o.t.ZapišiListu(o.lok + "Verzije.txt", {"A.exe;9;9;9;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
-         },
-         {{izmijenjena, Ikona::Usklicnik}},
-         "ProvjeraPotpisa- " + izmijenjena,
-         false,
-         {"Verzije.txt"},
-         bezListe},
+        izmijenjenaLista("list changed at the server", UpdateLokacija::InternetPrimarni),
+        izmijenjenaLista("list changed at the network location", UpdateLokacija::MrežnaLokacija),
         {"signature removed",
          [&](Okolina& o) {
              potpiši(o, UpdateLokacija::MrežnaLokacija);
