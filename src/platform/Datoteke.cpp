@@ -92,7 +92,7 @@ void SkiniSamoZaČitanje(const fs::path& p) {
 }
 
 GreškaDatoteke JeLinkGreška(const QString& put) {
-    return {GreškaPristupa, QStringLiteral("Is a symbolic link: ") + put};
+    return {GreškaPristupa, QStringLiteral("Datoteka je simbolička veza na drugo mjesto: ") + put};
 }
 
 } // namespace

@@ -29,7 +29,7 @@ void UpdateLog::LogirajGrešku(const QString& poruka) {
 
 void UpdateLog::LogirajGreškuSamostalno(const QString& poruka) {
     if (m_direktorija.isEmpty() || !QDir::isAbsolutePath(m_direktorija)) {
-        const QString opis = QStringLiteral("The program's own directory is not known");
+        const QString opis = QStringLiteral("Direktorija programa nije poznata");
         m_poruke.Pokaži(PočetakGreške + opis, Ikona::Usklicnik);
         m_poruke.Pokaži(PočetakGreške + QString::number(GreškaPutanje) + QLatin1Char(' ') + opis,
                         Ikona::Usklicnik);
@@ -40,9 +40,16 @@ void UpdateLog::LogirajGreškuSamostalno(const QString& poruka) {
 
 void UpdateLog::Upiši(const QString& put, const QString& poruka) {
     // Never written through a link: what it points at is not the log.
-    if (JeSimboličkaVeza(QFileInfo(put).path()) || JeSimboličkaVeza(put)) {
-        m_poruke.Pokaži(PočetakGreške + QString::number(GreškaPristupa) + QLatin1Char(' ') +
-                            PorukaSimboličkeVeze(QFileInfo(put).path()),
+    const bool direktorijaJeVeza = JeSimboličkaVeza(QFileInfo(put).path());
+    if (direktorijaJeVeza || JeSimboličkaVeza(put)) {
+        // Names what is linked: the log's directory, or the log itself.
+        const QString opis =
+            direktorijaJeVeza
+                ? PorukaSimboličkeVeze(QFileInfo(put).path())
+                : QStringLiteral("Datoteka ") + put +
+                      QStringLiteral(" je simbolička veza na drugo mjesto. Program ne piše kroz "
+                                     "takve veze. Uklonite vezu i pokušajte ponovno.");
+        m_poruke.Pokaži(PočetakGreške + QString::number(GreškaPristupa) + QLatin1Char(' ') + opis,
                         Ikona::Usklicnik);
         return;
     }

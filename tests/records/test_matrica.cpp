@@ -195,6 +195,16 @@ TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
     for (const QString& kutija : o.poruke.tekstovi())
         EXPECT_TRUE(kutija.startsWith("Desila se greška: u upisu u LOG. Greška: 76 "))
             << kutija.toStdString();
+    // A log that is a link is never written through, and the box names the log itself.
+    QDir().mkpath(o.updateDir());
+    const QString drugdje = o.vanjski("tuđi.log");
+    o.Zapiši(drugdje, "tuđe");
+    ASSERT_TRUE(QFile::link(drugdje, o.log->Put()));
+    o.k.LogirajGrešku("tri");
+    EXPECT_EQ(o.Pročitaj(drugdje), "tuđe");
+    EXPECT_TRUE(o.poruke.tekstovi().last().startsWith(
+        "Desila se greška: u upisu u LOG. Greška: 75 Datoteka " + o.log->Put() + " je simbolička veza"))
+        << o.poruke.tekstovi().last().toStdString();
 }
 
 } // namespace morvela::test
