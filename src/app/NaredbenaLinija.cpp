@@ -34,6 +34,7 @@ namespace {
 constexpr int ZadanoČekanjeMinuta = 10;
 constexpr qint64 RazmakNapretkaMs = 100;
 const QString Razdjelnik = QStringLiteral(" · ");
+constexpr qsizetype MinimumImena = 12;
 
 QString BezCrLf(QString tekst) {
     return tekst.replace(CRLF, QStringLiteral("\n"));
@@ -69,9 +70,10 @@ public:
         Greška((neuspjeh ? QStringLiteral("Greška: ") : QStringLiteral("Upozorenje: ")) + tekst);
     }
 
-    // At most ten times a second, unless the line says something new. The first part
-    // (the action and its file) is shortened first, so the numbers stay readable.
-    void Napredak(QStringList dijelovi, qint64 sadaMs, bool odmah) {
+    // At most ten times a second, unless the line says something new. What does not fit
+    // the terminal gives way in turn: the part named suvišan (the speed), then the end of
+    // the first part (the file's name), so that the numbers stay readable.
+    void Napredak(QStringList dijelovi, qsizetype suvišan, qint64 sadaMs, bool odmah) {
         if (!m_terminal || (!odmah && m_prikazan && sadaMs - m_zadnjiMs < RazmakNapretkaMs)) return;
         m_zadnjiMs = sadaMs;
         // A line as wide as the terminal would wrap at its last column on some terminals.
@@ -81,8 +83,9 @@ public:
             return tekst.size() <= duljina ? tekst
                                            : tekst.left(std::max<qsizetype>(0, duljina - 1)) + QChar(0x2026);
         };
-        const qsizetype ostatak = dijelovi.join(Razdjelnik).size() - dijelovi[0].size();
-        if (ostatak < stane / 2) dijelovi[0] = Skrati(dijelovi[0], stane - ostatak);
+        const auto Ostatak = [&] { return dijelovi.join(Razdjelnik).size() - dijelovi[0].size(); };
+        if (suvišan > 0 && dijelovi.join(Razdjelnik).size() > stane) dijelovi.removeAt(suvišan);
+        dijelovi[0] = Skrati(dijelovi[0], std::max<qsizetype>(stane - Ostatak(), MinimumImena));
         PišiNaKonzolu(stderr, "\r\x1b[K" + Skrati(dijelovi.join(Razdjelnik), stane));
         std::fflush(stderr);
         m_prikazan = true;
@@ -289,13 +292,18 @@ private:
     }
 
     void Osvježi(bool novo) {
-        if (!m_akcija.isEmpty()) m_ispis.Napredak(Dijelovi(true), m_sat.MonotonoMs(), novo);
+        if (m_akcija.isEmpty()) return;
+        qsizetype brzina = -1;
+        const QStringList dijelovi = Dijelovi(true, &brzina);
+        m_ispis.Napredak(dijelovi, brzina, m_sat.MonotonoMs(), novo);
     }
 
-    QStringList Dijelovi(bool uTijeku) const {
+    // brzina receives the index of the speed, when there is one.
+    QStringList Dijelovi(bool uTijeku, qsizetype* brzina = nullptr) const {
         const QLocale l = QLocale::system();
         const auto MB = [&](qint64 bajtova) { return l.toString(double(bajtova) / 1e6, 'f', 1); };
-        QStringList dijelovi{m_akcija};
+        // A file of the plan is named alone; the transfer it goes by is in the log.
+        QStringList dijelovi{m_datoteka > 0 ? m_datoteke[m_datoteka - 1] : m_akcija};
         if (m_primljeno >= 0) {
             dijelovi << (m_ukupno > 0 && m_ukupno != m_primljeno
                              ? MB(m_primljeno) + QStringLiteral(" od ") + MB(m_ukupno) + QStringLiteral(" MB")
@@ -303,6 +311,7 @@ private:
             const qint64 ms = m_sat.MonotonoMs() - m_početakMs;
             if (ms > 0 && m_primljeno > 0) {
                 const double poSekundi = double(m_primljeno) * 1000.0 / double(ms);
+                if (brzina) *brzina = dijelovi.size();
                 dijelovi << (poSekundi >= 1e6
                                  ? l.toString(poSekundi / 1e6, 'f', 1) + QStringLiteral(" MB/s")
                                  : l.toString(poSekundi / 1e3, 'f', 0) + QStringLiteral(" kB/s"));
@@ -317,7 +326,8 @@ private:
                                                                                          QLatin1Char('0')));
                 }
             }
-        } else if (!m_stanje.isEmpty()) {
+        } else if (uTijeku && !m_stanje.isEmpty()) {
+            // A transport's own percent or state says nothing once the file is done.
             dijelovi << m_stanje;
         }
         if (m_datoteka > 0) {

@@ -11,13 +11,19 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
@@ -78,9 +84,12 @@ protected:
         return dir;
     }
 
-    // zaslon: the X display on which the running-program guard looks for the suite's windows.
-    QProcess* Započni(const QString& paket, const QStringList& argumenti, const QString& zaslon = {}) {
+    // zaslon: the X display on which the running-program guard looks for the suite's windows;
+    // uDjetetu: run in the child before the program starts.
+    QProcess* Započni(const QString& paket, const QStringList& argumenti, const QString& zaslon = {},
+                      const std::function<void()>& uDjetetu = {}) {
         auto* p = new QProcess;
+        if (uDjetetu) p->setChildProcessModifier(uDjetetu);
         procesi.emplace_back(p);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // No display of any kind: the command line must not need one.
@@ -211,7 +220,7 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
               (dir + "Izvoz21.dll|/u|/s|" + dir + "Izvoz21.dll|/s|").toUtf8());
     // Without a terminal, a line for each fetched file of the plan, and the messages.
     const QRegularExpression preuzeto(
-        "^Download: (\\w+)\\.7z · [0-9.]+ MB(?: · [0-9.]+ [kM]B/s)? · datoteka (\\d) od 2\n",
+        "^(\\w+)\\.7z(?: · [0-9.]+ MB)?(?: · [0-9.]+ [kM]B/s)? · datoteka (\\d) od 2\n",
         QRegularExpression::MultilineOption);
     QStringList preuzete;
     for (const QRegularExpressionMatch& m : preuzeto.globalMatch(i.greške))
@@ -230,6 +239,60 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
 
     // Nothing was saved: the window still starts with its own choice.
     EXPECT_EQ(TestOkruženje::Pročitaj(korijen.filePath("config/Morvela/Morvela.conf")), postavke);
+}
+
+// A technician over SSH in a narrow terminal, with the output piped away: the progress is on
+// the terminal, one line redrawn in place that never wraps, and the pipe gets none of it.
+TEST_F(NaredbenaLinija, ProgressStaysOnOneLineOfANarrowTerminal) {
+    const QString dugo = "KnjigovodstvoIPlaceIKadrovska21.exe";
+    QByteArray sadržaj(3000000, '\0');
+    QRandomGenerator(24).fillRange(reinterpret_cast<quint32*>(sadržaj.data()), sadržaj.size() / 4);
+    Objavi(dugo, sadržaj);
+    TestOkruženje::ZapišiListu(server + "Verzije.txt", lista);
+    posluzitelj.PostaviKvar(ImeArhive(dugo), Kvar::Polagano);
+    const QString dir = Paket("Suite");
+
+    int glavni = -1, terminal = -1;
+    winsize veličina{};
+    veličina.ws_col = 60;
+    veličina.ws_row = 24;
+    ASSERT_EQ(::openpty(&glavni, &terminal, nullptr, nullptr, &veličina), 0);
+    QProcess* p = Započni(dir, {"--azuriraj", "--izvor", "sekundarni"}, {},
+                          [terminal] { ::dup2(terminal, STDERR_FILENO); });
+    ::close(terminal);
+    ::fcntl(glavni, F_SETFL, O_NONBLOCK);
+    QByteArray zaslon;
+    const auto Čitaj = [&] {
+        char blok[4096];
+        for (ssize_t n; (n = ::read(glavni, blok, sizeof blok)) > 0;)
+            zaslon.append(blok, n);
+    };
+    QElapsedTimer vrijeme;
+    vrijeme.start();
+    while (!p->waitForFinished(20) && vrijeme.elapsed() < 180000)
+        Čitaj();
+    Čitaj();
+    ::close(glavni);
+    EXPECT_EQ(p->exitCode(), 0) << zaslon.constData();
+    EXPECT_EQ(TestOkruženje::Pročitaj(dir + dugo), sadržaj);
+    const QByteArray izlaz = p->readAllStandardOutput();
+    EXPECT_TRUE(izlaz.contains("--azuriraj --izvor sekundarni - kraj, izlazni kod 0")) << izlaz.constData();
+    EXPECT_FALSE(izlaz.contains('\r') || izlaz.contains('\x1b'));
+
+    // Each drawing of the progress line starts by going back and clearing it.
+    QStringList redovi;
+    const QRegularExpression crtanje("\r\x1b\\[K([^\r\n]+)");
+    for (const QRegularExpressionMatch& m : crtanje.globalMatch(QString::fromUtf8(zaslon)))
+        redovi << m.captured(1);
+    for (const QString& red : redovi)
+        EXPECT_LT(red.size(), 60) << qPrintable(red);
+    // The long name gives way to the numbers: bytes of the file, time left, which file of the plan.
+    const QRegularExpression napredak("^KnjigovodstvoI?\\S*… · [0-9.]+ od 3\\.0 MB( · [0-9.]+ [kM]B/s)? · "
+                                      "još \\d+:\\d\\d · datoteka [123] od 3$");
+    EXPECT_FALSE(redovi.filter(napredak).isEmpty()) << zaslon.constData();
+    // A message clears it and is printed whole.
+    EXPECT_TRUE(zaslon.contains("\r\x1b[KUpozorenje: Uspješno instalirani novi programi!\r\n"))
+        << zaslon.constData();
 }
 
 TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
