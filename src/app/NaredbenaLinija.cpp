@@ -179,54 +179,13 @@ private:
     std::optional<qint64> m_rokMs;
 };
 
-// The plan printed as a table with its totals, or kept for the JSON printed at the end.
-class KonzolnaMreža : public IMrežaPlana {
-public:
-    KonzolnaMreža(Ispis& ispis, bool json) : m_ispis(ispis), m_json(json) {}
-
-    void PrikažiPlan(const QList<RedPlana>& redovi) override {
-        plan = redovi;
-        if (m_json) return;
-        const QLocale l = QLocale::system();
-        const auto veličina = [&](const QString& polje) { return l.toString(qint64(VeličinaKao32(polje))); };
-        QList<QStringList> tablica{{QStringLiteral("Ime programa/komponente"), QStringLiteral("Verzija"),
-                                    QStringLiteral("VeličinaDownload"), QStringLiteral("StvarnaVeličina")}};
-        qint64 ukupnoDownload = 0, ukupnoStvarno = 0;
-        for (const RedPlana& r : redovi) {
-            tablica.append({r.ime, r.verGl + QLatin1Char('.') + r.verPom + QLatin1Char('.') + r.verRev,
-                            veličina(r.veličinaDownload), veličina(r.stvarnaVeličina)});
-            ukupnoDownload += VeličinaKao32(r.veličinaDownload);
-            ukupnoStvarno += VeličinaKao32(r.stvarnaVeličina);
-        }
-        tablica.append(
-            {QStringLiteral("UKUPNO: "), QString(), l.toString(ukupnoDownload), l.toString(ukupnoStvarno)});
-        int širine[4] = {};
-        for (const QStringList& red : tablica)
-            for (int i = 0; i < 4; ++i)
-                širine[i] = std::max(širine[i], int(red[i].size()));
-        for (const QStringList& red : tablica)
-            m_ispis.Redak(red[0].leftJustified(širine[0]) + QStringLiteral("  ") +
-                          red[1].leftJustified(širine[1]) + QStringLiteral("  ") +
-                          red[2].rightJustified(širine[2]) + QStringLiteral("  ") +
-                          red[3].rightJustified(širine[3]));
-    }
-    void OznačiStanjeReda(const QString&, int) override {}
-    void OmogućiAžuriranje(bool) override {}
-
-    // The last plan shown; none before the check.
-    std::optional<QList<RedPlana>> plan;
-
-private:
-    Ispis& m_ispis;
-    const bool m_json;
-};
-
 // The status line as one progress line: file, bytes, speed, time left and which file of
 // the plan. Without a terminal, one line for each file when it is done.
 class KonzolniStatus : public IStatusLinija {
 public:
-    KonzolniStatus(Ispis& ispis, const ISat& sat, const KonzolnaMreža& mreža)
-        : m_ispis(ispis), m_sat(sat), m_mreža(mreža) {}
+    // plan: the plan shown by the check, once there is one.
+    KonzolniStatus(Ispis& ispis, const ISat& sat, const std::optional<QList<RedPlana>>& plan)
+        : m_ispis(ispis), m_sat(sat), m_plan(plan) {}
     ~KonzolniStatus() override { ZavršiDatoteku(); }
 
     void PrikažiAkciju(const QString& tekst) override {
@@ -332,16 +291,15 @@ private:
         }
         if (m_datoteka > 0) {
             // The plan's size is known after a check; a distribution run fetches what the location lacks.
-            dijelovi << (m_mreža.plan
-                             ? QStringLiteral("datoteka %1 od %2").arg(m_datoteka).arg(m_mreža.plan->size())
-                             : QStringLiteral("datoteka %1").arg(m_datoteka));
+            dijelovi << (m_plan ? QStringLiteral("datoteka %1 od %2").arg(m_datoteka).arg(m_plan->size())
+                                : QStringLiteral("datoteka %1").arg(m_datoteka));
         }
         return dijelovi;
     }
 
     Ispis& m_ispis;
     const ISat& m_sat;
-    const KonzolnaMreža& m_mreža;
+    const std::optional<QList<RedPlana>>& m_plan;
     QString m_akcija, m_stanje, m_vrijemePrijenosa;
     QStringList m_datoteke;
     int m_datoteka = 0;
@@ -357,6 +315,48 @@ public:
     void PostaviLokaciju(int indeks, const QString& tekst) override { lokacije[indeks] = tekst; }
 
     QString lokacije[2];
+};
+
+// The plan printed as a table with its totals, or kept for the JSON printed at the end.
+class KonzolnaMreža : public IMrežaPlana {
+public:
+    KonzolnaMreža(Ispis& ispis, bool json) : m_ispis(ispis), m_json(json) {}
+
+    void PrikažiPlan(const QList<RedPlana>& redovi) override {
+        plan = redovi;
+        if (m_json) return;
+        const QLocale l = QLocale::system();
+        const auto veličina = [&](const QString& polje) { return l.toString(qint64(VeličinaKao32(polje))); };
+        QList<QStringList> tablica{{QStringLiteral("Ime programa/komponente"), QStringLiteral("Verzija"),
+                                    QStringLiteral("VeličinaDownload"), QStringLiteral("StvarnaVeličina")}};
+        qint64 ukupnoDownload = 0, ukupnoStvarno = 0;
+        for (const RedPlana& r : redovi) {
+            tablica.append({r.ime, r.verGl + QLatin1Char('.') + r.verPom + QLatin1Char('.') + r.verRev,
+                            veličina(r.veličinaDownload), veličina(r.stvarnaVeličina)});
+            ukupnoDownload += VeličinaKao32(r.veličinaDownload);
+            ukupnoStvarno += VeličinaKao32(r.stvarnaVeličina);
+        }
+        tablica.append(
+            {QStringLiteral("UKUPNO: "), QString(), l.toString(ukupnoDownload), l.toString(ukupnoStvarno)});
+        int širine[4] = {};
+        for (const QStringList& red : tablica)
+            for (int i = 0; i < 4; ++i)
+                širine[i] = std::max(širine[i], int(red[i].size()));
+        for (const QStringList& red : tablica)
+            m_ispis.Redak(red[0].leftJustified(širine[0]) + QStringLiteral("  ") +
+                          red[1].leftJustified(širine[1]) + QStringLiteral("  ") +
+                          red[2].rightJustified(širine[2]) + QStringLiteral("  ") +
+                          red[3].rightJustified(širine[3]));
+    }
+    void OznačiStanjeReda(const QString&, int) override {}
+    void OmogućiAžuriranje(bool) override {}
+
+    // The last plan shown; none before the check.
+    std::optional<QList<RedPlana>> plan;
+
+private:
+    Ispis& m_ispis;
+    const bool m_json;
 };
 
 enum class Operacija { Provjeri, Ažuriraj, NaLokaciju };
@@ -381,7 +381,7 @@ public:
         m_k.izvor = &m_izvor;
         m_k.mreža = &m_mreža;
         m_k.sat = &m_sat;
-        m_status = std::make_unique<KonzolniStatus>(m_ispis, m_sat, m_mreža);
+        m_status = std::make_unique<KonzolniStatus>(m_ispis, m_sat, m_mreža.plan);
         m_k.status = m_status.get();
         m_usluge = std::make_unique<StvarneUsluge>(m_k);
         m_poruke.k = &m_k;
