@@ -15,6 +15,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -22,6 +25,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace morvela {
 
@@ -29,46 +33,83 @@ namespace {
 
 constexpr int ZadanoČekanjeMinuta = 10;
 constexpr qint64 RazmakNapretkaMs = 100;
+const QString Razdjelnik = QStringLiteral(" · ");
+constexpr qsizetype MinimumImena = 12;
 
 QString BezCrLf(QString tekst) {
     return tekst.replace(CRLF, QStringLiteral("\n"));
 }
 
-// Standard output and error. On a terminal one progress line sits below the
-// last printed line and is redrawn in place; everything else is printed above it.
+// Standard output and error. Progress goes to standard error, so that output piped
+// to a file or to `tee` keeps it: on a terminal one line that fits its width sits
+// below the last printed line and is redrawn in place; everything else is printed above it.
 class Ispis {
 public:
-    Ispis() : m_terminal(JeTerminal(stdout)) {}
-    ~Ispis() { ObrišiNapredak(); }
+    Ispis() : m_terminal(JeTerminal(stderr)) {}
+    ~Ispis() {
+        IspišiZadržanu(false);
+        ObrišiNapredak();
+    }
 
+    // With --json standard output carries the plan alone.
+    void LogNaGreške() { m_log = stderr; }
     void Redak(const QString& tekst) { Piši(stdout, tekst); }
+    void Log(const QString& tekst) { Piši(m_log, tekst); }
     void Greška(const QString& tekst) { Piši(stderr, tekst); }
+    bool Terminal() const { return m_terminal; }
 
-    // At most ten times a second, and only for a person at a terminal.
-    void Napredak(const QString& tekst, qint64 sadaMs) {
-        if (!m_terminal || (m_prikazan && sadaMs - m_zadnjiMs < RazmakNapretkaMs)) return;
+    // A message nobody answered is held until something else is said: only the last
+    // one before a failed run is the failure, and is labelled so.
+    void Zadrži(const QString& tekst) {
+        IspišiZadržanu(false);
+        m_zadržana = tekst;
+    }
+    void IspišiZadržanu(bool neuspjeh) {
+        if (!m_zadržana) return;
+        const QString tekst = *std::exchange(m_zadržana, std::nullopt);
+        Greška((neuspjeh ? QStringLiteral("Greška: ") : QStringLiteral("Upozorenje: ")) + tekst);
+    }
+
+    // At most ten times a second, unless the line says something new. What does not fit
+    // the terminal gives way in turn: the part named suvišan (the speed), then the end of
+    // the first part (the file's name), so that the numbers stay readable.
+    void Napredak(QStringList dijelovi, qsizetype suvišan, qint64 sadaMs, bool odmah) {
+        if (!m_terminal || (!odmah && m_prikazan && sadaMs - m_zadnjiMs < RazmakNapretkaMs)) return;
         m_zadnjiMs = sadaMs;
-        PišiNaKonzolu(stdout, "\r\x1b[K" + tekst);
-        std::fflush(stdout);
+        // A line as wide as the terminal would wrap at its last column on some terminals.
+        const int širina = ŠirinaTerminala(stderr);
+        const qsizetype stane = (širina > 1 ? širina : 80) - 1;
+        const auto Skrati = [](const QString& tekst, qsizetype duljina) {
+            return tekst.size() <= duljina ? tekst
+                                           : tekst.left(std::max<qsizetype>(0, duljina - 1)) + QChar(0x2026);
+        };
+        const auto Ostatak = [&] { return dijelovi.join(Razdjelnik).size() - dijelovi[0].size(); };
+        if (suvišan > 0 && dijelovi.join(Razdjelnik).size() > stane) dijelovi.removeAt(suvišan);
+        dijelovi[0] = Skrati(dijelovi[0], std::max<qsizetype>(stane - Ostatak(), MinimumImena));
+        PišiNaKonzolu(stderr, "\r\x1b[K" + Skrati(dijelovi.join(Razdjelnik), stane));
+        std::fflush(stderr);
         m_prikazan = true;
     }
     void ObrišiNapredak() {
         if (!m_prikazan) return;
-        std::fputs("\r\x1b[K", stdout);
-        std::fflush(stdout);
+        std::fputs("\r\x1b[K", stderr);
+        std::fflush(stderr);
         m_prikazan = false;
     }
 
 private:
     void Piši(std::FILE* tok, const QString& tekst) {
+        if (tok == stderr) IspišiZadržanu(false);
         ObrišiNapredak();
         PišiNaKonzolu(tok, BezCrLf(tekst) + QLatin1Char('\n'));
         std::fflush(tok);
     }
 
     const bool m_terminal;
+    std::FILE* m_log = stdout;
     bool m_prikazan = false;
     qint64 m_zadnjiMs = 0;
+    std::optional<QString> m_zadržana;
 };
 
 // Message boxes become lines on standard error with their kind. Nobody reads the
@@ -82,9 +123,10 @@ public:
     Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja vrsta,
                    const QString&) override {
         if (gumbi == Gumbi::URedu) {
-            m_ispis.Greška(
-                (ikona == Ikona::Kritična ? QStringLiteral("Greška: ") : QStringLiteral("Upozorenje: ")) +
-                tekst);
+            if (ikona == Ikona::Kritična)
+                m_ispis.Greška(QStringLiteral("Greška: ") + tekst);
+            else
+                m_ispis.Zadrži(tekst);
             return Odgovor::URedu;
         }
         const Odgovor odgovor = Odgovori(vrsta);
@@ -111,7 +153,7 @@ private:
             // Giving up is only offered here once the wait is over.
             return Odgovor::Da;
         case VrstaPitanja::PonovniPokušajDatoteke:   // the rollback runs instead
-        case VrstaPitanja::KopiranjeSvegaNaLokaciju: // a scheduled run never fills a location
+        case VrstaPitanja::KopiranjeSvegaNaLokaciju: // only --prvo-punjenje fills one, and asks nothing
         case VrstaPitanja::Obavijest:
             break;
         }
@@ -137,29 +179,35 @@ private:
     std::optional<qint64> m_rokMs;
 };
 
-// The status line as one progress line: file, bytes, percent and speed.
+// The status line as one progress line: file, bytes, speed, time left and which file of
+// the plan. Without a terminal, one line for each file when it is done.
 class KonzolniStatus : public IStatusLinija {
 public:
-    KonzolniStatus(Ispis& ispis, const ISat& sat) : m_ispis(ispis), m_sat(sat) {}
+    // plan: the plan shown by the check, once there is one.
+    KonzolniStatus(Ispis& ispis, const ISat& sat, const std::optional<QList<RedPlana>>& plan)
+        : m_ispis(ispis), m_sat(sat), m_plan(plan) {}
+    ~KonzolniStatus() override { ZavršiDatoteku(); }
 
     void PrikažiAkciju(const QString& tekst) override {
+        ZavršiDatoteku();
         m_akcija = tekst;
         m_stanje.clear();
         m_primljeno = m_ukupno = -1;
         m_početakMs = m_sat.MonotonoMs();
+        m_datoteka = BrojDatoteke(tekst);
         if (tekst.isEmpty())
             m_ispis.ObrišiNapredak();
         else
-            Osvježi();
+            Osvježi(true);
     }
     void PrikažiStanje(const QString& tekst) override {
         m_stanje = tekst;
-        Osvježi();
+        Osvježi(false);
     }
     void NapredakPrijenosa(qint64 primljeno, qint64 ukupno) override {
         m_primljeno = primljeno;
         m_ukupno = ukupno;
-        Osvježi();
+        Osvježi(false);
     }
     void PripremiProgBar(qint32 minimum, qint32 maksimum) override {
         m_dno = float(minimum), m_vrh = float(maksimum), m_vrijednost = 0, m_vidljiv = true;
@@ -180,30 +228,81 @@ public:
     void ObradiDogađaje() override { QCoreApplication::processEvents(); }
 
 private:
-    void Osvježi() {
-        if (m_akcija.isEmpty()) return;
-        QString red = m_akcija;
-        if (m_primljeno >= 0) {
-            const QLocale l = QLocale::system();
-            red += QStringLiteral("  ") + l.toString(m_primljeno);
-            if (m_ukupno > 0)
-                red += QStringLiteral(" / ") + l.toString(m_ukupno) + QStringLiteral(" B  ") +
-                       QString::number(m_primljeno * 100 / m_ukupno) + QLatin1Char('%');
-            else
-                red += QStringLiteral(" B");
-            const qint64 ms = std::max<qint64>(1, m_sat.MonotonoMs() - m_početakMs);
-            red += QStringLiteral("  ") +
-                   l.toString(double(m_primljeno) / 1024.0 * 1000.0 / double(ms), 'f', 0) +
-                   QStringLiteral(" kB/s");
-        } else if (!m_stanje.isEmpty()) {
-            red += QStringLiteral("  ") + m_stanje;
+    // The place of a fetched or copied archive among this run's files, counted once
+    // however often it is tried; 0 for anything else: the lists and the remote-support program.
+    int BrojDatoteke(const QString& akcija) {
+        static const QStringList Prijenosi{QStringLiteral("Download: "),
+                                           QStringLiteral("Kopiranje datoteke: ")};
+        static const QStringList IzvanPlana{ImeListeVerzija, ImeListeVerzijaU, ImeManifesta, ImePotpisa,
+                                            ImeTeamViewera};
+        for (const QString& prijenos : Prijenosi) {
+            if (!akcija.startsWith(prijenos)) continue;
+            const QString ime = akcija.mid(prijenos.size());
+            if (IzvanPlana.contains(ime, Qt::CaseInsensitive)) return 0;
+            if (!m_datoteke.contains(ime, Qt::CaseInsensitive)) m_datoteke.append(ime);
+            return int(m_datoteke.indexOf(ime)) + 1;
         }
-        m_ispis.Napredak(red, m_sat.MonotonoMs());
+        return 0;
+    }
+
+    void ZavršiDatoteku() {
+        if (!m_ispis.Terminal() && m_datoteka > 0) m_ispis.Greška(Dijelovi(false).join(Razdjelnik));
+        m_datoteka = 0;
+    }
+
+    void Osvježi(bool novo) {
+        if (m_akcija.isEmpty()) return;
+        qsizetype brzina = -1;
+        const QStringList dijelovi = Dijelovi(true, &brzina);
+        m_ispis.Napredak(dijelovi, brzina, m_sat.MonotonoMs(), novo);
+    }
+
+    // brzina receives the index of the speed, when there is one.
+    QStringList Dijelovi(bool uTijeku, qsizetype* brzina = nullptr) const {
+        const QLocale l = QLocale::system();
+        const auto MB = [&](qint64 bajtova) { return l.toString(double(bajtova) / 1e6, 'f', 1); };
+        // A file of the plan is named alone; the transfer it goes by is in the log.
+        QStringList dijelovi{m_datoteka > 0 ? m_datoteke[m_datoteka - 1] : m_akcija};
+        if (m_primljeno >= 0) {
+            dijelovi << (m_ukupno > 0 && m_ukupno != m_primljeno
+                             ? MB(m_primljeno) + QStringLiteral(" od ") + MB(m_ukupno) + QStringLiteral(" MB")
+                             : MB(m_primljeno) + QStringLiteral(" MB"));
+            const qint64 ms = m_sat.MonotonoMs() - m_početakMs;
+            if (ms > 0 && m_primljeno > 0) {
+                const double poSekundi = double(m_primljeno) * 1000.0 / double(ms);
+                if (brzina) *brzina = dijelovi.size();
+                dijelovi << (poSekundi >= 1e6
+                                 ? l.toString(poSekundi / 1e6, 'f', 1) + QStringLiteral(" MB/s")
+                                 : l.toString(poSekundi / 1e3, 'f', 0) + QStringLiteral(" kB/s"));
+                if (uTijeku && m_ukupno > m_primljeno) {
+                    const qint64 s = qint64(double(m_ukupno - m_primljeno) / poSekundi + 0.5);
+                    dijelovi << QStringLiteral("još ") +
+                                    (s >= 3600 ? QStringLiteral("%1:%2:%3")
+                                                     .arg(s / 3600)
+                                                     .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                                                     .arg(s % 60, 2, 10, QLatin1Char('0'))
+                                               : QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10,
+                                                                                         QLatin1Char('0')));
+                }
+            }
+        } else if (uTijeku && !m_stanje.isEmpty()) {
+            // A transport's own percent or state says nothing once the file is done.
+            dijelovi << m_stanje;
+        }
+        if (m_datoteka > 0) {
+            // The plan's size is known after a check; a distribution run fetches what the location lacks.
+            dijelovi << (m_plan ? QStringLiteral("datoteka %1 od %2").arg(m_datoteka).arg(m_plan->size())
+                                : QStringLiteral("datoteka %1").arg(m_datoteka));
+        }
+        return dijelovi;
     }
 
     Ispis& m_ispis;
     const ISat& m_sat;
+    const std::optional<QList<RedPlana>>& m_plan;
     QString m_akcija, m_stanje, m_vrijemePrijenosa;
+    QStringList m_datoteke;
+    int m_datoteka = 0;
     qint64 m_primljeno = -1, m_ukupno = -1, m_početakMs = 0;
     float m_dno = 0, m_vrh = 0, m_vrijednost = 0;
     bool m_vidljiv = false;
@@ -218,13 +317,14 @@ public:
     QString lokacije[2];
 };
 
-// The plan printed as a table with its totals.
+// The plan printed as a table with its totals, or kept for the JSON printed at the end.
 class KonzolnaMreža : public IMrežaPlana {
 public:
-    explicit KonzolnaMreža(Ispis& ispis) : m_ispis(ispis) {}
+    KonzolnaMreža(Ispis& ispis, bool json) : m_ispis(ispis), m_json(json) {}
 
     void PrikažiPlan(const QList<RedPlana>& redovi) override {
-        planiranih = int(redovi.size());
+        plan = redovi;
+        if (m_json) return;
         const QLocale l = QLocale::system();
         const auto veličina = [&](const QString& polje) { return l.toString(qint64(VeličinaKao32(polje))); };
         QList<QStringList> tablica{{QStringLiteral("Ime programa/komponente"), QStringLiteral("Verzija"),
@@ -251,11 +351,12 @@ public:
     void OznačiStanjeReda(const QString&, int) override {}
     void OmogućiAžuriranje(bool) override {}
 
-    // Rows of the last plan shown; -1 before any.
-    int planiranih = -1;
+    // The last plan shown; none before the check.
+    std::optional<QList<RedPlana>> plan;
 
 private:
     Ispis& m_ispis;
+    const bool m_json;
 };
 
 enum class Operacija { Provjeri, Ažuriraj, NaLokaciju };
@@ -265,23 +366,26 @@ struct Naredba {
     std::optional<UpdateLokacija> izvor;
     QString lokacija;
     int minutaČekanja = ZadanoČekanjeMinuta;
+    bool json = false;
+    bool prvoPunjenje = false;
 };
 
 // One unattended run: the seams of the command line around the real services.
 class Nenadzirano {
 public:
     explicit Nenadzirano(const Naredba& n, const QString& opis)
-        : m_n(n), m_opis(opis), m_poruke(m_ispis, n.minutaČekanja), m_mreža(m_ispis) {
+        : m_n(n), m_opis(opis), m_poruke(m_ispis, n.minutaČekanja), m_mreža(m_ispis, n.json) {
+        if (n.json) m_ispis.LogNaGreške();
         m_k.poruke = &m_poruke;
         m_k.stanje = &m_stanje;
         m_k.izvor = &m_izvor;
         m_k.mreža = &m_mreža;
         m_k.sat = &m_sat;
-        m_status = std::make_unique<KonzolniStatus>(m_ispis, m_sat);
+        m_status = std::make_unique<KonzolniStatus>(m_ispis, m_sat, m_mreža.plan);
         m_k.status = m_status.get();
         m_usluge = std::make_unique<StvarneUsluge>(m_k);
         m_poruke.k = &m_k;
-        m_k.log->PostaviJeku([this](const QString& red) { m_ispis.Redak(red); });
+        m_k.log->PostaviJeku([this](const QString& red) { m_ispis.Log(red); });
         UčitajIzvor();
     }
 
@@ -299,6 +403,7 @@ public:
         // An installation cut short earlier is put right first, as the window does at its start.
         ObnoviPrekinutuInstalaciju(m_k);
         const int kod = IzvršiOperaciju();
+        m_ispis.IspišiZadržanu(kod == KodNeuspjeh);
         m_k.LogirajGrešku(m_opis + QStringLiteral(" - kraj, izlazni kod %1").arg(kod));
         return kod;
     }
@@ -306,7 +411,7 @@ public:
 private:
     int IzvršiOperaciju() {
         if (m_n.operacija == Operacija::NaLokaciju) {
-            const bool uspjeh = DownloadNaLokaciju(m_k, m_usluge->izvorSeta(), false);
+            const bool uspjeh = DownloadNaLokaciju(m_k, m_usluge->izvorSeta(), false, m_n.prvoPunjenje);
             m_k.status->ZaustaviVrijemePrijenosa();
             m_k.status->SakrijProgBar();
             if (uspjeh) return KodGotovo;
@@ -314,14 +419,25 @@ private:
             if (!L.isEmpty() && m_stanje.ZadnjaPoruka == PorukaZauzeteLokacije(SaSeparatorom(L)))
                 return KodZaključano;
             // A scheduled run shows nothing and does not log every stop; say at least where it stopped.
-            m_ispis.Greška(L.isEmpty() ? QStringLiteral("Greška: Nije zadana lokacija za distribuciju "
-                                                        "(postavka UpdateLokDirMr21 ili --lokacija DIR).")
-                                       : QStringLiteral("Greška: Preuzimanje na lokaciju ") + L +
-                                             QStringLiteral(" nije završeno."));
+            if (L.isEmpty())
+                m_ispis.Greška(QStringLiteral("Greška: Nije zadana lokacija za distribuciju "
+                                              "(postavka UpdateLokDirMr21 ili --lokacija DIR)."));
+            else if (!m_n.prvoPunjenje && m_k.datoteke->PostojiDirektorij(L) &&
+                     !m_k.datoteke->PostojiDatoteka(L + ImeListeVerzija))
+                m_ispis.Greška(QStringLiteral("Greška: Lokacija ") + L + QStringLiteral(" nema ") +
+                               ImeListeVerzija +
+                               QStringLiteral(". Ako je prazna jer se tek puni, pokrenite jednom s "
+                                              "--prvo-punjenje; ako mrežni disk nije spojen, spojite ga."));
+            else
+                m_ispis.Greška(QStringLiteral("Greška: Preuzimanje na lokaciju ") + L +
+                               QStringLiteral(" nije završeno."));
             return KodNeuspjeh;
         }
         if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) return KodNeuspjeh;
-        if (m_mreža.planiranih <= 0) return KodGotovo;
+        const qsizetype planiranih = m_mreža.plan ? m_mreža.plan->size() : 0;
+        if (m_n.json)
+            m_ispis.Redak(QString::fromUtf8(PlanKaoJson().toJson(QJsonDocument::Indented)).trimmed());
+        if (planiranih == 0) return KodGotovo;
         if (m_n.operacija == Operacija::Provjeri) return KodImaNovih;
         bool listaZamijenjena = false;
         if (cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta(), &listaZamijenjena)) {
@@ -331,6 +447,39 @@ private:
             return KodNeuspjeh;
         }
         return m_poruke.isteklo ? KodProgramiRade : KodNeuspjeh;
+    }
+
+    // For monitoring: each planned file with the version installed now (null when it is new
+    // here) and the new one, sizes in bytes as the list gives them, and the totals.
+    QJsonDocument PlanKaoJson() const {
+        const Matrica& stare = m_stanje.StareVerzije;
+        const auto Verzija = [](const Matrica& m, int red) {
+            return m.tekst(red, 1) + QLatin1Char('.') + m.tekst(red, 2) + QLatin1Char('.') + m.tekst(red, 3);
+        };
+        QJsonArray programi;
+        qint64 ukupnoDownload = 0, ukupnoStvarno = 0;
+        for (const RedPlana& r : m_mreža.plan.value_or(QList<RedPlana>())) {
+            const int red = NađiRed(stare, r.ime);
+            const QJsonValue instalirana = red >= 0 ? QJsonValue(Verzija(stare, red)) : QJsonValue();
+            const qint64 download = VeličinaKao32(r.veličinaDownload),
+                         stvarna = VeličinaKao32(r.stvarnaVeličina);
+            ukupnoDownload += download;
+            ukupnoStvarno += stvarna;
+            programi.append(QJsonObject{
+                {QStringLiteral("ime"), r.ime},
+                {QStringLiteral("instaliranaVerzija"), instalirana},
+                {QStringLiteral("novaVerzija"),
+                 r.verGl + QLatin1Char('.') + r.verPom + QLatin1Char('.') + r.verRev},
+                {QStringLiteral("velicinaDownload"), download},
+                {QStringLiteral("stvarnaVelicina"), stvarna},
+            });
+        }
+        return QJsonDocument(QJsonObject{
+            {QStringLiteral("programi"), programi},
+            {QStringLiteral("ukupno"), QJsonObject{{QStringLiteral("programa"), programi.size()},
+                                                   {QStringLiteral("velicinaDownload"), ukupnoDownload},
+                                                   {QStringLiteral("stvarnaVelicina"), ukupnoStvarno}}},
+        });
     }
 
     // The same keys the window reads at start-up, where the distribution location it
@@ -376,6 +525,18 @@ bool TražiNaredbenuLiniju(int argc) {
     return argc > 1;
 }
 
+bool MožePrikazatiProzor() {
+    return ImaZaslona();
+}
+
+int BezZaslona(const char* program) {
+    PoveziKonzolu();
+    PišiNaKonzolu(stderr, QStringLiteral("Greška: Nema zaslona za prozor programa; za rad bez prozora "
+                                         "pogledajte: %1 --help\n")
+                              .arg(QString::fromLocal8Bit(program)));
+    return KodPogrešnaNaredba;
+}
+
 int IzvršiNaredbenuLiniju(const QStringList& argumenti) {
     PoveziKonzolu();
     // Qt's own parser texts in Croatian, as the window's buttons are.
@@ -411,7 +572,16 @@ int IzvršiNaredbenuLiniju(const QStringList& argumenti) {
         QStringLiteral("lokacija"),
         QStringLiteral("Uz --na-lokaciju lokacija za distribuciju, inače mrežna lokacija izvora mreza."),
         QStringLiteral("DIR"));
-    parser.addOptions({provjeri, ažuriraj, čekaj, naLokaciju, izvor, lokacija, pomoć, inačica});
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QStringLiteral(
+            "Uz --provjeri: plan kao JSON na standardnom izlazu, zapisi loga na standardnoj grešci."));
+    const QCommandLineOption prvoPunjenje(
+        QStringLiteral("prvo-punjenje"),
+        QStringLiteral(
+            "Uz --na-lokaciju: smije napuniti lokaciju koja još nema Verzije.txt (prvo punjenje)."));
+    parser.addOptions(
+        {provjeri, ažuriraj, čekaj, naLokaciju, izvor, lokacija, json, prvoPunjenje, pomoć, inačica});
 
     const auto pogrešno = [&](const QString& razlog) {
         ispis.Greška(QStringLiteral("Greška: ") + razlog + QLatin1Char('\n'));
@@ -445,6 +615,13 @@ int IzvršiNaredbenuLiniju(const QStringList& argumenti) {
     if (odabranih != 1)
         return pogrešno(
             QStringLiteral("Zadajte točno jednu od opcija --provjeri, --azuriraj i --na-lokaciju."));
+
+    n.json = parser.isSet(json);
+    if (n.json && n.operacija != Operacija::Provjeri)
+        return pogrešno(QStringLiteral("--json vrijedi samo uz --provjeri."));
+    n.prvoPunjenje = parser.isSet(prvoPunjenje);
+    if (n.prvoPunjenje && n.operacija != Operacija::NaLokaciju)
+        return pogrešno(QStringLiteral("--prvo-punjenje vrijedi samo uz --na-lokaciju."));
 
     if (parser.isSet(izvor)) {
         const QString ime = parser.value(izvor);

@@ -19,6 +19,10 @@ enum IzlazniKod {
 
 // The window takes no arguments: any argument at all asks for the command line.
 bool TražiNaredbenuLiniju(int argc);
+// Whether the window could open here at all; without a display Qt would abort.
+bool MožePrikazatiProzor();
+// Started without arguments where no window can open: one line pointing to --help, and the exit code.
+int BezZaslona(const char* program);
 
 // Parses the arguments (the program's name first), runs the operation and returns the exit code.
 int IzvršiNaredbenuLiniju(const QStringList& argumenti);

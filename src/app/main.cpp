@@ -11,6 +11,8 @@ int main(int argc, char* argv[]) {
         QCoreApplication app(argc, argv);
         return morvela::IzvršiNaredbenuLiniju(QCoreApplication::arguments());
     }
+    // Decided before Qt looks for a display, which it would abort without (over SSH, from cron).
+    if (!morvela::MožePrikazatiProzor()) return morvela::BezZaslona(argv[0]);
 
     QApplication app(argc, argv);
     // Qt's own buttons and dialogs speak Croatian, whatever the system language.

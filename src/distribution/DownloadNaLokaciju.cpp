@@ -32,9 +32,9 @@ float SekundeOdPonoći(const ISat& sat) {
 // One run: the location, the mode and the flags that later rows depend on.
 class Prolaz {
 public:
-    Prolaz(Kontekst& k, IzvorSeta& izvor, bool interaktivno, QString lokacija)
+    Prolaz(Kontekst& k, IzvorSeta& izvor, bool interaktivno, bool prvoPunjenje, QString lokacija)
         : k(k), s(*k.stanje), izvor(izvor), server(izvor.Server()), interaktivno(interaktivno),
-          L(std::move(lokacija)), prijašnjiPotpis(server.Potpisani()) {}
+          prvoPunjenje(prvoPunjenje), L(std::move(lokacija)), prijašnjiPotpis(server.Potpisani()) {}
     // The server goes back to checking against the set the last check accepted.
     ~Prolaz() { server.PostaviPotpisani(prijašnjiPotpis); }
     Prolaz(const Prolaz&) = delete;
@@ -81,6 +81,7 @@ private:
     IzvorSeta& izvor;
     Poslužitelj& server;
     const bool interaktivno;
+    const bool prvoPunjenje;
     const QString L;
     const PotpisaniSet* const prijašnjiPotpis;
     // The set this run fetches, once its signature holds; every file it brings is checked against it.
@@ -122,7 +123,8 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
         return false;
     }
 
-    if (!interaktivno && !d.PostojiDatoteka(L + ImeListeVerzija)) return StaniBezPrvogPresnimavanja();
+    if (!interaktivno && !prvoPunjenje && !d.PostojiDatoteka(L + ImeListeVerzija))
+        return StaniBezPrvogPresnimavanja();
 
     W = UpdateDirektorijaU(L);
     if (JeSimboličkaVeza(W)) {
@@ -247,6 +249,9 @@ bool Prolaz::UčitajStaruListu() {
                                           QStringLiteral(". Kopiraju se sve datoteke. Želite li nastaviti sa "
                                                          "download-om?"));
             if (o != Odgovor::Da) return false;
+        } else if (prvoPunjenje) {
+            k.LogirajGrešku(PrefiksLoga + QStringLiteral("Ne postoji datoteka: ") + stara +
+                            QStringLiteral(". Prvo punjenje lokacije: kopiraju se sve datoteke."));
         } else {
             return StaniBezPrvogPresnimavanja();
         }
@@ -435,7 +440,7 @@ QString PorukaZauzeteLokacije(const QString& lokacija) {
            QStringLiteral("; pokušajte kasnije.");
 }
 
-bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
+bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno, bool prvoPunjenje) {
     QString lokacija = k.izvor->Lokacija(1);
     if (lokacija.isEmpty()) {
         // An empty text would name the root of the drive; refuse it instead.
@@ -450,7 +455,7 @@ bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
         lokacija += Separator();
         k.izvor->PostaviLokaciju(1, lokacija);
     }
-    return Prolaz(k, izvor, interaktivno, lokacija).Pokreni();
+    return Prolaz(k, izvor, interaktivno, prvoPunjenje, lokacija).Pokreni();
 }
 
 void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {

@@ -13,5 +13,9 @@ bool JeTerminal(std::FILE* tok);
 // Writes text so that its letters read right where it goes: a Windows console gets
 // it as UTF-16, a pipe or file as UTF-8; elsewhere the locale's encoding.
 void PišiNaKonzolu(std::FILE* tok, const QString& tekst);
+// Columns of the terminal behind the stream, or 0 when it is none or does not say.
+int ŠirinaTerminala(std::FILE* tok);
+// Whether a window can be shown at all: on Linux over SSH or from cron there is no display.
+bool ImaZaslona();
 
 } // namespace morvela

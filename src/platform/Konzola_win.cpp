@@ -59,4 +59,16 @@ void PišiNaKonzolu(std::FILE* tok, const QString& tekst) {
     std::fwrite(utf8.constData(), 1, size_t(utf8.size()), tok);
 }
 
+int ŠirinaTerminala(std::FILE* tok) {
+    CONSOLE_SCREEN_BUFFER_INFO podaci{};
+    const HANDLE konzola = KonzolaToka(tok);
+    if (!konzola || !GetConsoleScreenBufferInfo(konzola, &podaci)) return 0;
+    return podaci.srWindow.Right - podaci.srWindow.Left + 1;
+}
+
+// A Windows session always has a desktop to show the window on.
+bool ImaZaslona() {
+    return true;
+}
+
 } // namespace morvela

@@ -11,10 +11,19 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
@@ -75,9 +84,12 @@ protected:
         return dir;
     }
 
-    // zaslon: the X display on which the running-program guard looks for the suite's windows.
-    QProcess* Započni(const QString& paket, const QStringList& argumenti, const QString& zaslon = {}) {
+    // zaslon: the X display on which the running-program guard looks for the suite's windows;
+    // uDjetetu: run in the child before the program starts.
+    QProcess* Započni(const QString& paket, const QStringList& argumenti, const QString& zaslon = {},
+                      const std::function<void()>& uDjetetu = {}) {
         auto* p = new QProcess;
+        if (uDjetetu) p->setChildProcessModifier(uDjetetu);
         procesi.emplace_back(p);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         // No display of any kind: the command line must not need one.
@@ -143,7 +155,8 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
     EXPECT_TRUE(
         i.greške.startsWith("Upozorenje: Prethodna instalacija novih verzija je prekinuta prije kraja."))
         << qPrintable(i.greške);
-    EXPECT_TRUE(i.greške.contains("\nUpozorenje: Nije moguće učitati kontrolnu datoteku sa interneta!"))
+    // The failure the run ends with is called one; the repair before it stays a warning.
+    EXPECT_TRUE(i.greške.contains("\nGreška: Nije moguće učitati kontrolnu datoteku sa interneta!"))
         << qPrintable(i.greške);
 
     i = Pokreni(dir, {"--provjeri", "--izvor", "sekundarni"});
@@ -156,6 +169,28 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
         QRegularExpression("\nUKUPNO: +" + QString::number(veličina.toInt() + v2.toInt()) + " +27\n")));
     EXPECT_TRUE(i.izlaz.contains(" NapraviRsŠtoTrebaAžurirati - Treba instalirati: Izvoz21.dll\n"));
     EXPECT_EQ(i.greške, "");
+
+    // For monitoring: the plan alone on standard output, the log beside it on standard error.
+    const Ishod json = Pokreni(dir, {"--provjeri", "--json", "--izvor", "sekundarni"});
+    EXPECT_EQ(json.kod, 10);
+    EXPECT_TRUE(json.greške.contains(" NapraviRsŠtoTrebaAžurirati - Treba instalirati: Izvoz21.dll\n"));
+    QJsonParseError greška;
+    const QJsonObject plan = QJsonDocument::fromJson(json.izlaz.toUtf8(), &greška).object();
+    ASSERT_EQ(greška.error, QJsonParseError::NoError) << qPrintable(json.izlaz);
+    const QJsonArray programi = plan["programi"].toArray();
+    ASSERT_EQ(programi.size(), 2) << qPrintable(json.izlaz);
+    qint64 zbroj = 0;
+    for (int r = 0; r < 2; ++r) {
+        const QJsonObject p = programi[r].toObject();
+        EXPECT_EQ(p["ime"].toString(), lista[r].section(';', 0, 0));
+        EXPECT_EQ(p["instaliranaVerzija"].toString(), "21.1.0");
+        EXPECT_EQ(p["novaVerzija"].toString(), "21.2.0");
+        EXPECT_EQ(p["velicinaDownload"].toInteger(), lista[r].section(';', 4, 4).toLongLong());
+        EXPECT_EQ(p["stvarnaVelicina"].toInteger(), Novi[r].second.size());
+        zbroj += p["velicinaDownload"].toInteger();
+    }
+    EXPECT_EQ(plan["ukupno"].toObject(),
+              (QJsonObject{{"programa", 2}, {"velicinaDownload", zbroj}, {"stvarnaVelicina", 27}}));
 
     // The new list cannot take its place: the files are new, the run says so and fails.
     QDir().mkpath(dir + "Verzije.txt" + NastavakPrivremene + "/x");
@@ -183,13 +218,81 @@ TEST_F(NaredbenaLinija, CheckThenUpdateWithTheSourceOverriddenForTheRunOnly) {
     EXPECT_EQ(TestOkruženje::Pročitaj(dir + "Verzije.txt"), TestOkruženje::Pročitaj(server + "Verzije.txt"));
     EXPECT_EQ(TestOkruženje::Pročitaj(bin + "RegSvr32.exe.txt"),
               (dir + "Izvoz21.dll|/u|/s|" + dir + "Izvoz21.dll|/s|").toUtf8());
-    EXPECT_EQ(i.greške, "Pitanje: Svi novi programi su spremni za ažuriranje.\n"
-                        "Da bi instalirali nove programe morate zatvoriti sve otvorene Morvela programe!\n"
-                        "Želite li izvršiti ažuriranje/instaliranje novih programa? (odgovor: Da)\n"
-                        "Upozorenje: Uspješno instalirani novi programi!\n");
+    // Without a terminal, a line for each fetched file of the plan, and the messages.
+    const QRegularExpression preuzeto(
+        "^(\\w+)\\.7z(?: · [0-9.]+ MB)?(?: · [0-9.]+ [kM]B/s)? · datoteka (\\d) od 2\n",
+        QRegularExpression::MultilineOption);
+    QStringList preuzete;
+    for (const QRegularExpressionMatch& m : preuzeto.globalMatch(i.greške))
+        preuzete << m.captured(2) + m.captured(1);
+    EXPECT_EQ(preuzete, QStringList({"1Pdv21", "2Izvoz21"})) << qPrintable(i.greške);
+    EXPECT_EQ(QString(i.greške).remove(preuzeto),
+              "Pitanje: Svi novi programi su spremni za ažuriranje.\n"
+              "Da bi instalirali nove programe morate zatvoriti sve otvorene Morvela programe!\n"
+              "Želite li izvršiti ažuriranje/instaliranje novih programa? (odgovor: Da)\n"
+              "Upozorenje: Uspješno instalirani novi programi!\n");
+    // Nothing new: an empty plan.
+    i = Pokreni(dir, {"--provjeri", "--json", "--izvor", "sekundarni"});
+    EXPECT_EQ(i.kod, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(i.izlaz.toUtf8())["ukupno"]["programa"].toInt(-1), 0)
+        << qPrintable(i.izlaz);
 
     // Nothing was saved: the window still starts with its own choice.
     EXPECT_EQ(TestOkruženje::Pročitaj(korijen.filePath("config/Morvela/Morvela.conf")), postavke);
+}
+
+// A technician over SSH in a narrow terminal, with the output piped away: the progress is on
+// the terminal, one line redrawn in place that never wraps, and the pipe gets none of it.
+TEST_F(NaredbenaLinija, ProgressStaysOnOneLineOfANarrowTerminal) {
+    const QString dugo = "KnjigovodstvoIPlaceIKadrovska21.exe";
+    QByteArray sadržaj(3000000, '\0');
+    QRandomGenerator(24).fillRange(reinterpret_cast<quint32*>(sadržaj.data()), sadržaj.size() / 4);
+    Objavi(dugo, sadržaj);
+    TestOkruženje::ZapišiListu(server + "Verzije.txt", lista);
+    posluzitelj.PostaviKvar(ImeArhive(dugo), Kvar::Polagano);
+    const QString dir = Paket("Suite");
+
+    int glavni = -1, terminal = -1;
+    winsize veličina{};
+    veličina.ws_col = 60;
+    veličina.ws_row = 24;
+    ASSERT_EQ(::openpty(&glavni, &terminal, nullptr, nullptr, &veličina), 0);
+    QProcess* p = Započni(dir, {"--azuriraj", "--izvor", "sekundarni"}, {},
+                          [terminal] { ::dup2(terminal, STDERR_FILENO); });
+    ::close(terminal);
+    ::fcntl(glavni, F_SETFL, O_NONBLOCK);
+    QByteArray zaslon;
+    const auto Čitaj = [&] {
+        char blok[4096];
+        for (ssize_t n; (n = ::read(glavni, blok, sizeof blok)) > 0;)
+            zaslon.append(blok, n);
+    };
+    QElapsedTimer vrijeme;
+    vrijeme.start();
+    while (!p->waitForFinished(20) && vrijeme.elapsed() < 180000)
+        Čitaj();
+    Čitaj();
+    ::close(glavni);
+    EXPECT_EQ(p->exitCode(), 0) << zaslon.constData();
+    EXPECT_EQ(TestOkruženje::Pročitaj(dir + dugo), sadržaj);
+    const QByteArray izlaz = p->readAllStandardOutput();
+    EXPECT_TRUE(izlaz.contains("--azuriraj --izvor sekundarni - kraj, izlazni kod 0")) << izlaz.constData();
+    EXPECT_FALSE(izlaz.contains('\r') || izlaz.contains('\x1b'));
+
+    // Each drawing of the progress line starts by going back and clearing it.
+    QStringList redovi;
+    const QRegularExpression crtanje("\r\x1b\\[K([^\r\n]+)");
+    for (const QRegularExpressionMatch& m : crtanje.globalMatch(QString::fromUtf8(zaslon)))
+        redovi << m.captured(1);
+    for (const QString& red : redovi)
+        EXPECT_LT(red.size(), 60) << qPrintable(red);
+    // The long name gives way to the numbers: bytes of the file, time left, which file of the plan.
+    const QRegularExpression napredak("^KnjigovodstvoI?\\S*… · [0-9.]+ od 3\\.0 MB( · [0-9.]+ [kM]B/s)? · "
+                                      "još \\d+:\\d\\d · datoteka [123] od 3$");
+    EXPECT_FALSE(redovi.filter(napredak).isEmpty()) << zaslon.constData();
+    // A message clears it and is printed whole.
+    EXPECT_TRUE(zaslon.contains("\r\x1b[KUpozorenje: Uspješno instalirani novi programi!\r\n"))
+        << zaslon.constData();
 }
 
 TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
@@ -202,21 +305,35 @@ TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
     EXPECT_EQ(i.greške,
               "Greška: Preuzimanje na lokaciju " + korijen.filePath("nije-ovdje/") + " nije završeno.\n");
 
-    const QStringList na = {"--na-lokaciju", "--lokacija", L, "--izvor", "sekundarni"};
-    i = Pokreni(dir, na);
-    ASSERT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
-    const auto Cijela = [&] {
+    const auto Cijela = [&](const QString& L) {
         for (const auto& [ime, sadržaj] : Novi)
             EXPECT_EQ(TestOkruženje::Pročitaj(L + ImeArhive(ime)),
                       TestOkruženje::Pročitaj(server + ImeArhive(ime)));
         EXPECT_EQ(TestOkruženje::Pročitaj(L + "Verzije.txt"),
                   TestOkruženje::Pročitaj(server + "Verzije.txt"));
     };
-    Cijela();
-    EXPECT_EQ(Zahtjeva("Pdv21.7z") + Zahtjeva("Izvoz21.7z"), 2);
+    // An empty directory may be a share that is not mounted: it is filled only when asked by name.
+    const QString prazna = korijen.filePath("Prazna") + '/';
+    QDir().mkpath(prazna);
+    const QStringList prvo = {"--na-lokaciju", "--lokacija", prazna, "--izvor", "sekundarni"};
+    i = Pokreni(dir, prvo);
+    EXPECT_EQ(i.kod, 1);
+    EXPECT_TRUE(i.greške.startsWith("Greška: Lokacija " + prazna + " nema Verzije.txt."))
+        << qPrintable(i.greške);
+    EXPECT_TRUE(i.greške.contains("--prvo-punjenje")) << qPrintable(i.greške);
+    EXPECT_TRUE(QDir(prazna).isEmpty());
+    i = Pokreni(dir, prvo + QStringList{"--prvo-punjenje"});
+    EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
+    Cijela(prazna);
+
+    const QStringList na = {"--na-lokaciju", "--lokacija", L, "--izvor", "sekundarni"};
+    i = Pokreni(dir, na);
+    ASSERT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
+    Cijela(L);
+    EXPECT_EQ(Zahtjeva("Pdv21.7z") + Zahtjeva("Izvoz21.7z"), 4);
     i = Pokreni(dir, na);
     EXPECT_EQ(i.kod, 0) << qPrintable(i.izlaz + i.greške);
-    EXPECT_EQ(Zahtjeva("Pdv21.7z") + Zahtjeva("Izvoz21.7z"), 2);
+    EXPECT_EQ(Zahtjeva("Pdv21.7z") + Zahtjeva("Izvoz21.7z"), 4);
 
     // A run that hangs on the server holds both locks: this suite's and the location's.
     posluzitelj.PostaviKvar("VerzijeU.txt", Kvar::Zastoj);
@@ -233,7 +350,7 @@ TEST_F(NaredbenaLinija, DistributionFillsALocationOnceAndOneRunAtATime) {
     // Killed, the hanging run leaves its locks behind; the next run takes them over.
     prvi->kill();
     prvi->waitForFinished();
-    Cijela();
+    Cijela(L);
     const QStringList brave = {dir + "MorvelaLiveUpdate21.lock", L + "Update/MorvelaLiveUpdate21.lock"};
     for (const QString& brava : brave)
         ASSERT_TRUE(QFile::exists(brava)) << qPrintable(brava);
@@ -321,6 +438,12 @@ TEST_F(NaredbenaLinija, BadCommandLinesGetTheReasonAndTheHelp) {
     const QString pomoć = i.izlaz;
     ASSERT_TRUE(pomoć.contains("--azuriraj")) << qPrintable(pomoć);
 
+    // No argument and no display: the window cannot open, and the way to the command line is named.
+    i = Pokreni({});
+    EXPECT_EQ(i.kod, 2);
+    EXPECT_TRUE(i.greške.endsWith(" --help\n") && i.greške.count('\n') == 1) << qPrintable(i.greške);
+    EXPECT_EQ(i.izlaz, "");
+
     const QList<std::pair<QStringList, QString>> pogrešne{
         {{"--nepoznata"}, "Nepoznata opcija 'nepoznata'."},
         {{"--provjeri", "--na-lokaciju"},
@@ -328,6 +451,8 @@ TEST_F(NaredbenaLinija, BadCommandLinesGetTheReasonAndTheHelp) {
         {{"--izvor", "oblak", "--provjeri"}, "Nepoznat izvor: oblak"},
         {{"--azuriraj", "--cekaj", "pet"}, "--cekaj traži broj minuta od 0 do 1440, a ne: pet"},
         {{"--provjeri", "višak"}, "Neočekivani argument: višak"},
+        {{"--azuriraj", "--json"}, "--json vrijedi samo uz --provjeri."},
+        {{"--provjeri", "--prvo-punjenje"}, "--prvo-punjenje vrijedi samo uz --na-lokaciju."},
     };
     for (const auto& [argumenti, razlog] : pogrešne) {
         i = Pokreni(argumenti);
