@@ -202,6 +202,8 @@ void frmLiveUpdate::IzgradiProzor() {
     cmdVerzija = new QPushButton(
         QStringLiteral("Provjeri postoje li nove verzije i pripremi za download/prijenos"), središte);
     cmdVerzija->setObjectName(QStringLiteral("cmdVerzija"));
+    // The progress bar lies over this button: it follows it whenever the layout moves it.
+    cmdVerzija->installEventFilter(this);
     glavni->addWidget(cmdVerzija);
 
     fraLokacija = new QGroupBox(QString::fromUtf8("Lokacija ažuriranja - novih verzija"), središte);
@@ -437,6 +439,9 @@ void frmLiveUpdate::ProvjeriLokaciju(int indeks) {
 }
 
 bool frmLiveUpdate::eventFilter(QObject* o, QEvent* e) {
+    if (o == cmdVerzija && (e->type() == QEvent::Move || e->type() == QEvent::Resize) &&
+        progBar->parentWidget() == cmdVerzija->parentWidget())
+        progBar->setGeometry(cmdVerzija->geometry());
     if (e->type() == QEvent::FocusOut && !Zauzet()) {
         for (int i = 0; i < 2; ++i)
             if (o == txtLokacija[i] &&

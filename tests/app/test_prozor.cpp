@@ -431,6 +431,15 @@ TEST_F(ProzorTest, ProgressBarElapsedTimeAndMessages) {
     IStatusLinija& s = p.statusLinija();
     s.PripremiProgBar(0, 30);
     EXPECT_TRUE(p.progBar->isVisible());
+    EXPECT_EQ(p.progBar->geometry(), p.cmdVerzija->geometry());
+    // The bar stays over the button when the window grows or shrinks.
+    for (const QSize veličina : {QSize(1100, 800), QSize(700, 560)}) {
+        const QRect prije = p.cmdVerzija->geometry();
+        p.resize(veličina);
+        ObradiDogađaje();
+        EXPECT_NE(p.cmdVerzija->geometry(), prije);
+        EXPECT_EQ(p.progBar->geometry(), p.cmdVerzija->geometry());
+    }
     s.PostaviVrijednostProgBara(29);
     s.PostaviVrijednostProgBara(31); // past the maximum: kept
     EXPECT_EQ(s.VrijednostProgBara(), 29);
