@@ -9,6 +9,7 @@
 #include "install/UpdateCommand.h"
 #include "records/VlastitaImena.h"
 #include "versions/KontrolnaDatoteka.h"
+#include "versions/PravilaVerzija.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -31,6 +32,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace morvela {
@@ -87,12 +89,35 @@ bool OsobaPrelaziNaDruguKontrolu(const QFocusEvent* e, const QWidget* kontrola) 
 
 const QString ZatvaranjeČeka = QString::fromUtf8("Zatvaranje čeka kraj operacije u tijeku.");
 
+// The row state the installation gives a file once it is in place.
+constexpr int StanjeInstalirano = 3;
+
+// A message as the text boxes hold it: one line break for each CR LF.
+QString KaoRedovi(QString tekst) {
+    return tekst.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// "21.4.3": a record's version, as the list gives its three parts.
+QString Verzija(const Matrica& m, int red) {
+    return m.tekst(red, Ver_Gl).trimmed() + QLatin1Char('.') + m.tekst(red, Ver_Pom).trimmed() +
+           QLatin1Char('.') + m.tekst(red, Ver_Rev).trimmed();
+}
+
+// "3 programa za ažuriranje, 41,9 MB"; a plan of a few bytes still shows 0,1 MB.
+QString TekstPlana(qsizetype programa, double bajtova) {
+    const bool jednina = programa % 10 == 1 && programa % 100 != 11;
+    const double mb = std::ceil(bajtova / (1024.0 * 1024.0) * 10) / 10;
+    return QString::number(programa) + (jednina ? QStringLiteral(" program") : QStringLiteral(" programa")) +
+           QString::fromUtf8(" za ažuriranje, ") + QLocale().toString(mb, 'f', 1) + QStringLiteral(" MB");
+}
+
 } // namespace
 
 frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti)
     : m_ovisnosti(std::move(ovisnosti)), m_k(m_ovisnosti.usluge) {
     Kontekst& k = m_k;
-    if (!k.poruke) k.poruke = (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
+    m_osoba = k.poruke ? k.poruke : (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
+    k.poruke = this;
     k.stanje = &m_stanje;
     k.status = this;
     k.izvor = this;
@@ -280,11 +305,11 @@ void frmLiveUpdate::IzgradiProzor() {
 
 void frmLiveUpdate::PoveziNaredbe() {
     connect(cmdVerzija, &QPushButton::clicked, this,
-            [this] { IzvršiOperaciju([this] { PripremiVerzijaTXT(m_k, m_usluge->izvorSeta()); }); });
+            [this] { IzvršiOperaciju([this] { return Provjeri(); }); });
     connect(cmdDownloadAndUpdate, &QPushButton::clicked, this,
-            [this] { IzvršiOperaciju([this] { cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta()); }); });
+            [this] { IzvršiOperaciju([this] { return AžurirajIJavi(); }); });
     connect(cmdDownlNaLokaciju, &QPushButton::clicked, this, [this] {
-        IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), true); });
+        IzvršiOperaciju([this] { return PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), true); });
     });
     connect(cmdIzlaz, &QPushButton::clicked, this, [this] {
         if (m_zauzet)
@@ -323,9 +348,42 @@ void frmLiveUpdate::PokreniProzor() {
     IzvršiOperaciju(
         [this] {
             ObnoviPrekinutuInstalaciju(m_k);
-            if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) m_završiPriAktivaciji = true;
+            bool listaNedostupna = false;
+            if (Provjeri(&listaNedostupna)) return true;
+            // Another server or the network location may still have the list: the window
+            // stays for the person to choose one and check again.
+            if (!listaNedostupna) m_završiPriAktivaciji = true;
+            return false;
         },
         Pokretač::Pokretanje);
+}
+
+bool frmLiveUpdate::Provjeri(bool* listaNedostupna) {
+    if (PripremiVerzijaTXT(m_k, m_usluge->izvorSeta(), listaNedostupna)) return true;
+    const QString razlog =
+        m_porukeOperacije.isEmpty() ? m_stanje.ZadnjaPoruka : m_porukeOperacije.constLast();
+    PrikažiAkciju(KaoRedovi(razlog).replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed());
+    return false;
+}
+
+bool frmLiveUpdate::AžurirajIJavi() {
+    // The plan's versions, taken before the installation replaces the lists and checks again.
+    struct Promjena {
+        QString ime, stara, nova;
+    };
+    QList<Promjena> promjene;
+    for (const PlaniraniRed& p : PlaniraniRedovi(m_stanje.NoveVerzije)) {
+        const int stari = NađiRed(m_stanje.StareVerzije, p.ime);
+        promjene.append({p.ime,
+                         stari < 0 ? QString() : Verzija(m_stanje.StareVerzije, stari) + QLatin1Char(' '),
+                         Verzija(m_stanje.NoveVerzije, p.red)});
+    }
+    m_instalirani.clear();
+    if (!cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta())) return false;
+    for (const Promjena& p : promjene)
+        if (m_instalirani.contains(p.ime))
+            txtPor->appendPlainText(p.ime + QLatin1Char(' ') + p.stara + QString::fromUtf8("→ ") + p.nova);
+    return true;
 }
 
 void frmLiveUpdate::ProvjeriOperatera() {
@@ -479,7 +537,7 @@ void frmLiveUpdate::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, Pokretač pokretač) {
+bool frmLiveUpdate::IzvršiOperaciju(const std::function<bool()>& operacija, Pokretač pokretač) {
     if (m_zauzet) return false;
     const DržiBravu brava(m_usluge->brava());
     if (!brava) {
@@ -496,11 +554,23 @@ bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, Pok
     OmogućiNaredbe(false);
     // The source as the options and the location box show it now.
     m_usluge->izvorSeta().Odaberi(OdabranaLokacija(), txtLokacija[0]->text());
-    operacija();
+    // Whatever an operation gathers is its own, also where it does not empty the texts itself.
+    m_stanje.PorukeAkcija.clear();
+    m_stanje.PorukeGrešaka.clear();
+    m_porukeOperacije.clear();
+    if (!operacija()) PrikažiGreškeOperacije();
     OmogućiNaredbe(true);
     m_zauzet = false;
     ZatvoriAkoJeOdgođeno();
     return true;
+}
+
+// The error tab shows what the failed operation gathered and every message it gave.
+void frmLiveUpdate::PrikažiGreškeOperacije() {
+    QString greške = KaoRedovi(m_stanje.PorukeGrešaka);
+    for (const QString& poruka : std::as_const(m_porukeOperacije))
+        if (!greške.contains(KaoRedovi(poruka))) greške += QLatin1Char('\n') + KaoRedovi(poruka);
+    txtPorGr->setPlainText(greške);
 }
 
 void frmLiveUpdate::OdgodiZatvaranje(Odgođeno kako) {
@@ -543,8 +613,16 @@ void frmLiveUpdate::tmrUpdate_Timer() {
     }
     m_zadnjiDanRasporeda = sada.date();
     m_zadnjiSatRasporeda = sada.time().hour();
-    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), false); },
+    IzvršiOperaciju([this] { return PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), false); },
                     Pokretač::Raspored);
+}
+
+// ---- Messages ----
+
+Odgovor frmLiveUpdate::Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja vrsta,
+                              const QString& naslov) {
+    if (m_zauzet && gumbi == Gumbi::URedu) m_porukeOperacije << tekst;
+    return m_osoba->Pokaži(tekst, ikona, gumbi, vrsta, naslov);
 }
 
 // ---- Status line and progress ----
@@ -647,10 +725,17 @@ void frmLiveUpdate::PostaviLokaciju(int indeks, const QString& tekst) {
 
 void frmLiveUpdate::PrikažiPlan(const QList<RedPlana>& redovi) {
     fgAžuriranja->PrikažiPlan(redovi);
+    // An empty plan says so itself.
+    if (redovi.isEmpty()) return;
+    double bajtova = 0;
+    for (const RedPlana& r : redovi)
+        bajtova += std::max(0.0, BrojčanaVrijednost(r.veličinaDownload));
+    PrikažiAkciju(TekstPlana(redovi.size(), bajtova));
 }
 
 void frmLiveUpdate::OznačiStanjeReda(const QString& ime, int stanje) {
     fgAžuriranja->OznačiStanjeReda(ime, stanje);
+    if (stanje == StanjeInstalirano && m_zauzet) m_instalirani << ime;
 }
 
 void frmLiveUpdate::OmogućiAžuriranje(bool omogućeno) {

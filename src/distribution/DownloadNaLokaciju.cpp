@@ -453,11 +453,11 @@ bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
     return Prolaz(k, izvor, interaktivno, lokacija).Pokreni();
 }
 
-void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
+bool PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
     const bool uspjeh = DownloadNaLokaciju(k, izvor, interaktivno);
     k.status->ZaustaviVrijemePrijenosa();
     k.status->SakrijProgBar();
-    if (!interaktivno) return;
+    if (!interaktivno) return uspjeh;
 
     const QString vrijeme = k.status->TekstVremenaPrijenosa();
     const QString lokacija = k.izvor->Lokacija(1);
@@ -479,6 +479,7 @@ void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
                                "ažuriranje programa!") +
                 CRLF + vrijeme + CRLF + ukupno,
             Ikona::Usklicnik);
+    return uspjeh;
 }
 
 } // namespace morvela

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -591,7 +592,7 @@ int KodPriAktivaciji(frmLiveUpdate& p) {
 }
 
 // Start-up: what is set up, the boxes (text start, icon, title), whether the program ends at the
-// first activation, and the planned rows the window's own grid shows.
+// first activation, the planned rows the window's own grid shows and how panel 1 begins.
 TEST(KvaroviProzora, StartUp) {
     struct Početak {
         const char* naziv;
@@ -599,6 +600,7 @@ TEST(KvaroviProzora, StartUp) {
         QList<std::tuple<QString, Ikona, QString>> okviri;
         bool završava;
         QStringList redovi;
+        QString panel;
     };
     const QString nema = "Ne postoji datoteka ";
     const QString operater =
@@ -609,8 +611,25 @@ TEST(KvaroviProzora, StartUp) {
         "Nastala je greška u kreiranju Update direktorije!\r\nProgram za automatsko ažuriranje "
         "novih programa mora prestati sa radom.\r\nVjerojatno nemate administratorska prava "
         "ili je UAC uključen.";
+    const QString dohvat = "Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
+                           "internetom i pokušajte ponovno! Prekida se ažuriranje!";
     const Početak redovi[] = {
-        {"check fails", [](Prozor&) { return true; }, {{nema, Ikona::Usklicnik, NaslovAplikacije}}, true, {}},
+        {"installed list missing",
+         [](Prozor&) { return true; },
+         {{nema, Ikona::Usklicnik, NaslovAplikacije}},
+         true,
+         {},
+         nema},
+        // The person may still choose another source.
+        {"list cannot be fetched",
+         [](Prozor& t) {
+             TestOkruženje::ZapišiListu(t.suite + "/Verzije.txt", {"A.exe;1;1;1;5;9;"});
+             return true;
+         },
+         {{dohvat, Ikona::Usklicnik, NaslovAplikacije}},
+         false,
+         {},
+         dohvat},
         {"check succeeds",
          [](Prozor& t) {
              TestOkruženje::ZapišiListu(t.suite + "/Verzije.txt", {"A.exe;1;1;1;5;9;", "B.exe;1;1;1;5;9;"});
@@ -622,13 +641,15 @@ TEST(KvaroviProzora, StartUp) {
          },
          {},
          false,
-         {"A.exe"}},
+         {"A.exe"},
+         "1 program za ažuriranje, 0.1 MB"},
         // The operator is warned and start-up goes on, to fail at the update directory.
         {"read-only program directory",
          [](Prozor& t) { return t.disk.emplace(t.suite, 64, true).montiran(); },
          {{operater, Ikona::Kritična, "Morvela"}, {direktorij, Ikona::Usklicnik, NaslovAplikacije}},
          true,
-         {}},
+         {},
+         "Nastala je greška u kreiranju Update direktorije! Program"},
     };
     for (const Početak& red : redovi) {
         SCOPED_TRACE(red.naziv);
@@ -644,8 +665,21 @@ TEST(KvaroviProzora, StartUp) {
             EXPECT_EQ(t.poruke.upiti[i].naslov, std::get<2>(red.okviri[i]));
         }
         EXPECT_EQ(p.ZavršiPriAktivaciji(), red.završava);
+        EXPECT_TRUE(p.SBar[0]->text().startsWith(red.panel)) << p.SBar[0]->text().toStdString();
+        // The check's failure, also in the error tab.
+        if (!red.okviri.isEmpty()) {
+            EXPECT_TRUE(p.txtPorGr->toPlainText().contains(
+                QString(std::get<0>(red.okviri.last())).replace("\r\n", "\n")))
+                << p.txtPorGr->toPlainText().toStdString();
+        }
         if (red.završava) {
             EXPECT_EQ(KodPriAktivaciji(p), 1);
+        } else {
+            EXPECT_EQ(KodPriAktivaciji(p), 0);
+            EXPECT_TRUE(p.fraLokacija->isEnabled() && p.cmdVerzija->isEnabled());
+            for (QRadioButton* opcija : p.optLokacija)
+                EXPECT_TRUE(opcija->isEnabled());
+            EXPECT_EQ(p.cmdDownloadAndUpdate->isEnabled(), !red.redovi.isEmpty());
         }
         QStringList redovi;
         for (int r = 1; r < p.fgAžuriranja->rowCount(); ++r) // row 0 holds the totals
@@ -688,6 +722,8 @@ TEST(KvaroviProzora, TheInstalledListIsTheOneThePlanWasMadeFrom) {
         EXPECT_EQ(t.poruke.tekstovi().last(), "Uspješno instalirani novi programi!");
         EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/A.exe"), "nova verzija");
         EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/Verzije.txt"), planirana);
+        // One line per installed file, with the versions of the plan.
+        EXPECT_EQ(p.txtPor->toPlainText().split('\n').filter("→"), QStringList{"A.exe 1.1.1 → 1.1.2"});
     }
 }
 
