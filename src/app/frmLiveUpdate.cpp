@@ -143,7 +143,6 @@ void frmLiveUpdate::IzgradiProzor() {
 
     SSTab1 = new QTabWidget(središte);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setAccessibleName(QStringLiteral("SSTab1"));
 
     // Tab 0: the plan.
     auto* tab0 = new QWidget;
@@ -160,7 +159,6 @@ void frmLiveUpdate::IzgradiProzor() {
     auto napraviTekst = [](const QString& ime) {
         auto* t = new QPlainTextEdit;
         t->setObjectName(ime);
-        t->setAccessibleName(ime);
         t->setReadOnly(true);
         return t;
     };
@@ -184,11 +182,9 @@ void frmLiveUpdate::IzgradiProzor() {
         auto* red = new QHBoxLayout;
         txtLokacija[i] = new QLineEdit(početno, roditelj);
         txtLokacija[i]->setObjectName(QStringLiteral("txtLokacija_%1").arg(i));
-        txtLokacija[i]->setAccessibleName(QStringLiteral("txtLokacija(%1)").arg(i));
         txtLokacija[i]->installEventFilter(this);
         cmdLokacija[i] = new QPushButton(QStringLiteral("..."), roditelj);
         cmdLokacija[i]->setObjectName(QStringLiteral("cmdLokacija_%1").arg(i));
-        cmdLokacija[i]->setAccessibleName(QStringLiteral("cmdLokacija(%1)").arg(i));
         cmdLokacija[i]->setFixedWidth(32);
         red->addWidget(txtLokacija[i]);
         red->addWidget(cmdLokacija[i]);
@@ -206,10 +202,10 @@ void frmLiveUpdate::IzgradiProzor() {
         new QLabel(QString::fromUtf8("Vrijeme automatskog preuzimanja novih verzija svakih n sati "
                                      "(0-23) 0-ne preuzimati automatski:"),
                    tab3);
+    lblOpisVremena->setObjectName(QStringLiteral("lblOpisVremena"));
     lblOpisVremena->setWordWrap(true);
     numVrijemeDownloada = new QSpinBox(tab3);
     numVrijemeDownloada->setObjectName(QStringLiteral("numVrijemeDownloada"));
-    numVrijemeDownloada->setAccessibleName(QStringLiteral("numVrijemeDownloada"));
     numVrijemeDownloada->setRange(0, 23);
     lblOpisVremena->setBuddy(numVrijemeDownloada);
     redSati->addWidget(lblOpisVremena, 1);
@@ -218,7 +214,6 @@ void frmLiveUpdate::IzgradiProzor() {
 
     lblVrijemePrijenosa = new QLabel(tab3);
     lblVrijemePrijenosa->setObjectName(QStringLiteral("lblVrijemePrijenosa"));
-    lblVrijemePrijenosa->setAccessibleName(QStringLiteral("lblVrijemePrijenosa"));
     l3->addWidget(lblVrijemePrijenosa);
     l3->addStretch();
     SSTab1->addTab(tab3, QStringLiteral("Kopiranje novih (svih) programa na disk/mrežnu lokaciju"));
@@ -270,7 +265,6 @@ void frmLiveUpdate::IzgradiProzor() {
     // The progress bar lies over the check button while an operation runs.
     progBar = new QProgressBar(središte);
     progBar->setObjectName(QStringLiteral("progBar"));
-    progBar->setAccessibleName(QStringLiteral("progBar"));
     progBar->hide();
 
     const QString savjeti[4] = {QStringLiteral("Trenutna akcija"), QStringLiteral("Trenutno stanje"),
@@ -278,7 +272,6 @@ void frmLiveUpdate::IzgradiProzor() {
     for (int i = 0; i < 4; ++i) {
         SBar[i] = new QLabel(this);
         SBar[i]->setObjectName(QStringLiteral("SBar_p%1").arg(i + 1));
-        SBar[i]->setAccessibleName(QStringLiteral("SBar(%1)").arg(i + 1));
         SBar[i]->setToolTip(savjeti[i]);
         SBar[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 2)
@@ -300,7 +293,60 @@ void frmLiveUpdate::IzgradiProzor() {
     tmrSat = new QTimer(this);
     tmrSat->setInterval(1000);
 
+    OpišiKontrole();
     resize(820, 620);
+}
+
+// Screen readers get a Croatian name and a sentence for every control; the captions stay as they are.
+void frmLiveUpdate::OpišiKontrole() {
+    const struct {
+        QWidget* kontrola;
+        const char *ime, *opis;
+    } opisi[] = {
+        {SSTab1, "Kartice",
+         "Potrebna ažuriranja, poruke o akcijama i greškama, kopiranje programa na lokaciju"},
+        {fgAžuriranja, "Potrebna ažuriranja",
+         "Programi i komponente koje treba ažurirati, s novim verzijama, veličinama i stanjem"},
+        {cmdDownloadAndUpdate, "Preuzmi i instaliraj",
+         "Preuzima nove verzije s odabrane lokacije i instalira ih"},
+        {txtPor, "Poruke o akcijama", "Što je zadnja operacija učinila"},
+        {txtPorGr, "Poruke o greškama", "Greške zadnje operacije"},
+        {Label1, "Opis lokacije za distribuciju",
+         "Lokacija na koju se presnimavaju novi programi za ostala računala u mreži"},
+        {txtLokacija[1], "Lokacija za distribuciju",
+         "Direktorija na disku ili u mreži u koju se presnimavaju novi programi"},
+        {cmdLokacija[1], "Odaberi lokaciju za distribuciju", "Otvara prozor za odabir direktorije"},
+        {cmdDownlNaLokaciju, "Presnimi na lokaciju",
+         "Presnimava sve nove programe na unesenu lokaciju za distribuciju"},
+        {lblOpisVremena, "Opis automatskog preuzimanja",
+         "Svakih koliko sati se novi programi sami preuzimaju na lokaciju za distribuciju"},
+        {numVrijemeDownloada, "Automatsko preuzimanje svakih n sati",
+         "Broj sati od 0 do 23 između automatskih preuzimanja na lokaciju; 0 ih isključuje"},
+        {lblVrijemePrijenosa, "Vrijeme prijenosa", "Koliko traje ili je trajao prijenos na lokaciju"},
+        {cmdVerzija, "Provjeri nove verzije",
+         "Provjerava postoje li nove verzije na odabranoj lokaciji i priprema popis za preuzimanje"},
+        {fraLokacija, "Lokacija ažuriranja", "Odakle se preuzimaju nove verzije"},
+        {optLokacija[2], "Primarni poslužitelj na internetu",
+         "Preuzimanje s preferiranog, najbržeg poslužitelja"},
+        {optLokacija[1], "Mrežna lokacija", "Preuzimanje iz direktorije u lokalnoj mreži"},
+        {optLokacija[0], "Sekundarni poslužitelj na internetu",
+         "Preuzimanje s drugog poslužitelja, kad prvi ne odgovara"},
+        {txtLokacija[0], "Direktorija mrežne lokacije",
+         "Direktorija u mreži iz koje se preuzimaju nove verzije"},
+        {cmdLokacija[0], "Odaberi mrežnu lokaciju", "Otvara prozor za odabir direktorije"},
+        {lblInfo, "Savjet", "Ako ažuriranje ne ide s jedne web adrese, odaberite drugu"},
+        {progBar, "Napredak operacije", "Koliko je trenutne operacije obavljeno"},
+        {statusBar(), "Statusna traka", "Trenutna akcija, trenutno stanje, datum i vrijeme"},
+        {SBar[0], "Trenutna akcija", "Što program upravo radi ili što je zadnja operacija utvrdila"},
+        {SBar[1], "Trenutno stanje", "Napredak trenutne akcije"},
+        {SBar[2], "Datum", "Današnji datum"},
+        {SBar[3], "Vrijeme", "Trenutno vrijeme"},
+        {cmdIzlaz, "Izlaz", "Zatvara program"},
+    };
+    for (const auto& o : opisi) {
+        o.kontrola->setAccessibleName(QString::fromUtf8(o.ime));
+        o.kontrola->setAccessibleDescription(QString::fromUtf8(o.opis));
+    }
 }
 
 void frmLiveUpdate::PoveziNaredbe() {

@@ -93,6 +93,7 @@ protected:
 
 private:
     void IzgradiProzor();
+    void OpišiKontrole();
     void PoveziNaredbe();
     // Who starts an operation: the person, the start-up or the schedule.
     enum class Pokretač { Osoba, Pokretanje, Raspored };

@@ -1,6 +1,7 @@
 #include "Lazni.h"
 #include "MaliDisk.h"
 #include "Okruzenje.h"
+#include "app/QtPoruke.h"
 #include "app/frmLiveUpdate.h"
 #include "app/mreza/MrezaPlana.h"
 #include "platform/Postavke.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
@@ -25,6 +27,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -156,6 +159,51 @@ TEST_F(ProzorTest, ExitWithNothingUnderWayEndsAtOnceWithoutTheClosingLine) {
     Napravi().cmdIzlaz->click();
     EXPECT_EQ(izlazi, QList<int>{0});
     EXPECT_TRUE(Log().isEmpty());
+}
+
+// Every control of the window has a Croatian name and a description for screen readers,
+// not its name in the code.
+TEST_F(ProzorTest, EveryControlIsDescribedForScreenReaders) {
+    frmLiveUpdate& p = Napravi();
+    int kontrola = 0;
+    for (QWidget* w : p.findChildren<QWidget*>()) {
+        const QString ime = w->objectName();
+        // Qt's own parts, a tab bar's scroll buttons among them.
+        if (ime.isEmpty() || ime.startsWith("qt_") || qobject_cast<QTabBar*>(w->parentWidget())) continue;
+        ++kontrola;
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << ime.toStdString();
+        EXPECT_NE(w->accessibleName(), ime);
+        EXPECT_FALSE(w->accessibleDescription().isEmpty()) << ime.toStdString();
+    }
+    EXPECT_GE(kontrola, 27);
+}
+
+// The real boxes: Enter presses the default button, Esc closes with the safe answer.
+TEST(QtPorukeTest, EnterAndEscAnswerTheBox) {
+    const struct {
+        Gumbi gumbi;
+        Qt::Key tipka;
+        Odgovor odgovor;
+    } slučajevi[] = {{Gumbi::DaNe, Qt::Key_Return, Odgovor::Da},
+                     {Gumbi::DaNe, Qt::Key_Escape, Odgovor::Ne},
+                     {Gumbi::URedu, Qt::Key_Escape, Odgovor::URedu},
+                     {Gumbi::URedu, Qt::Key_Return, Odgovor::URedu}};
+    QWidget roditelj;
+    QtPoruke poruke(&roditelj);
+    for (const auto& s : slučajevi) {
+        bool zatvoren = false;
+        KadSeOtvoriDijalog([&](QWidget* d) {
+            ASSERT_TRUE(qobject_cast<QMessageBox*>(d));
+            QTest::keyClick(d, s.tipka);
+            zatvoren = !d->isVisible();
+            // A box a key did not close must not hang the test.
+            if (!zatvoren) static_cast<QDialog*>(d)->done(QMessageBox::Cancel);
+        });
+        const Odgovor odgovor =
+            poruke.Pokaži("Pitanje?", Ikona::Pitanje, s.gumbi, VrstaPitanja::Obavijest, "Morvela");
+        EXPECT_TRUE(zatvoren) << int(s.tipka);
+        EXPECT_EQ(odgovor, s.odgovor) << int(s.tipka);
+    }
 }
 
 TEST_F(ProzorTest, StartUpAppendsVersionAndClearsProbes) {

@@ -100,7 +100,6 @@ double Popuna(int stanje) {
 MrezaPlana::MrezaPlana(QWidget* roditelj) : QTableWidget(roditelj) {
     RegistrirajSlike();
     setObjectName(QStringLiteral("fgAžuriranja"));
-    setAccessibleName(QStringLiteral("fgAžuriranja"));
     setColumnCount(7);
     setHorizontalHeaderLabels({QString(), QStringLiteral("Ime programa/komponente"), QStringLiteral("Ver_Gl"),
                                QStringLiteral("Ver_Pom"), QStringLiteral("Ver_Rev"),
