@@ -733,6 +733,15 @@ TEST(KvaroviProzora, StartUp) {
         for (int r = 1; r < p.fgAžuriranja->rowCount(); ++r) // row 0 holds the totals
             redovi << p.fgAžuriranja->item(r, 1)->text();
         EXPECT_EQ(redovi, red.redovi);
+        if (!red.završava && red.redovi.isEmpty()) {
+            // The person picks the network location, which has the list, and checks again.
+            TestOkruženje::ZapišiListu(t.L + "Verzije.txt", {"A.exe;1;1;2;5;9;"});
+            p.txtLokacija[0]->setText(t.L);
+            p.optLokacija[1]->click();
+            p.cmdVerzija->click();
+            EXPECT_TRUE(p.cmdDownloadAndUpdate->isEnabled()) << t.poruke.tekstovi().join('|').toStdString();
+            EXPECT_EQ(p.SBar[0]->text(), "1 program za ažuriranje, 0.1 MB");
+        }
     }
 }
 
