@@ -23,10 +23,14 @@ Odgovor QtPoruke::Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaP
     okvir.setIcon(IkonaOkvira(ikona));
     if (gumbi == Gumbi::DaNe) {
         okvir.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        // Enter says Yes, Esc says No.
         okvir.setDefaultButton(QMessageBox::Yes);
+        okvir.setEscapeButton(QMessageBox::No);
         return okvir.exec() == QMessageBox::Yes ? Odgovor::Da : Odgovor::Ne;
     }
     okvir.setStandardButtons(QMessageBox::Ok);
+    okvir.setDefaultButton(QMessageBox::Ok);
+    okvir.setEscapeButton(QMessageBox::Ok);
     okvir.exec();
     return Odgovor::URedu;
 }

@@ -9,6 +9,7 @@
 #include "install/UpdateCommand.h"
 #include "records/VlastitaImena.h"
 #include "versions/KontrolnaDatoteka.h"
+#include "versions/PravilaVerzija.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -31,6 +32,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace morvela {
@@ -87,12 +89,35 @@ bool OsobaPrelaziNaDruguKontrolu(const QFocusEvent* e, const QWidget* kontrola) 
 
 const QString ZatvaranjeČeka = QString::fromUtf8("Zatvaranje čeka kraj operacije u tijeku.");
 
+// The row state the installation gives a file once it is in place.
+constexpr int StanjeInstalirano = 3;
+
+// A message as the text boxes hold it: one line break for each CR LF.
+QString KaoRedovi(QString tekst) {
+    return tekst.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+// "21.4.3": a record's version, as the list gives its three parts.
+QString Verzija(const Matrica& m, int red) {
+    return m.tekst(red, Ver_Gl).trimmed() + QLatin1Char('.') + m.tekst(red, Ver_Pom).trimmed() +
+           QLatin1Char('.') + m.tekst(red, Ver_Rev).trimmed();
+}
+
+// "3 programa za ažuriranje, 41,9 MB"; a plan of a few bytes still shows 0,1 MB.
+QString TekstPlana(qsizetype programa, double bajtova) {
+    const bool jednina = programa % 10 == 1 && programa % 100 != 11;
+    const double mb = std::ceil(bajtova / (1024.0 * 1024.0) * 10) / 10;
+    return QString::number(programa) + (jednina ? QStringLiteral(" program") : QStringLiteral(" programa")) +
+           QString::fromUtf8(" za ažuriranje, ") + QLocale().toString(mb, 'f', 1) + QStringLiteral(" MB");
+}
+
 } // namespace
 
 frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti)
     : m_ovisnosti(std::move(ovisnosti)), m_k(m_ovisnosti.usluge) {
     Kontekst& k = m_k;
-    if (!k.poruke) k.poruke = (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
+    m_osoba = k.poruke ? k.poruke : (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
+    k.poruke = this;
     k.stanje = &m_stanje;
     k.status = this;
     k.izvor = this;
@@ -118,7 +143,6 @@ void frmLiveUpdate::IzgradiProzor() {
 
     SSTab1 = new QTabWidget(središte);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    SSTab1->setAccessibleName(QStringLiteral("SSTab1"));
 
     // Tab 0: the plan.
     auto* tab0 = new QWidget;
@@ -135,7 +159,6 @@ void frmLiveUpdate::IzgradiProzor() {
     auto napraviTekst = [](const QString& ime) {
         auto* t = new QPlainTextEdit;
         t->setObjectName(ime);
-        t->setAccessibleName(ime);
         t->setReadOnly(true);
         return t;
     };
@@ -159,11 +182,9 @@ void frmLiveUpdate::IzgradiProzor() {
         auto* red = new QHBoxLayout;
         txtLokacija[i] = new QLineEdit(početno, roditelj);
         txtLokacija[i]->setObjectName(QStringLiteral("txtLokacija_%1").arg(i));
-        txtLokacija[i]->setAccessibleName(QStringLiteral("txtLokacija(%1)").arg(i));
         txtLokacija[i]->installEventFilter(this);
         cmdLokacija[i] = new QPushButton(QStringLiteral("..."), roditelj);
         cmdLokacija[i]->setObjectName(QStringLiteral("cmdLokacija_%1").arg(i));
-        cmdLokacija[i]->setAccessibleName(QStringLiteral("cmdLokacija(%1)").arg(i));
         cmdLokacija[i]->setFixedWidth(32);
         red->addWidget(txtLokacija[i]);
         red->addWidget(cmdLokacija[i]);
@@ -181,10 +202,10 @@ void frmLiveUpdate::IzgradiProzor() {
         new QLabel(QString::fromUtf8("Vrijeme automatskog preuzimanja novih verzija svakih n sati "
                                      "(0-23) 0-ne preuzimati automatski:"),
                    tab3);
+    lblOpisVremena->setObjectName(QStringLiteral("lblOpisVremena"));
     lblOpisVremena->setWordWrap(true);
     numVrijemeDownloada = new QSpinBox(tab3);
     numVrijemeDownloada->setObjectName(QStringLiteral("numVrijemeDownloada"));
-    numVrijemeDownloada->setAccessibleName(QStringLiteral("numVrijemeDownloada"));
     numVrijemeDownloada->setRange(0, 23);
     lblOpisVremena->setBuddy(numVrijemeDownloada);
     redSati->addWidget(lblOpisVremena, 1);
@@ -193,7 +214,6 @@ void frmLiveUpdate::IzgradiProzor() {
 
     lblVrijemePrijenosa = new QLabel(tab3);
     lblVrijemePrijenosa->setObjectName(QStringLiteral("lblVrijemePrijenosa"));
-    lblVrijemePrijenosa->setAccessibleName(QStringLiteral("lblVrijemePrijenosa"));
     l3->addWidget(lblVrijemePrijenosa);
     l3->addStretch();
     SSTab1->addTab(tab3, QStringLiteral("Kopiranje novih (svih) programa na disk/mrežnu lokaciju"));
@@ -202,6 +222,8 @@ void frmLiveUpdate::IzgradiProzor() {
     cmdVerzija = new QPushButton(
         QStringLiteral("Provjeri postoje li nove verzije i pripremi za download/prijenos"), središte);
     cmdVerzija->setObjectName(QStringLiteral("cmdVerzija"));
+    // The progress bar lies over this button: it follows it whenever the layout moves it.
+    cmdVerzija->installEventFilter(this);
     glavni->addWidget(cmdVerzija);
 
     fraLokacija = new QGroupBox(QString::fromUtf8("Lokacija ažuriranja - novih verzija"), središte);
@@ -243,7 +265,6 @@ void frmLiveUpdate::IzgradiProzor() {
     // The progress bar lies over the check button while an operation runs.
     progBar = new QProgressBar(središte);
     progBar->setObjectName(QStringLiteral("progBar"));
-    progBar->setAccessibleName(QStringLiteral("progBar"));
     progBar->hide();
 
     const QString savjeti[4] = {QStringLiteral("Trenutna akcija"), QStringLiteral("Trenutno stanje"),
@@ -251,7 +272,6 @@ void frmLiveUpdate::IzgradiProzor() {
     for (int i = 0; i < 4; ++i) {
         SBar[i] = new QLabel(this);
         SBar[i]->setObjectName(QStringLiteral("SBar_p%1").arg(i + 1));
-        SBar[i]->setAccessibleName(QStringLiteral("SBar(%1)").arg(i + 1));
         SBar[i]->setToolTip(savjeti[i]);
         SBar[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 2)
@@ -273,16 +293,69 @@ void frmLiveUpdate::IzgradiProzor() {
     tmrSat = new QTimer(this);
     tmrSat->setInterval(1000);
 
+    OpišiKontrole();
     resize(820, 620);
+}
+
+// Screen readers get a Croatian name and a sentence for every control; the captions stay as they are.
+void frmLiveUpdate::OpišiKontrole() {
+    const struct {
+        QWidget* kontrola;
+        const char *ime, *opis;
+    } opisi[] = {
+        {SSTab1, "Kartice",
+         "Potrebna ažuriranja, poruke o akcijama i greškama, kopiranje programa na lokaciju"},
+        {fgAžuriranja, "Potrebna ažuriranja",
+         "Programi i komponente koje treba ažurirati, s novim verzijama, veličinama i stanjem"},
+        {cmdDownloadAndUpdate, "Preuzmi i instaliraj",
+         "Preuzima nove verzije s odabrane lokacije i instalira ih"},
+        {txtPor, "Poruke o akcijama", "Što je zadnja operacija učinila"},
+        {txtPorGr, "Poruke o greškama", "Greške zadnje operacije"},
+        {Label1, "Opis lokacije za distribuciju",
+         "Lokacija na koju se presnimavaju novi programi za ostala računala u mreži"},
+        {txtLokacija[1], "Lokacija za distribuciju",
+         "Direktorija na disku ili u mreži u koju se presnimavaju novi programi"},
+        {cmdLokacija[1], "Odaberi lokaciju za distribuciju", "Otvara prozor za odabir direktorije"},
+        {cmdDownlNaLokaciju, "Presnimi na lokaciju",
+         "Presnimava sve nove programe na unesenu lokaciju za distribuciju"},
+        {lblOpisVremena, "Opis automatskog preuzimanja",
+         "Svakih koliko sati se novi programi sami preuzimaju na lokaciju za distribuciju"},
+        {numVrijemeDownloada, "Automatsko preuzimanje svakih n sati",
+         "Broj sati od 0 do 23 između automatskih preuzimanja na lokaciju; 0 ih isključuje"},
+        {lblVrijemePrijenosa, "Vrijeme prijenosa", "Koliko traje ili je trajao prijenos na lokaciju"},
+        {cmdVerzija, "Provjeri nove verzije",
+         "Provjerava postoje li nove verzije na odabranoj lokaciji i priprema popis za preuzimanje"},
+        {fraLokacija, "Lokacija ažuriranja", "Odakle se preuzimaju nove verzije"},
+        {optLokacija[2], "Primarni poslužitelj na internetu",
+         "Preuzimanje s preferiranog, najbržeg poslužitelja"},
+        {optLokacija[1], "Mrežna lokacija", "Preuzimanje iz direktorije u lokalnoj mreži"},
+        {optLokacija[0], "Sekundarni poslužitelj na internetu",
+         "Preuzimanje s drugog poslužitelja, kad prvi ne odgovara"},
+        {txtLokacija[0], "Direktorija mrežne lokacije",
+         "Direktorija u mreži iz koje se preuzimaju nove verzije"},
+        {cmdLokacija[0], "Odaberi mrežnu lokaciju", "Otvara prozor za odabir direktorije"},
+        {lblInfo, "Savjet", "Ako ažuriranje ne ide s jedne web adrese, odaberite drugu"},
+        {progBar, "Napredak operacije", "Koliko je trenutne operacije obavljeno"},
+        {statusBar(), "Statusna traka", "Trenutna akcija, trenutno stanje, datum i vrijeme"},
+        {SBar[0], "Trenutna akcija", "Što program upravo radi ili što je zadnja operacija utvrdila"},
+        {SBar[1], "Trenutno stanje", "Napredak trenutne akcije"},
+        {SBar[2], "Datum", "Današnji datum"},
+        {SBar[3], "Vrijeme", "Trenutno vrijeme"},
+        {cmdIzlaz, "Izlaz", "Zatvara program"},
+    };
+    for (const auto& o : opisi) {
+        o.kontrola->setAccessibleName(QString::fromUtf8(o.ime));
+        o.kontrola->setAccessibleDescription(QString::fromUtf8(o.opis));
+    }
 }
 
 void frmLiveUpdate::PoveziNaredbe() {
     connect(cmdVerzija, &QPushButton::clicked, this,
-            [this] { IzvršiOperaciju([this] { PripremiVerzijaTXT(m_k, m_usluge->izvorSeta()); }); });
+            [this] { IzvršiOperaciju([this] { return Provjeri(); }); });
     connect(cmdDownloadAndUpdate, &QPushButton::clicked, this,
-            [this] { IzvršiOperaciju([this] { cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta()); }); });
+            [this] { IzvršiOperaciju([this] { return AžurirajIJavi(); }); });
     connect(cmdDownlNaLokaciju, &QPushButton::clicked, this, [this] {
-        IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), true); });
+        IzvršiOperaciju([this] { return PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), true); });
     });
     connect(cmdIzlaz, &QPushButton::clicked, this, [this] {
         if (m_zauzet)
@@ -321,9 +394,42 @@ void frmLiveUpdate::PokreniProzor() {
     IzvršiOperaciju(
         [this] {
             ObnoviPrekinutuInstalaciju(m_k);
-            if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) m_završiPriAktivaciji = true;
+            bool listaNedostupna = false;
+            if (Provjeri(&listaNedostupna)) return true;
+            // Another server or the network location may still have the list: the window
+            // stays for the person to choose one and check again.
+            if (!listaNedostupna) m_završiPriAktivaciji = true;
+            return false;
         },
         Pokretač::Pokretanje);
+}
+
+bool frmLiveUpdate::Provjeri(bool* listaNedostupna) {
+    if (PripremiVerzijaTXT(m_k, m_usluge->izvorSeta(), listaNedostupna)) return true;
+    const QString razlog =
+        m_porukeOperacije.isEmpty() ? m_stanje.ZadnjaPoruka : m_porukeOperacije.constLast();
+    PrikažiAkciju(KaoRedovi(razlog).replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed());
+    return false;
+}
+
+bool frmLiveUpdate::AžurirajIJavi() {
+    // The plan's versions, taken before the installation replaces the lists and checks again.
+    struct Promjena {
+        QString ime, stara, nova;
+    };
+    QList<Promjena> promjene;
+    for (const PlaniraniRed& p : PlaniraniRedovi(m_stanje.NoveVerzije)) {
+        const int stari = NađiRed(m_stanje.StareVerzije, p.ime);
+        promjene.append({p.ime,
+                         stari < 0 ? QString() : Verzija(m_stanje.StareVerzije, stari) + QLatin1Char(' '),
+                         Verzija(m_stanje.NoveVerzije, p.red)});
+    }
+    m_instalirani.clear();
+    if (!cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta())) return false;
+    for (const Promjena& p : promjene)
+        if (m_instalirani.contains(p.ime))
+            txtPor->appendPlainText(p.ime + QLatin1Char(' ') + p.stara + QString::fromUtf8("→ ") + p.nova);
+    return true;
 }
 
 void frmLiveUpdate::ProvjeriOperatera() {
@@ -437,6 +543,9 @@ void frmLiveUpdate::ProvjeriLokaciju(int indeks) {
 }
 
 bool frmLiveUpdate::eventFilter(QObject* o, QEvent* e) {
+    if (o == cmdVerzija && (e->type() == QEvent::Move || e->type() == QEvent::Resize) &&
+        progBar->parentWidget() == cmdVerzija->parentWidget())
+        progBar->setGeometry(cmdVerzija->geometry());
     if (e->type() == QEvent::FocusOut && !Zauzet()) {
         for (int i = 0; i < 2; ++i)
             if (o == txtLokacija[i] &&
@@ -474,7 +583,7 @@ void frmLiveUpdate::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, Pokretač pokretač) {
+bool frmLiveUpdate::IzvršiOperaciju(const std::function<bool()>& operacija, Pokretač pokretač) {
     if (m_zauzet) return false;
     const DržiBravu brava(m_usluge->brava());
     if (!brava) {
@@ -491,11 +600,23 @@ bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, Pok
     OmogućiNaredbe(false);
     // The source as the options and the location box show it now.
     m_usluge->izvorSeta().Odaberi(OdabranaLokacija(), txtLokacija[0]->text());
-    operacija();
+    // Whatever an operation gathers is its own, also where it does not empty the texts itself.
+    m_stanje.PorukeAkcija.clear();
+    m_stanje.PorukeGrešaka.clear();
+    m_porukeOperacije.clear();
+    if (!operacija()) PrikažiGreškeOperacije();
     OmogućiNaredbe(true);
     m_zauzet = false;
     ZatvoriAkoJeOdgođeno();
     return true;
+}
+
+// The error tab shows what the failed operation gathered and every message it gave.
+void frmLiveUpdate::PrikažiGreškeOperacije() {
+    QString greške = KaoRedovi(m_stanje.PorukeGrešaka);
+    for (const QString& poruka : std::as_const(m_porukeOperacije))
+        if (!greške.contains(KaoRedovi(poruka))) greške += QLatin1Char('\n') + KaoRedovi(poruka);
+    txtPorGr->setPlainText(greške);
 }
 
 void frmLiveUpdate::OdgodiZatvaranje(Odgođeno kako) {
@@ -538,8 +659,16 @@ void frmLiveUpdate::tmrUpdate_Timer() {
     }
     m_zadnjiDanRasporeda = sada.date();
     m_zadnjiSatRasporeda = sada.time().hour();
-    IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), false); },
+    IzvršiOperaciju([this] { return PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), false); },
                     Pokretač::Raspored);
+}
+
+// ---- Messages ----
+
+Odgovor frmLiveUpdate::Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja vrsta,
+                              const QString& naslov) {
+    if (m_zauzet && gumbi == Gumbi::URedu) m_porukeOperacije << tekst;
+    return m_osoba->Pokaži(tekst, ikona, gumbi, vrsta, naslov);
 }
 
 // ---- Status line and progress ----
@@ -642,10 +771,17 @@ void frmLiveUpdate::PostaviLokaciju(int indeks, const QString& tekst) {
 
 void frmLiveUpdate::PrikažiPlan(const QList<RedPlana>& redovi) {
     fgAžuriranja->PrikažiPlan(redovi);
+    // An empty plan says so itself.
+    if (redovi.isEmpty()) return;
+    double bajtova = 0;
+    for (const RedPlana& r : redovi)
+        bajtova += std::max(0.0, BrojčanaVrijednost(r.veličinaDownload));
+    PrikažiAkciju(TekstPlana(redovi.size(), bajtova));
 }
 
 void frmLiveUpdate::OznačiStanjeReda(const QString& ime, int stanje) {
     fgAžuriranja->OznačiStanjeReda(ime, stanje);
+    if (stanje == StanjeInstalirano && m_zauzet) m_instalirani << ime;
 }
 
 void frmLiveUpdate::OmogućiAžuriranje(bool omogućeno) {

@@ -46,7 +46,11 @@ struct OvisnostiProzora {
     std::function<void(int kod)> izlaz;
 };
 
-class frmLiveUpdate : public QMainWindow, private IStatusLinija, private IIzvor, private IMrežaPlana {
+class frmLiveUpdate : public QMainWindow,
+                      private IPoruke,
+                      private IStatusLinija,
+                      private IIzvor,
+                      private IMrežaPlana {
 public:
     explicit frmLiveUpdate(OvisnostiProzora ovisnosti = {});
     ~frmLiveUpdate() override;
@@ -89,13 +93,20 @@ protected:
 
 private:
     void IzgradiProzor();
+    void OpišiKontrole();
     void PoveziNaredbe();
     // Who starts an operation: the person, the start-up or the schedule.
     enum class Pokretač { Osoba, Pokretanje, Raspored };
     // Runs one operation with the commands disabled and the program directory locked;
     // false when another one is under way here or in another process. The person then
-    // gets a message, the schedule a log line, the start-up both.
-    bool IzvršiOperaciju(const std::function<void()>& operacija, Pokretač pokretač = Pokretač::Osoba);
+    // gets a message, the schedule a log line, the start-up both. The operation
+    // returns whether it succeeded; a failure's messages end in the error tab.
+    bool IzvršiOperaciju(const std::function<bool()>& operacija, Pokretač pokretač = Pokretač::Osoba);
+    void PrikažiGreškeOperacije();
+    // The check; a failure leaves its reason in panel 1.
+    bool Provjeri(bool* listaNedostupna = nullptr);
+    // The update command, then one line per installed file in the action tab.
+    bool AžurirajIJavi();
     void OmogućiNaredbe(bool omogućeno);
     void OsvježiDatumIVrijeme();
     // A close or exit asked for while an operation runs waits for its end.
@@ -103,6 +114,10 @@ private:
     void OdgodiZatvaranje(Odgođeno kako);
     void ZatvoriAkoJeOdgođeno();
     void Izađi(int kod);
+
+    // IPoruke: every box goes to the person; those of a running operation are kept.
+    Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja vrsta,
+                   const QString& naslov) override;
 
     // IStatusLinija
     void PrikažiAkciju(const QString& tekst) override;
@@ -132,6 +147,13 @@ private:
     OvisnostiProzora m_ovisnosti;
     // Real services for whatever was not injected.
     std::unique_ptr<IPoruke> m_vlastitePoruke;
+    // Who answers the boxes: the injected person or the real message boxes.
+    IPoruke* m_osoba = nullptr;
+    // The running operation's messages (not its questions), and whether it filled the tabs itself.
+    QStringList m_porukeOperacije;
+    bool m_porukePrikazane = false;
+    // The names of the rows marked installed during the running operation.
+    QStringList m_instalirani;
     StanjeRada m_stanje;
     Postavke m_postavke;
     Kontekst m_k;

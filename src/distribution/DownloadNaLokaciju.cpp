@@ -458,11 +458,11 @@ bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno, bool p
     return Prolaz(k, izvor, interaktivno, prvoPunjenje, lokacija).Pokreni();
 }
 
-void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
+bool PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
     const bool uspjeh = DownloadNaLokaciju(k, izvor, interaktivno);
     k.status->ZaustaviVrijemePrijenosa();
     k.status->SakrijProgBar();
-    if (!interaktivno) return;
+    if (!interaktivno) return uspjeh;
 
     const QString vrijeme = k.status->TekstVremenaPrijenosa();
     const QString lokacija = k.izvor->Lokacija(1);
@@ -484,6 +484,7 @@ void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
                                "ažuriranje programa!") +
                 CRLF + vrijeme + CRLF + ukupno,
             Ikona::Usklicnik);
+    return uspjeh;
 }
 
 } // namespace morvela

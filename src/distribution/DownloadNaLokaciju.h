@@ -10,7 +10,8 @@ namespace morvela {
 bool DownloadNaLokaciju(Kontekst& k, IzvorSeta& izvor, bool interaktivno, bool prvoPunjenje = false);
 // What a run reports when another computer or process is filling the same location.
 QString PorukaZauzeteLokacije(const QString& lokacija);
-// Runs the above, tidies the displays and, when interactive, reports the outcome.
-void PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno);
+// Runs the above, tidies the displays and, when interactive, reports the outcome;
+// true when the run reached its end.
+bool PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno);
 
 } // namespace morvela

@@ -15,8 +15,11 @@ void PostaviDirektorije(Kontekst& k) {
     k.stanje->PostaviDirektorije(programska, qEnvironmentVariable("WinDir"));
 }
 
-bool PripremiVerzijaTXT(Kontekst& k, IzvorSeta& izvor) {
+bool PripremiVerzijaTXT(Kontekst& k, IzvorSeta& izvor, bool* listaNedostupna) {
     StanjeRada& s = *k.stanje;
+    bool nedostupna = false;
+    if (!listaNedostupna) listaNedostupna = &nedostupna;
+    *listaNedostupna = false;
     PostaviDirektorije(k);
 
     // The log lives in the update directory, so these failures cannot be logged.
@@ -48,10 +51,15 @@ bool PripremiVerzijaTXT(Kontekst& k, IzvorSeta& izvor) {
             QStringLiteral("PripremiVerzijaTXT - Desila se greška u čitanju zapisa u matricu.") +
                 PrekidaSeAžuriranje);
 
-    if (!izvor.DonesiKontrolnuDatoteku(k)) return false;
+    if (!izvor.DonesiKontrolnuDatoteku(k)) {
+        *listaNedostupna = true;
+        return false;
+    }
 
     const bool plan = NapraviRsŠtoTrebaAžurirati(k);
     k.mreža->OmogućiAžuriranje(plan);
+    // The installed list was read above, so a failed plan could not read the new one.
+    *listaNedostupna = !plan;
     return plan;
 }
 

@@ -1,6 +1,7 @@
 #include "Lazni.h"
 #include "MaliDisk.h"
 #include "Okruzenje.h"
+#include "app/QtPoruke.h"
 #include "app/frmLiveUpdate.h"
 #include "app/mreza/MrezaPlana.h"
 #include "platform/Postavke.h"
@@ -14,9 +15,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
@@ -24,6 +27,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -155,6 +159,51 @@ TEST_F(ProzorTest, ExitWithNothingUnderWayEndsAtOnceWithoutTheClosingLine) {
     Napravi().cmdIzlaz->click();
     EXPECT_EQ(izlazi, QList<int>{0});
     EXPECT_TRUE(Log().isEmpty());
+}
+
+// Every control of the window has a Croatian name and a description for screen readers,
+// not its name in the code.
+TEST_F(ProzorTest, EveryControlIsDescribedForScreenReaders) {
+    frmLiveUpdate& p = Napravi();
+    int kontrola = 0;
+    for (QWidget* w : p.findChildren<QWidget*>()) {
+        const QString ime = w->objectName();
+        // Qt's own parts, a tab bar's scroll buttons among them.
+        if (ime.isEmpty() || ime.startsWith("qt_") || qobject_cast<QTabBar*>(w->parentWidget())) continue;
+        ++kontrola;
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << ime.toStdString();
+        EXPECT_NE(w->accessibleName(), ime);
+        EXPECT_FALSE(w->accessibleDescription().isEmpty()) << ime.toStdString();
+    }
+    EXPECT_GE(kontrola, 27);
+}
+
+// The real boxes: Enter presses the default button, Esc closes with the safe answer.
+TEST(QtPorukeTest, EnterAndEscAnswerTheBox) {
+    const struct {
+        Gumbi gumbi;
+        Qt::Key tipka;
+        Odgovor odgovor;
+    } slučajevi[] = {{Gumbi::DaNe, Qt::Key_Return, Odgovor::Da},
+                     {Gumbi::DaNe, Qt::Key_Escape, Odgovor::Ne},
+                     {Gumbi::URedu, Qt::Key_Escape, Odgovor::URedu},
+                     {Gumbi::URedu, Qt::Key_Return, Odgovor::URedu}};
+    QWidget roditelj;
+    QtPoruke poruke(&roditelj);
+    for (const auto& s : slučajevi) {
+        bool zatvoren = false;
+        KadSeOtvoriDijalog([&](QWidget* d) {
+            ASSERT_TRUE(qobject_cast<QMessageBox*>(d));
+            QTest::keyClick(d, s.tipka);
+            zatvoren = !d->isVisible();
+            // A box a key did not close must not hang the test.
+            if (!zatvoren) static_cast<QDialog*>(d)->done(QMessageBox::Cancel);
+        });
+        const Odgovor odgovor =
+            poruke.Pokaži("Pitanje?", Ikona::Pitanje, s.gumbi, VrstaPitanja::Obavijest, "Morvela");
+        EXPECT_TRUE(zatvoren) << int(s.tipka);
+        EXPECT_EQ(odgovor, s.odgovor) << int(s.tipka);
+    }
 }
 
 TEST_F(ProzorTest, StartUpAppendsVersionAndClearsProbes) {
@@ -431,6 +480,15 @@ TEST_F(ProzorTest, ProgressBarElapsedTimeAndMessages) {
     IStatusLinija& s = p.statusLinija();
     s.PripremiProgBar(0, 30);
     EXPECT_TRUE(p.progBar->isVisible());
+    EXPECT_EQ(p.progBar->geometry(), p.cmdVerzija->geometry());
+    // The bar stays over the button when the window grows or shrinks.
+    for (const QSize veličina : {QSize(1100, 800), QSize(700, 560)}) {
+        const QRect prije = p.cmdVerzija->geometry();
+        p.resize(veličina);
+        ObradiDogađaje();
+        EXPECT_NE(p.cmdVerzija->geometry(), prije);
+        EXPECT_EQ(p.progBar->geometry(), p.cmdVerzija->geometry());
+    }
     s.PostaviVrijednostProgBara(29);
     s.PostaviVrijednostProgBara(31); // past the maximum: kept
     EXPECT_EQ(s.VrijednostProgBara(), 29);
@@ -582,7 +640,7 @@ int KodPriAktivaciji(frmLiveUpdate& p) {
 }
 
 // Start-up: what is set up, the boxes (text start, icon, title), whether the program ends at the
-// first activation, and the planned rows the window's own grid shows.
+// first activation, the planned rows the window's own grid shows and how panel 1 begins.
 TEST(KvaroviProzora, StartUp) {
     struct Početak {
         const char* naziv;
@@ -590,6 +648,7 @@ TEST(KvaroviProzora, StartUp) {
         QList<std::tuple<QString, Ikona, QString>> okviri;
         bool završava;
         QStringList redovi;
+        QString panel;
     };
     const QString nema = "Ne postoji datoteka ";
     const QString operater =
@@ -600,8 +659,25 @@ TEST(KvaroviProzora, StartUp) {
         "Nastala je greška u kreiranju Update direktorije!\r\nProgram za automatsko ažuriranje "
         "novih programa mora prestati sa radom.\r\nVjerojatno nemate administratorska prava "
         "ili je UAC uključen.";
+    const QString dohvat = "Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
+                           "internetom i pokušajte ponovno! Prekida se ažuriranje!";
     const Početak redovi[] = {
-        {"check fails", [](Prozor&) { return true; }, {{nema, Ikona::Usklicnik, NaslovAplikacije}}, true, {}},
+        {"installed list missing",
+         [](Prozor&) { return true; },
+         {{nema, Ikona::Usklicnik, NaslovAplikacije}},
+         true,
+         {},
+         nema},
+        // The person may still choose another source.
+        {"list cannot be fetched",
+         [](Prozor& t) {
+             TestOkruženje::ZapišiListu(t.suite + "/Verzije.txt", {"A.exe;1;1;1;5;9;"});
+             return true;
+         },
+         {{dohvat, Ikona::Usklicnik, NaslovAplikacije}},
+         false,
+         {},
+         dohvat},
         {"check succeeds",
          [](Prozor& t) {
              TestOkruženje::ZapišiListu(t.suite + "/Verzije.txt", {"A.exe;1;1;1;5;9;", "B.exe;1;1;1;5;9;"});
@@ -613,13 +689,15 @@ TEST(KvaroviProzora, StartUp) {
          },
          {},
          false,
-         {"A.exe"}},
+         {"A.exe"},
+         "1 program za ažuriranje, 0.1 MB"},
         // The operator is warned and start-up goes on, to fail at the update directory.
         {"read-only program directory",
          [](Prozor& t) { return t.disk.emplace(t.suite, 64, true).montiran(); },
          {{operater, Ikona::Kritična, "Morvela"}, {direktorij, Ikona::Usklicnik, NaslovAplikacije}},
          true,
-         {}},
+         {},
+         "Nastala je greška u kreiranju Update direktorije! Program"},
     };
     for (const Početak& red : redovi) {
         SCOPED_TRACE(red.naziv);
@@ -635,13 +713,35 @@ TEST(KvaroviProzora, StartUp) {
             EXPECT_EQ(t.poruke.upiti[i].naslov, std::get<2>(red.okviri[i]));
         }
         EXPECT_EQ(p.ZavršiPriAktivaciji(), red.završava);
+        EXPECT_TRUE(p.SBar[0]->text().startsWith(red.panel)) << p.SBar[0]->text().toStdString();
+        // The check's failure, also in the error tab.
+        if (!red.okviri.isEmpty()) {
+            EXPECT_TRUE(p.txtPorGr->toPlainText().contains(
+                QString(std::get<0>(red.okviri.last())).replace("\r\n", "\n")))
+                << p.txtPorGr->toPlainText().toStdString();
+        }
         if (red.završava) {
             EXPECT_EQ(KodPriAktivaciji(p), 1);
+        } else {
+            EXPECT_EQ(KodPriAktivaciji(p), 0);
+            EXPECT_TRUE(p.fraLokacija->isEnabled() && p.cmdVerzija->isEnabled());
+            for (QRadioButton* opcija : p.optLokacija)
+                EXPECT_TRUE(opcija->isEnabled());
+            EXPECT_EQ(p.cmdDownloadAndUpdate->isEnabled(), !red.redovi.isEmpty());
         }
         QStringList redovi;
         for (int r = 1; r < p.fgAžuriranja->rowCount(); ++r) // row 0 holds the totals
             redovi << p.fgAžuriranja->item(r, 1)->text();
         EXPECT_EQ(redovi, red.redovi);
+        if (!red.završava && red.redovi.isEmpty()) {
+            // The person picks the network location, which has the list, and checks again.
+            TestOkruženje::ZapišiListu(t.L + "Verzije.txt", {"A.exe;1;1;2;5;9;"});
+            p.txtLokacija[0]->setText(t.L);
+            p.optLokacija[1]->click();
+            p.cmdVerzija->click();
+            EXPECT_TRUE(p.cmdDownloadAndUpdate->isEnabled()) << t.poruke.tekstovi().join('|').toStdString();
+            EXPECT_EQ(p.SBar[0]->text(), "1 program za ažuriranje, 0.1 MB");
+        }
     }
 }
 
@@ -679,6 +779,8 @@ TEST(KvaroviProzora, TheInstalledListIsTheOneThePlanWasMadeFrom) {
         EXPECT_EQ(t.poruke.tekstovi().last(), "Uspješno instalirani novi programi!");
         EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/A.exe"), "nova verzija");
         EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/Verzije.txt"), planirana);
+        // One line per installed file, with the versions of the plan.
+        EXPECT_EQ(p.txtPor->toPlainText().split('\n').filter("→"), QStringList{"A.exe 1.1.1 → 1.1.2"});
     }
 }
 

@@ -66,6 +66,19 @@ QString FormatCijeli(const QString& tekst) {
     return KaoBroj(tekst, v) ? FormatBroj(v) : tekst;
 }
 
+// What each picture of a row says, for the tooltip of its name.
+QString OpisStanja(int stanje) {
+    static const char* const opisi[] = {
+        "Preuzimanje sa interneta je u tijeku",
+        "Preuzeto i provjereno, čeka instalaciju",
+        "Instalirano",
+        "Kopiranje sa mrežne lokacije je u tijeku",
+        "Instalacija je u tijeku",
+        "Čeka na preuzimanje",
+    };
+    return QString::fromUtf8(opisi[stanje - 1]);
+}
+
 double Popuna(int stanje) {
     switch (stanje) {
     case 1:
@@ -87,11 +100,22 @@ double Popuna(int stanje) {
 MrezaPlana::MrezaPlana(QWidget* roditelj) : QTableWidget(roditelj) {
     RegistrirajSlike();
     setObjectName(QStringLiteral("fgAžuriranja"));
-    setAccessibleName(QStringLiteral("fgAžuriranja"));
     setColumnCount(7);
     setHorizontalHeaderLabels({QString(), QStringLiteral("Ime programa/komponente"), QStringLiteral("Ver_Gl"),
                                QStringLiteral("Ver_Pom"), QStringLiteral("Ver_Rev"),
                                QStringLiteral("VeličinaDownload"), QStringLiteral("StvarnaVeličina")});
+    // The headers are the list's own column names; the tooltips say them plainly.
+    const char* const savjeti[] = {
+        "Redni broj",
+        "Ime programa, komponente, datoteke pomoći ili skripte za izmjenu baze",
+        "Glavni broj nove verzije",
+        "Pomoćni broj nove verzije",
+        "Broj revizije nove verzije",
+        "Veličina arhive koja se preuzima, u bajtovima",
+        "Veličina datoteke nakon raspakiravanja, u bajtovima",
+    };
+    for (int stupac = 0; stupac < columnCount(); ++stupac)
+        horizontalHeaderItem(stupac)->setToolTip(QString::fromUtf8(savjeti[stupac]));
     verticalHeader()->hide();
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
@@ -140,6 +164,7 @@ void MrezaPlana::PrikažiPlan(const QList<RedPlana>& redovi) {
         QTableWidgetItem* ime = ćelija(red, StupacIme, r.ime, lijevo);
         ime->setIcon(Slika(SlikaČeka));
         ime->setData(UlogaSlike, SlikaČeka);
+        ime->setToolTip(OpisStanja(SlikaČeka));
         ćelija(red, 2, r.verGl, Qt::AlignCenter);
         ćelija(red, 3, r.verPom, Qt::AlignCenter);
         ćelija(red, 4, r.verRev, Qt::AlignCenter);
@@ -176,6 +201,7 @@ void MrezaPlana::OznačiStanjeReda(const QString& ime, int stanje) {
         if (stanje >= 1 && stanje <= SlikaČeka) {
             s->setIcon(Slika(stanje));
             s->setData(UlogaSlike, stanje);
+            s->setToolTip(OpisStanja(stanje));
         }
         const double popuna = Popuna(stanje);
         if (popuna >= 0)
