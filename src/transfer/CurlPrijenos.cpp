@@ -334,6 +334,10 @@ struct Rad {
         }
         datoteka.reset(); // closed on the thread that wrote it
         ishod = Ocijeni(rezultat, url);
+        // The last bytes may have come within the 100 ms the reports are spaced by: a
+        // whole file says so once more, so its last line shows all of it.
+        if (ishod.vrsta == IshodPrijenosa::Spremljeno && napredak.bajtovi)
+            Javi([f = napredak.bajtovi, primljeno = primljeno] { f(primljeno, primljeno); });
         Stanja({ishod.vrsta == IshodPrijenosa::Spremljeno ? 12 : 11});
         if (!veze) curl_easy_cleanup(curl);
     }
