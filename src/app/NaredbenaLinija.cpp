@@ -112,6 +112,7 @@ private:
             return Odgovor::Da;
         case VrstaPitanja::PonovniPokušajDatoteke:   // the rollback runs instead
         case VrstaPitanja::KopiranjeSvegaNaLokaciju: // a scheduled run never fills a location
+        case VrstaPitanja::PrekidPrijenosa:          // no window to close
         case VrstaPitanja::Obavijest:
             break;
         }

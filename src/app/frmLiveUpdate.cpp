@@ -235,6 +235,10 @@ void frmLiveUpdate::IzgradiProzor() {
 
     auto* redIzlaz = new QHBoxLayout;
     redIzlaz->addStretch();
+    cmdPrekini = new QPushButton(QStringLiteral("Prekini"), središte);
+    cmdPrekini->setObjectName(QStringLiteral("cmdPrekini"));
+    cmdPrekini->hide();
+    redIzlaz->addWidget(cmdPrekini);
     cmdIzlaz = new QPushButton(QStringLiteral("Izlaz"), središte);
     cmdIzlaz->setObjectName(QStringLiteral("cmdIzlaz"));
     redIzlaz->addWidget(cmdIzlaz);
@@ -285,10 +289,14 @@ void frmLiveUpdate::PoveziNaredbe() {
         IzvršiOperaciju([this] { PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), true); });
     });
     connect(cmdIzlaz, &QPushButton::clicked, this, [this] {
-        if (m_zauzet)
-            OdgodiZatvaranje(Odgođeno::Izlaz);
-        else
+        if (!m_zauzet)
             Izađi(0);
+        else if (!m_prekidMoguć || PrekiniZaZatvaranje())
+            OdgodiZatvaranje(Odgođeno::Izlaz);
+    });
+    connect(cmdPrekini, &QPushButton::clicked, this, [this] {
+        m_stanje.PrekidZatražen = true;
+        cmdPrekini->setEnabled(false);
     });
     // Every click saves, also on the option already selected.
     for (int i = 0; i < 3; ++i)
@@ -466,7 +474,7 @@ void frmLiveUpdate::closeEvent(QCloseEvent* e) {
     // Quitting now would answer every later question of the operation with No, unseen.
     if (m_zauzet) {
         e->ignore();
-        OdgodiZatvaranje(Odgođeno::Zatvaranje);
+        if (!m_prekidMoguć || PrekiniZaZatvaranje()) OdgodiZatvaranje(Odgođeno::Zatvaranje);
         return;
     }
     m_k.LogirajGrešku(
@@ -501,6 +509,17 @@ bool frmLiveUpdate::IzvršiOperaciju(const std::function<void()>& operacija, Pok
 void frmLiveUpdate::OdgodiZatvaranje(Odgođeno kako) {
     if (m_odgođeno == Odgođeno::Ništa) m_odgođeno = kako;
     PrikažiAkciju(ZatvaranjeČeka);
+}
+
+bool frmLiveUpdate::PrekiniZaZatvaranje() {
+    if (m_odgođeno != Odgođeno::Ništa) return true;
+    const Odgovor odgovor =
+        m_k.Pitaj(VrstaPitanja::PrekidPrijenosa, QStringLiteral("Prekinuti prijenos i zatvoriti program?"));
+    // The fetch may have ended while the question waited; closing then waits for the rest as ever.
+    if (odgovor != Odgovor::Da) return false;
+    m_stanje.PrekidZatražen = true;
+    cmdPrekini->setEnabled(false);
+    return true;
 }
 
 void frmLiveUpdate::ZatvoriAkoJeOdgođeno() {
@@ -621,6 +640,12 @@ QString frmLiveUpdate::TekstVremena(double sekundi) {
 
 void frmLiveUpdate::ObradiDogađaje() {
     QCoreApplication::processEvents();
+}
+
+void frmLiveUpdate::OmogućiPrekid(bool omogućeno) {
+    m_prekidMoguć = omogućeno;
+    cmdPrekini->setVisible(omogućeno);
+    cmdPrekini->setEnabled(omogućeno);
 }
 
 void frmLiveUpdate::OsvježiDatumIVrijeme() {

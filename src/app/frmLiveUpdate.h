@@ -103,6 +103,9 @@ private:
     void OdgodiZatvaranje(Odgođeno kako);
     void ZatvoriAkoJeOdgođeno();
     void Izađi(int kod);
+    // Closing or exiting while a fetch may still be stopped asks first; true when
+    // the person agreed and the fetch is being stopped.
+    bool PrekiniZaZatvaranje();
 
     // IStatusLinija
     void PrikažiAkciju(const QString& tekst) override;
@@ -119,6 +122,7 @@ private:
     void PostaviTekstVremenaPrijenosa(const QString& tekst) override;
     QString TekstVremenaPrijenosa() const override;
     void ObradiDogađaje() override;
+    void OmogućiPrekid(bool omogućeno) override;
 
     // IIzvor
     QString Lokacija(int indeks) const override;
@@ -140,6 +144,8 @@ private:
     QString m_programskaDirektorija;
     bool m_završiPriAktivaciji = false;
     bool m_zauzet = false;
+    // The running fetch, copy or unpacking may be stopped.
+    bool m_prekidMoguć = false;
     int m_otvorenihDijaloga = 0;
     Odgođeno m_odgođeno = Odgođeno::Ništa;
     bool m_ažuriranjeOmogućeno = false;
@@ -170,6 +176,7 @@ public:
     QProgressBar* progBar = nullptr;
     std::array<QLabel*, 4> SBar{};
     QPushButton* cmdIzlaz = nullptr;
+    QPushButton* cmdPrekini = nullptr;
     QTimer* tmrUpdate = nullptr;
     QTimer* tmrPrijenos = nullptr;
     QTimer* tmrSat = nullptr;
