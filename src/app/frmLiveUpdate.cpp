@@ -203,6 +203,12 @@ void frmLiveUpdate::IzgradiProzor() {
         QStringLiteral("Provjeri postoje li nove verzije i pripremi za download/prijenos"), središte);
     cmdVerzija->setObjectName(QStringLiteral("cmdVerzija"));
     glavni->addWidget(cmdVerzija);
+    // Under the check button, where the progress bar lies during a run; it keeps
+    // its height when empty, so the bar does not move when a transfer begins.
+    lblPrijenos = new QLabel(središte);
+    lblPrijenos->setObjectName(QStringLiteral("lblPrijenos"));
+    lblPrijenos->setMinimumHeight(lblPrijenos->fontMetrics().height());
+    glavni->addWidget(lblPrijenos);
 
     fraLokacija = new QGroupBox(QString::fromUtf8("Lokacija ažuriranja - novih verzija"), središte);
     fraLokacija->setObjectName(QStringLiteral("fraLokacija"));
@@ -276,6 +282,9 @@ void frmLiveUpdate::IzgradiProzor() {
     tmrPrijenos->setInterval(500);
     tmrSat = new QTimer(this);
     tmrSat->setInterval(1000);
+    // Counts a stall up while no bytes arrive to refresh the transfer line.
+    tmrLinija = new QTimer(this);
+    tmrLinija->setInterval(1000);
 
     resize(820, 620);
 }
@@ -309,6 +318,7 @@ void frmLiveUpdate::PoveziNaredbe() {
     connect(tmrUpdate, &QTimer::timeout, this, [this] { tmrUpdate_Timer(); });
     connect(tmrPrijenos, &QTimer::timeout, this, [this] { tmrPrijenos_Timer(); });
     connect(tmrSat, &QTimer::timeout, this, [this] { OsvježiDatumIVrijeme(); });
+    connect(tmrLinija, &QTimer::timeout, this, [this] { OsvježiLinijuPrijenosa(); });
 }
 
 void frmLiveUpdate::PokreniProzor() {
@@ -595,6 +605,46 @@ void frmLiveUpdate::PostaviVrijednostProgBara(float vrijednost) {
 
 void frmLiveUpdate::SakrijProgBar() {
     progBar->hide();
+    m_prijenosTeče = false;
+    tmrLinija->stop();
+    lblPrijenos->clear();
+}
+
+void frmLiveUpdate::PočniDatoteku(const QString& ime, int redni, int od) {
+    m_prijenos = StanjePrijenosa{ime, 0, -1, 0, 0, redni, od};
+    m_prijenosTeče = true;
+    m_zadnjiBajtoviMs = m_k.sat->MonotonoMs();
+    m_uzorci = {{m_zadnjiBajtoviMs, 0}};
+    tmrLinija->start();
+    OsvježiLinijuPrijenosa();
+}
+
+void frmLiveUpdate::NapredakPrijenosa(qint64 primljeno, qint64 ukupno) {
+    // The lists a check fetches have no line of their own.
+    if (!m_prijenosTeče) return;
+    const qint64 sada = m_k.sat->MonotonoMs();
+    if (primljeno != m_prijenos.primljeno) m_zadnjiBajtoviMs = sada;
+    m_prijenos.primljeno = primljeno;
+    m_prijenos.ukupno = ukupno > 0 ? ukupno : -1;
+    // The speed over the last three seconds or so: steady, yet quick to follow a change.
+    m_uzorci.append({sada, primljeno});
+    while (m_uzorci.size() > 2 && sada - m_uzorci[1].first >= 3000)
+        m_uzorci.removeFirst();
+    const auto& [od, bajtovaOd] = m_uzorci.constFirst();
+    if (sada - od >= 500) m_prijenos.brzina = double(primljeno - bajtovaOd) * 1000.0 / double(sada - od);
+    // Bytes of the whole run: the unpacking adds each archive's listed size once it is whole.
+    if (!progBar->isHidden())
+        progBar->setValue(int(std::clamp<qint64>(qint64(m_vrijednostBara) + primljeno, progBar->minimum(),
+                                                 progBar->maximum())));
+    OsvježiLinijuPrijenosa();
+}
+
+void frmLiveUpdate::OsvježiLinijuPrijenosa() {
+    if (!m_prijenosTeče) return;
+    // A file that has come whole is waiting for its unpacking, not for bytes.
+    const bool cijela = m_prijenos.ukupno >= 0 && m_prijenos.primljeno >= m_prijenos.ukupno;
+    m_prijenos.bezPodatakaMs = cijela ? 0 : m_k.sat->MonotonoMs() - m_zadnjiBajtoviMs;
+    lblPrijenos->setText(TekstPrijenosa(m_prijenos));
 }
 
 bool frmLiveUpdate::ProgBarVidljiv() const {

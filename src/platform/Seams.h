@@ -68,11 +68,17 @@ public:
     virtual QString TekstVremenaPrijenosa() const = 0;
     // Lets the window handle pending events once, so it repaints between steps.
     virtual void ObradiDogađaje() = 0;
-    // Bytes of the file being fetched so far, of ukupno (-1 when not announced). The
-    // window shows the fetch's own percentages instead; the command line uses this.
+    // Bytes of the file being fetched or copied so far, of ukupno (-1 when not announced).
     virtual void NapredakPrijenosa(qint64 primljeno, qint64 ukupno) {
         Q_UNUSED(primljeno);
         Q_UNUSED(ukupno);
+    }
+    // A file of the run begins, the redni-th of od: the transfer line names it,
+    // and its bytes move the bar on from where it stands.
+    virtual void PočniDatoteku(const QString& ime, int redni, int od) {
+        Q_UNUSED(ime);
+        Q_UNUSED(redni);
+        Q_UNUSED(od);
     }
     // Whether what runs now (fetching, copying, unpacking) may be stopped by the person.
     virtual void OmogućiPrekid(bool omogućeno) { Q_UNUSED(omogućeno); }

@@ -138,8 +138,11 @@ bool SnimitiSaIzvora(Kontekst& k, IzvorSeta& izvor) {
     // Every archive is checked against the set the check accepted, or nothing is fetched.
     if (!p.Započni() || !izvor.PripremiPotpis(p)) return false;
     // 7-Zip is not ended halfway: a stop takes effect once the current archive is unpacked.
-    for (const PlaniraniRed& red : PlaniraniRedovi(k.stanje->NoveVerzije)) {
+    const QList<PlaniraniRed> redovi = PlaniraniRedovi(k.stanje->NoveVerzije);
+    for (qsizetype i = 0; i < redovi.size(); ++i) {
+        const PlaniraniRed& red = redovi[i];
         if (p.Prekinut()) return false;
+        k.status->PočniDatoteku(ImeArhive(red.ime), int(i + 1), int(redovi.size()));
         if (!izvor.DonesiArhivu(p, red)) {
             if (p.Prekinut()) return false;
             if (mjesto.PrekoGranice() >= 0) p.PrevelikaArhiva(red, mjesto.PrekoGranice());

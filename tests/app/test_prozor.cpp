@@ -728,13 +728,20 @@ TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
         const int prije = t.Log().size();
         t.poruke.odgovori[VrstaPitanja::PrekidPrijenosa] = {Odgovor::Da};
 
-        // Stops once part of the archive has arrived beside its place.
+        // Stops once part of the archive has arrived beside its place, the bar moving with
+        // its bytes; the stalled transfer first shows the stall (the clock runs fast meanwhile).
         const QString privremena = t.suite + "/Update/A.7z" + NastavakPrivremene;
         QTimer prekid;
         bool prekinuto = false;
+        QString linija;
         QObject::connect(&prekid, &QTimer::timeout, [&] {
-            if (prekinuto || QFileInfo(privremena).size() == 0) return;
+            if (prekinuto || QFileInfo(privremena).size() == 0 || p.progBar->value() == 0) return;
+            if (!c.mreža) {
+                t.sat.Pomakni(100);
+                if (!p.lblPrijenos->text().contains("Nema podataka")) return;
+            }
             prekinuto = true;
+            linija = p.lblPrijenos->text();
             EXPECT_TRUE(!p.cmdPrekini->isHidden() && p.cmdPrekini->isEnabled());
             if (c.zatvaranjem)
                 p.windowHandle()->close();
@@ -746,6 +753,12 @@ TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
         prekid.stop();
         ObradiDogađaje();
 
+        const QString mb = QLocale().toString(QFileInfo(izvor + "A.7z").size() / 1048576.0, 'f', 1) + " MB";
+        EXPECT_TRUE(linija.startsWith("A.7z · ")) << linija.toStdString();
+        EXPECT_TRUE(linija.contains(" od " + mb + (c.mreža ? " · " : " · Nema podataka ")))
+            << linija.toStdString();
+        EXPECT_TRUE(linija.endsWith(" · datoteka 1 od 1")) << linija.toStdString();
+        EXPECT_TRUE(p.lblPrijenos->text().isEmpty());
         EXPECT_TRUE(prekinuto);
         EXPECT_EQ(p.stanje().ZadnjaPoruka, "Prijenos je prekinut na zahtjev korisnika.");
         const QStringList log = t.Log().mid(prije);
