@@ -106,10 +106,6 @@ private:
     StanjeRada& s;
 };
 
-} // namespace
-
-namespace {
-
 // The person may stop the run while it fetches, copies and unpacks; never later.
 class PrekidMoguć {
 public:

@@ -292,8 +292,8 @@ private:
 bool MrežnoMjesto::Kopiraj(Izvještaj& r, const QString& imeDatoteke) {
     StanjeRada& s = *r.k.stanje;
     const auto provjera = Provjera(imeDatoteke);
-    qint64 veličina = -1;
-    r.k.datoteke->Veličina(m_lokacija + imeDatoteke, veličina);
+    qint64 veličina = 0;
+    if (!r.k.datoteke->Veličina(m_lokacija + imeDatoteke, veličina).uspjeh()) veličina = -1;
     PraćenjeKopije praćenje(r.k, provjera.get(), veličina);
     const GreškaDatoteke g =
         r.k.datoteke->Kopiraj(m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false, &praćenje);
