@@ -154,6 +154,7 @@ private:
             return Odgovor::Da;
         case VrstaPitanja::PonovniPokušajDatoteke:   // the rollback runs instead
         case VrstaPitanja::KopiranjeSvegaNaLokaciju: // only --prvo-punjenje fills one, and asks nothing
+        case VrstaPitanja::PrekidPrijenosa:          // no window to close
         case VrstaPitanja::Obavijest:
             break;
         }

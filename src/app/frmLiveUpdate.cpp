@@ -225,6 +225,12 @@ void frmLiveUpdate::IzgradiProzor() {
     // The progress bar lies over this button: it follows it whenever the layout moves it.
     cmdVerzija->installEventFilter(this);
     glavni->addWidget(cmdVerzija);
+    // Under the check button, where the progress bar lies during a run; it keeps
+    // its height when empty, so the bar does not move when a transfer begins.
+    lblPrijenos = new QLabel(središte);
+    lblPrijenos->setObjectName(QStringLiteral("lblPrijenos"));
+    lblPrijenos->setMinimumHeight(lblPrijenos->fontMetrics().height());
+    glavni->addWidget(lblPrijenos);
 
     fraLokacija = new QGroupBox(QString::fromUtf8("Lokacija ažuriranja - novih verzija"), središte);
     fraLokacija->setObjectName(QStringLiteral("fraLokacija"));
@@ -257,6 +263,10 @@ void frmLiveUpdate::IzgradiProzor() {
 
     auto* redIzlaz = new QHBoxLayout;
     redIzlaz->addStretch();
+    cmdPrekini = new QPushButton(QStringLiteral("Prekini"), središte);
+    cmdPrekini->setObjectName(QStringLiteral("cmdPrekini"));
+    cmdPrekini->hide();
+    redIzlaz->addWidget(cmdPrekini);
     cmdIzlaz = new QPushButton(QStringLiteral("Izlaz"), središte);
     cmdIzlaz->setObjectName(QStringLiteral("cmdIzlaz"));
     redIzlaz->addWidget(cmdIzlaz);
@@ -292,6 +302,9 @@ void frmLiveUpdate::IzgradiProzor() {
     tmrPrijenos->setInterval(500);
     tmrSat = new QTimer(this);
     tmrSat->setInterval(1000);
+    // Counts a stall up while no bytes arrive to refresh the transfer line.
+    tmrLinija = new QTimer(this);
+    tmrLinija->setInterval(1000);
 
     OpišiKontrole();
     resize(820, 620);
@@ -336,6 +349,10 @@ void frmLiveUpdate::OpišiKontrole() {
         {cmdLokacija[0], "Odaberi mrežnu lokaciju", "Otvara prozor za odabir direktorije"},
         {lblInfo, "Savjet", "Ako ažuriranje ne ide s jedne web adrese, odaberite drugu"},
         {progBar, "Napredak operacije", "Koliko je trenutne operacije obavljeno"},
+        {lblPrijenos, "Tijek prijenosa",
+         "Datoteka koja se prenosi, koliko je preneseno, brzina, preostalo vrijeme i koja je po redu"},
+        {cmdPrekini, "Prekini prijenos",
+         "Prekida preuzimanje, kopiranje ili raspakiravanje; ništa se ne instalira"},
         {statusBar(), "Statusna traka", "Trenutna akcija, trenutno stanje, datum i vrijeme"},
         {SBar[0], "Trenutna akcija", "Što program upravo radi ili što je zadnja operacija utvrdila"},
         {SBar[1], "Trenutno stanje", "Napredak trenutne akcije"},
@@ -358,10 +375,14 @@ void frmLiveUpdate::PoveziNaredbe() {
         IzvršiOperaciju([this] { return PreuzmiNaLokacijuIJavi(m_k, m_usluge->izvorSeta(), true); });
     });
     connect(cmdIzlaz, &QPushButton::clicked, this, [this] {
-        if (m_zauzet)
-            OdgodiZatvaranje(Odgođeno::Izlaz);
-        else
+        if (!m_zauzet)
             Izađi(0);
+        else if (!m_prekidMoguć || PrekiniZaZatvaranje())
+            OdgodiZatvaranje(Odgođeno::Izlaz);
+    });
+    connect(cmdPrekini, &QPushButton::clicked, this, [this] {
+        m_stanje.PrekidZatražen = true;
+        cmdPrekini->setEnabled(false);
     });
     // Every click saves, also on the option already selected.
     for (int i = 0; i < 3; ++i)
@@ -374,6 +395,7 @@ void frmLiveUpdate::PoveziNaredbe() {
     connect(tmrUpdate, &QTimer::timeout, this, [this] { tmrUpdate_Timer(); });
     connect(tmrPrijenos, &QTimer::timeout, this, [this] { tmrPrijenos_Timer(); });
     connect(tmrSat, &QTimer::timeout, this, [this] { OsvježiDatumIVrijeme(); });
+    connect(tmrLinija, &QTimer::timeout, this, [this] { OsvježiLinijuPrijenosa(); });
 }
 
 void frmLiveUpdate::PokreniProzor() {
@@ -575,7 +597,7 @@ void frmLiveUpdate::closeEvent(QCloseEvent* e) {
     // Quitting now would answer every later question of the operation with No, unseen.
     if (m_zauzet) {
         e->ignore();
-        OdgodiZatvaranje(Odgođeno::Zatvaranje);
+        if (!m_prekidMoguć || PrekiniZaZatvaranje()) OdgodiZatvaranje(Odgođeno::Zatvaranje);
         return;
     }
     m_k.LogirajGrešku(
@@ -622,6 +644,17 @@ void frmLiveUpdate::PrikažiGreškeOperacije() {
 void frmLiveUpdate::OdgodiZatvaranje(Odgođeno kako) {
     if (m_odgođeno == Odgođeno::Ništa) m_odgođeno = kako;
     PrikažiAkciju(ZatvaranjeČeka);
+}
+
+bool frmLiveUpdate::PrekiniZaZatvaranje() {
+    if (m_odgođeno != Odgođeno::Ništa) return true;
+    const Odgovor odgovor =
+        m_k.Pitaj(VrstaPitanja::PrekidPrijenosa, QStringLiteral("Prekinuti prijenos i zatvoriti program?"));
+    // The fetch may have ended while the question waited; closing then waits for the rest as ever.
+    if (odgovor != Odgovor::Da) return false;
+    m_stanje.PrekidZatražen = true;
+    cmdPrekini->setEnabled(false);
+    return true;
 }
 
 void frmLiveUpdate::ZatvoriAkoJeOdgođeno() {
@@ -705,6 +738,46 @@ void frmLiveUpdate::PostaviVrijednostProgBara(float vrijednost) {
 
 void frmLiveUpdate::SakrijProgBar() {
     progBar->hide();
+    m_prijenosTeče = false;
+    tmrLinija->stop();
+    lblPrijenos->clear();
+}
+
+void frmLiveUpdate::PočniDatoteku(const QString& ime, int redni, int od) {
+    m_prijenos = StanjePrijenosa{ime, 0, -1, 0, 0, redni, od};
+    m_prijenosTeče = true;
+    m_zadnjiBajtoviMs = m_k.sat->MonotonoMs();
+    m_uzorci = {{m_zadnjiBajtoviMs, 0}};
+    tmrLinija->start();
+    OsvježiLinijuPrijenosa();
+}
+
+void frmLiveUpdate::NapredakPrijenosa(qint64 primljeno, qint64 ukupno) {
+    // The lists a check fetches have no line of their own.
+    if (!m_prijenosTeče) return;
+    const qint64 sada = m_k.sat->MonotonoMs();
+    if (primljeno != m_prijenos.primljeno) m_zadnjiBajtoviMs = sada;
+    m_prijenos.primljeno = primljeno;
+    m_prijenos.ukupno = ukupno > 0 ? ukupno : -1;
+    // The speed over the last three seconds or so: steady, yet quick to follow a change.
+    m_uzorci.append({sada, primljeno});
+    while (m_uzorci.size() > 2 && sada - m_uzorci[1].first >= 3000)
+        m_uzorci.removeFirst();
+    const auto& [od, bajtovaOd] = m_uzorci.constFirst();
+    if (sada - od >= 500) m_prijenos.brzina = double(primljeno - bajtovaOd) * 1000.0 / double(sada - od);
+    // Bytes of the whole run: the unpacking adds each archive's listed size once it is whole.
+    if (!progBar->isHidden())
+        progBar->setValue(int(std::clamp<qint64>(qint64(m_vrijednostBara) + primljeno, progBar->minimum(),
+                                                 progBar->maximum())));
+    OsvježiLinijuPrijenosa();
+}
+
+void frmLiveUpdate::OsvježiLinijuPrijenosa() {
+    if (!m_prijenosTeče) return;
+    // A file that has come whole is waiting for its unpacking, not for bytes.
+    const bool cijela = m_prijenos.ukupno >= 0 && m_prijenos.primljeno >= m_prijenos.ukupno;
+    m_prijenos.bezPodatakaMs = cijela ? 0 : m_k.sat->MonotonoMs() - m_zadnjiBajtoviMs;
+    lblPrijenos->setText(TekstPrijenosa(m_prijenos));
 }
 
 bool frmLiveUpdate::ProgBarVidljiv() const {
@@ -750,6 +823,12 @@ QString frmLiveUpdate::TekstVremena(double sekundi) {
 
 void frmLiveUpdate::ObradiDogađaje() {
     QCoreApplication::processEvents();
+}
+
+void frmLiveUpdate::OmogućiPrekid(bool omogućeno) {
+    m_prekidMoguć = omogućeno;
+    cmdPrekini->setVisible(omogućeno);
+    cmdPrekini->setEnabled(omogućeno);
 }
 
 void frmLiveUpdate::OsvježiDatumIVrijeme() {

@@ -6,9 +6,13 @@
 #include "platform/Seams.h"
 #include "records/Kontekst.h"
 #include "records/StanjeRada.h"
+#include "records/TekstPrijenosa.h"
 #include "records/UpdateLog.h"
 
 #include <QMainWindow>
+
+#include <QList>
+#include <QPair>
 
 #include <array>
 #include <functional>
@@ -114,6 +118,9 @@ private:
     void OdgodiZatvaranje(Odgođeno kako);
     void ZatvoriAkoJeOdgođeno();
     void Izađi(int kod);
+    // Closing or exiting while a fetch may still be stopped asks first; true when
+    // the person agreed and the fetch is being stopped.
+    bool PrekiniZaZatvaranje();
 
     // IPoruke: every box goes to the person; those of a running operation are kept.
     Odgovor Pokaži(const QString& tekst, Ikona ikona, Gumbi gumbi, VrstaPitanja vrsta,
@@ -134,6 +141,10 @@ private:
     void PostaviTekstVremenaPrijenosa(const QString& tekst) override;
     QString TekstVremenaPrijenosa() const override;
     void ObradiDogađaje() override;
+    void OmogućiPrekid(bool omogućeno) override;
+    void PočniDatoteku(const QString& ime, int redni, int od) override;
+    void NapredakPrijenosa(qint64 primljeno, qint64 ukupno) override;
+    void OsvježiLinijuPrijenosa();
 
     // IIzvor
     QString Lokacija(int indeks) const override;
@@ -162,12 +173,20 @@ private:
     QString m_programskaDirektorija;
     bool m_završiPriAktivaciji = false;
     bool m_zauzet = false;
+    // The running fetch, copy or unpacking may be stopped.
+    bool m_prekidMoguć = false;
     int m_otvorenihDijaloga = 0;
     Odgođeno m_odgođeno = Odgođeno::Ništa;
     bool m_ažuriranjeOmogućeno = false;
     bool m_učitavanje = false;
     float m_minimumBara = 0, m_maksimumBara = 0, m_vrijednostBara = 0;
     qint64 m_početakPrijenosaMs = 0;
+    // The file of the run on its way, for the transfer line; none between runs.
+    bool m_prijenosTeče = false;
+    StanjePrijenosa m_prijenos;
+    qint64 m_zadnjiBajtoviMs = 0;
+    // Recent (time, bytes) readings the speed is taken over.
+    QList<QPair<qint64, qint64>> m_uzorci;
     int m_zadnjiSatRasporeda = -1;
     QDate m_zadnjiDanRasporeda;
 
@@ -190,11 +209,14 @@ public:
     std::array<QRadioButton*, 3> optLokacija{};
     QLabel* lblInfo = nullptr;
     QProgressBar* progBar = nullptr;
+    QLabel* lblPrijenos = nullptr;
     std::array<QLabel*, 4> SBar{};
     QPushButton* cmdIzlaz = nullptr;
+    QPushButton* cmdPrekini = nullptr;
     QTimer* tmrUpdate = nullptr;
     QTimer* tmrPrijenos = nullptr;
     QTimer* tmrSat = nullptr;
+    QTimer* tmrLinija = nullptr;
 };
 
 } // namespace morvela

@@ -61,6 +61,7 @@ GreškaDatoteke KopirajUNovu(const QString& od, const QString& na, IProvjeraSadr
     if (!izvor.open(QIODevice::ReadOnly)) return GreškaZapisa(izvor, od);
     if (const GreškaDatoteke g = OtvoriNovu(na, cilj)) return g;
     for (;;) {
+        if (provjera && provjera->Prekinuto()) return {GreškaPristupa, TekstPrekidaKorisnika, true};
         const QByteArray blok = izvor.read(1 << 20);
         if (izvor.error() != QFileDevice::NoError) return GreškaZapisa(izvor, od);
         if (blok.isEmpty()) break;

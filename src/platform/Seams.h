@@ -8,12 +8,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 
 namespace morvela {
 
 inline const QString NaslovAplikacije = QStringLiteral("MorvelaLiveUpdate21");
 inline const QString CRLF = QStringLiteral("\r\n");
+// A fetch, copy or unpacking the person stopped ends as a failed fetch with these words.
+inline const QString TekstPrekidaKorisnika = QStringLiteral("Prijenos je prekinut na zahtjev korisnika.");
 
 enum class Ikona { Nema, Usklicnik, Kritična, Pitanje, Informacija };
 enum class Gumbi { URedu, DaNe };
@@ -29,6 +32,7 @@ enum class VrstaPitanja {
     ZatvaranjePrograma,       // programs of the suite are open: check again?
     PrekidAžuriranja,         // really give up the update?
     KopiranjeSvegaNaLokaciju, // the location has no list: copy everything there?
+    PrekidPrijenosa,          // a transfer runs: stop it and close the program?
 };
 
 // Message boxes and questions. A question is data: kind, text, icon and
@@ -64,12 +68,20 @@ public:
     virtual QString TekstVremenaPrijenosa() const = 0;
     // Lets the window handle pending events once, so it repaints between steps.
     virtual void ObradiDogađaje() = 0;
-    // Bytes of the file being fetched so far, of ukupno (-1 when not announced). The
-    // window shows the fetch's own percentages instead; the command line uses this.
+    // Bytes of the file being fetched or copied so far, of ukupno (-1 when not announced).
     virtual void NapredakPrijenosa(qint64 primljeno, qint64 ukupno) {
         Q_UNUSED(primljeno);
         Q_UNUSED(ukupno);
     }
+    // A file of the run begins, the redni-th of od: the transfer line names it,
+    // and its bytes move the bar on from where it stands.
+    virtual void PočniDatoteku(const QString& ime, int redni, int od) {
+        Q_UNUSED(ime);
+        Q_UNUSED(redni);
+        Q_UNUSED(od);
+    }
+    // Whether what runs now (fetching, copying, unpacking) may be stopped by the person.
+    virtual void OmogućiPrekid(bool omogućeno) { Q_UNUSED(omogućeno); }
 };
 
 // Wall clock, monotonic clock and the wait that keeps the window alive.
@@ -117,6 +129,8 @@ public:
     virtual void Dodaj(const char* podaci, qint64 duljina) = 0;
     // Empty when the file is accepted; otherwise why not, in Croatian.
     virtual QString Završi() = 0;
+    // Asked between blocks of a copy: true ends it before the next one.
+    virtual bool Prekinuto() const { return false; }
 };
 
 // One file to fetch: from the URL to direktorija + ime.
@@ -135,6 +149,8 @@ struct ZahtjevDatoteke {
     QByteArray dodatniCertifikati;
     // Sees every byte of the body; what it refuses never takes the file's name.
     std::shared_ptr<IProvjeraSadržaja> provjera;
+    // Set by the person from another thread: the fetch ends, leaving nothing behind.
+    const std::atomic<bool>* prekid = nullptr;
 };
 
 // Fetching one file over HTTP(S): a URL to a file, with a size limit.

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 namespace morvela {
 
 // The working directory a program directory (or a distribution location) keeps its
@@ -45,6 +47,9 @@ struct StanjeRada {
     float PočetakPrijenosa = 0;
     // Listed archive sizes fetched to the distribution location in this run.
     qint32 UkupnoPreneseno = 0;
+    // The person asked to stop the fetch, copy or unpacking under way; read by
+    // the transfer's own thread too.
+    std::atomic<bool> PrekidZatražen{false};
 };
 
 } // namespace morvela

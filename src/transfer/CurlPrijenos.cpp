@@ -103,7 +103,7 @@ struct Rad {
     QByteArray proxy;
     bool odgovor = false, spojeno = false, preusmjeravaUKrug = false;
     // Which of the time limits ended the transfer.
-    enum Rok { Nijedan, Zastoj, Presporo, Predugo } prekoračen = Nijedan;
+    enum Rok { Nijedan, Zastoj, Presporo, Predugo, NaZahtjev } prekoračen = Nijedan;
     qint64 prevelikBajtova = -1;
     GreškaDatoteke greškaDatoteke;
     curl_off_t zadnjePrimljeno = -1, primljenoNaPočetkuProzora = 0;
@@ -209,7 +209,7 @@ struct Rad {
     static int Napredak(void* korisnik, curl_off_t ukupno, curl_off_t primljeno, curl_off_t, curl_off_t) {
         Rad& r = *static_cast<Rad*>(korisnik);
         const Sat::time_point sada = Sat::now();
-        r.prekoračen = r.PrekoračenRok(primljeno, sada);
+        r.prekoračen = r.z.prekid && r.z.prekid->load() ? NaZahtjev : r.PrekoračenRok(primljeno, sada);
         if (r.prekoračen != Nijedan) return 1;
         if (ukupno > 0 && r.Uspješan() && r.napredak.postotak) {
             const int postotak = int(primljeno * 100 / ukupno);
@@ -357,6 +357,8 @@ struct Rad {
         switch (prekoračen) {
         case Nijedan:
             break;
+        case NaZahtjev:
+            return {IshodPrijenosa::Prekinuto, TekstPrekidaKorisnika, TekstPrekidaKorisnika};
         case Zastoj:
             return neuspjeh(
                 QStringLiteral("Nema podataka %1 s: prijenos je prekinut.").arg(Sekunde(rokovi.zastojMs)));

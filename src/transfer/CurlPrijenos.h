@@ -50,6 +50,8 @@ struct ZahtjevPrijenosa {
     IDatoteke* datoteke = nullptr;
     // Sees every byte of the body as it is written (on the transfer's own thread).
     IProvjeraSadržaja* provjera = nullptr;
+    // Once set, the transfer ends at curl's next progress report.
+    const std::atomic<bool>* prekid = nullptr;
 };
 
 // The transfer control's state numbers as the transfer passes them
@@ -64,7 +66,8 @@ struct NapredakPrijenosa {
 
 struct IshodPrijenosa {
     // PrekoGranice: a transfer failure too, the body being larger than the limit.
-    enum Vrsta { Spremljeno, GreškaPrijenosa, NištaPrimljeno, GreškaDatoteke, PrekoGranice };
+    // Prekinuto: the person stopped it.
+    enum Vrsta { Spremljeno, GreškaPrijenosa, NištaPrimljeno, GreškaDatoteke, PrekoGranice, Prekinuto };
     Vrsta vrsta = GreškaPrijenosa;
     // For a failure: a short Croatian class, then what curl, the server or the
     // system said, for the log.

@@ -119,6 +119,10 @@ bool HttpPreuzimanje::Preuzmi(const ZahtjevDatoteke& zahtjev, bool https) {
         m_log.LogirajGrešku(QStringLiteral("Greška: Download: ") + imeDatoteke + QLatin1Char(' ') +
                             ishod.opis);
         break;
+    case IshodPrijenosa::Prekinuto:
+        // Asked for: no box, and the run that was stopped says so in its log.
+        m_zadnjaPoruka = ishod.opis;
+        break;
     case IshodPrijenosa::NištaPrimljeno:
         if (!https) {
             m_log.LogirajGrešku(QStringLiteral("Ništa nije primljeno (dužina 0). Download: ") + imeDatoteke);
@@ -172,6 +176,7 @@ IshodPrijenosa HttpPreuzimanje::Prenesi(const ZahtjevDatoteke& datoteka, const Q
                              https ? datoteka.dodatniCertifikati : QByteArray(),
                              upisujUsput};
     zahtjev.datoteke = &m_datoteke;
+    zahtjev.prekid = datoteka.prekid;
     // The hash runs beside the transfer and has caught up when this returns.
     std::optional<ProvjeraUPozadini> provjera;
     if (datoteka.provjera) zahtjev.provjera = &provjera.emplace(*datoteka.provjera);

@@ -4,6 +4,8 @@
 #include "versions/Plan.h"
 #include "versions/PravilaVerzija.h"
 
+#include <utility>
+
 namespace morvela {
 
 namespace {
@@ -29,6 +31,15 @@ public:
         }
         k.status->PripremiProgBar(0, s.UkupnoZaPrijenos);
         Logiraj(QStringLiteral("Početak"));
+        return true;
+    }
+
+    // Once the person has asked to stop: the run ends as a failed fetch, with
+    // one line in the log; what is half-fetched or half-copied is gone by now.
+    bool Prekinut() {
+        if (!s.PrekidZatražen) return false;
+        Prekini(TekstPrekidaKorisnika, false);
+        k.PrikažiStanje(TekstPrekidaKorisnika);
         return true;
     }
 
@@ -95,22 +106,50 @@ private:
     StanjeRada& s;
 };
 
+// The person may stop the run while it fetches, copies and unpacks; never later.
+class PrekidMoguć {
+public:
+    explicit PrekidMoguć(Kontekst& k) : k(k) {
+        k.stanje->PrekidZatražen = false;
+        k.status->OmogućiPrekid(true);
+    }
+    ~PrekidMoguć() { Zatvori(); }
+    PrekidMoguć(const PrekidMoguć&) = delete;
+    PrekidMoguć& operator=(const PrekidMoguć&) = delete;
+    void Zatvori() {
+        if (std::exchange(m_otvoren, false)) k.status->OmogućiPrekid(false);
+    }
+
+private:
+    Kontekst& k;
+    bool m_otvoren = true;
+};
+
 } // namespace
 
 bool SnimitiSaIzvora(Kontekst& k, IzvorSeta& izvor) {
     MjestoSeta& mjesto = izvor.Mjesto();
     Prijenos p(k, mjesto.ImeSnimanja() + QStringLiteral(" - "));
+    PrekidMoguć prekidMoguć(k);
     // Every archive is checked against the set the check accepted, or nothing is fetched.
     if (!p.Započni() || !izvor.PripremiPotpis(p)) return false;
-    for (const PlaniraniRed& red : PlaniraniRedovi(k.stanje->NoveVerzije)) {
+    // 7-Zip is not ended halfway: a stop takes effect once the current archive is unpacked.
+    const QList<PlaniraniRed> redovi = PlaniraniRedovi(k.stanje->NoveVerzije);
+    for (qsizetype i = 0; i < redovi.size(); ++i) {
+        const PlaniraniRed& red = redovi[i];
+        if (p.Prekinut()) return false;
+        k.status->PočniDatoteku(ImeArhive(red.ime), int(i + 1), int(redovi.size()));
         if (!izvor.DonesiArhivu(p, red)) {
+            if (p.Prekinut()) return false;
             if (mjesto.PrekoGranice() >= 0) p.PrevelikaArhiva(red, mjesto.PrekoGranice());
             return false;
         }
-        if (!p.Raspakiraj(red)) return false;
+        if (p.Prekinut() || !p.Raspakiraj(red)) return false;
     }
     k.PrikažiAkciju(QStringLiteral("Čekanje da se sve raspakira ..."));
     mjesto.PrijeProvjere(p);
+    prekidMoguć.Zatvori();
+    if (p.Prekinut()) return false;
     if (!p.ProvjeriRaspakirane(mjesto.ČekajPrazne()) || !mjesto.Dovrši(p)) return false;
     return p.Završi();
 }

@@ -130,7 +130,8 @@ ZahtjevDatoteke Poslužitelj::Zahtjev(const StanjeRada& s, const QString& ime,
             GranicaVeličine(s.NoveVerzije, ime),
             ciljnaDirektorija != s.UpdateDirektorija,
             m_https ? DodatniCertifikati(m_certifikati) : QByteArray(),
-            Provjera(ime)};
+            Provjera(ime),
+            &s.PrekidZatražen};
 }
 
 bool Poslužitelj::Preuzmi(const StanjeRada& s, const QString& ime, const QString& ciljnaDirektorija) {
@@ -261,12 +262,44 @@ bool MrežnoMjesto::DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QS
     return g.uspjeh();
 }
 
+namespace {
+
+// Watches a copy from the location block by block: its progress goes to the
+// status line, the window answers meanwhile (so the person can stop it), and
+// the set's check, if any, sees the bytes as before.
+class PraćenjeKopije : public IProvjeraSadržaja {
+public:
+    PraćenjeKopije(Kontekst& k, IProvjeraSadržaja* provjera, qint64 ukupno)
+        : k(k), m_provjera(provjera), m_ukupno(ukupno) {}
+    void Dodaj(const char* podaci, qint64 duljina) override {
+        if (m_provjera) m_provjera->Dodaj(podaci, duljina);
+        m_kopirano += duljina;
+        k.status->NapredakPrijenosa(m_kopirano, m_ukupno);
+        k.status->ObradiDogađaje();
+    }
+    QString Završi() override { return m_provjera ? m_provjera->Završi() : QString(); }
+    bool Prekinuto() const override { return k.stanje->PrekidZatražen; }
+
+private:
+    Kontekst& k;
+    IProvjeraSadržaja* m_provjera;
+    qint64 m_ukupno, m_kopirano = 0;
+};
+
+} // namespace
+
 // Copies over whatever an earlier run left in the update directory.
 bool MrežnoMjesto::Kopiraj(Izvještaj& r, const QString& imeDatoteke) {
     StanjeRada& s = *r.k.stanje;
     const auto provjera = Provjera(imeDatoteke);
-    if (const GreškaDatoteke g = r.k.datoteke->Kopiraj(
-            m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false, provjera.get()))
+    qint64 veličina = 0;
+    if (!r.k.datoteke->Veličina(m_lokacija + imeDatoteke, veličina).uspjeh()) veličina = -1;
+    PraćenjeKopije praćenje(r.k, provjera.get(), veličina);
+    const GreškaDatoteke g =
+        r.k.datoteke->Kopiraj(m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false, &praćenje);
+    // A stop the person asked for is reported by the run it ended.
+    if (g && s.PrekidZatražen) return false;
+    if (g)
         // A signed set's copy also says why: a file changed at the location is not a failed copy.
         return r.Prekini(QStringLiteral("Greška u kopiranju ") + imeDatoteke + QStringLiteral(".") +
                              (provjera ? QStringLiteral(" ") + g.opis : QString()) + PrekidaSeAžuriranje,

@@ -1,6 +1,7 @@
 #include "Lazni.h"
 #include "MaliDisk.h"
 #include "Okruzenje.h"
+#include "TestServer.h"
 #include "app/QtPoruke.h"
 #include "app/frmLiveUpdate.h"
 #include "app/mreza/MrezaPlana.h"
@@ -25,6 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabBar>
@@ -92,7 +94,7 @@ struct Prozor {
     Veza veza;
     QStringList pretraživanja;
     QString odabir;
-    bool praviDijalog = false, praviIzlaz = false;
+    bool praviDijalog = false, praviIzlaz = false, pravaVeza = false;
     QList<int> izlazi;
     std::unique_ptr<QtPostavke> postavke;
     std::optional<MaliDisk> disk; // under the window, which goes first
@@ -112,7 +114,7 @@ struct Prozor {
             o.usluge.sat = &sat;
             o.usluge.imena = &imena;
             o.usluge.postavke = postavke.get();
-            o.preuzimanje = &veza;
+            if (!pravaVeza) o.preuzimanje = &veza;
             o.usluge.izvršnaDirektorija = suite;
             o.verzija = {21, 4, 0, 3};
             if (!praviDijalog)
@@ -781,6 +783,106 @@ TEST(KvaroviProzora, TheInstalledListIsTheOneThePlanWasMadeFrom) {
         EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/Verzije.txt"), planirana);
         // One line per installed file, with the versions of the plan.
         EXPECT_EQ(p.txtPor->toPlainText().split('\n').filter("→"), QStringList{"A.exe 1.1.1 → 1.1.2"});
+    }
+}
+
+// The person stops the update while an archive is on its way: a transfer stalled
+// halfway (stopped with the button or by closing the window), or a copy from the
+// network location. Nothing is installed and no temporary file stays behind.
+TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
+    struct Slučaj {
+        const char* naziv;
+        bool mreža, zatvaranjem;
+    };
+    for (const Slučaj& c : {Slučaj{"transfer, stop button", false, false},
+                            Slučaj{"copy from the network location, stop button", true, false},
+                            Slučaj{"transfer, window closed", false, true}}) {
+        SCOPED_TRACE(c.naziv);
+        Prozor t;
+        t.pravaVeza = true;
+        const QString izvor = c.mreža ? t.L : t.veza.server;
+        QDir().mkpath(izvor);
+        // Random bytes stay large in the archive: the copy takes more than one block.
+        QByteArray program(3 << 20, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(program.data()), program.size() / 4);
+        TestOkruženje::Zapiši(t.korijen.filePath("A.exe"), program);
+        ASSERT_EQ(QProcess::execute("/usr/bin/7za",
+                                    {"a", "-bso0", "-bsp0", izvor + "A.7z", t.korijen.filePath("A.exe")}),
+                  0);
+        ASSERT_TRUE(QFile::link("/usr/bin/7za", t.suite + "/7za"));
+        for (const QString ime : {"A.exe", "TeamViewerQS.exe"})
+            TestOkruženje::Zapiši(t.suite + '/' + ime, "stara");
+        TestOkruženje::ZapišiListu(t.suite + "/Verzije.txt", {"A.exe;1;1;1;5;9;"});
+        TestOkruženje::ZapišiListu(
+            izvor + "Verzije.txt",
+            {QString("A.exe;1;1;2;%1;%2;").arg(QFileInfo(izvor + "A.7z").size()).arg(program.size())});
+        TestServer server(t.veza.server);
+        server.PostaviKvar("A.7z", Kvar::Zastoj);
+        t.Zapiši("Settings", "PrimarniServer21", server.HttpHost());
+        t.Zapiši("Settings", "KoristiChilkatZaDownload", "False");
+        if (c.mreža) {
+            t.Zapiši("Settings", "UpdateLok21N", "1");
+            t.Zapiši("Settings", "UpdateLokDir21", t.L);
+        }
+        frmLiveUpdate& p = c.zatvaranjem ? t.Prikazan() : t.Napravi();
+        p.PokreniProzor();
+        ASSERT_TRUE(p.cmdDownloadAndUpdate->isEnabled()) << t.poruke.tekstovi().join('|').toStdString();
+        const int prije = t.Log().size();
+        t.poruke.odgovori[VrstaPitanja::PrekidPrijenosa] = {Odgovor::Da};
+
+        // Stops once part of the archive has arrived beside its place, the bar moving with
+        // its bytes; the stalled transfer first shows the stall (the clock runs fast meanwhile).
+        const QString privremena = t.suite + "/Update/A.7z" + NastavakPrivremene;
+        QTimer prekid;
+        bool prekinuto = false;
+        QString linija;
+        QObject::connect(&prekid, &QTimer::timeout, [&] {
+            if (prekinuto || QFileInfo(privremena).size() == 0 || p.progBar->value() == 0) return;
+            if (!c.mreža) {
+                t.sat.Pomakni(100);
+                if (!p.lblPrijenos->text().contains("Nema podataka")) return;
+            }
+            prekinuto = true;
+            linija = p.lblPrijenos->text();
+            EXPECT_TRUE(!p.cmdPrekini->isHidden() && p.cmdPrekini->isEnabled());
+            if (c.zatvaranjem)
+                p.windowHandle()->close();
+            else
+                p.cmdPrekini->click();
+        });
+        prekid.start(0);
+        p.cmdDownloadAndUpdate->click();
+        prekid.stop();
+        ObradiDogađaje();
+
+        const QString mb = QLocale().toString(QFileInfo(izvor + "A.7z").size() / 1048576.0, 'f', 1) + " MB";
+        EXPECT_TRUE(linija.startsWith("A.7z · ")) << linija.toStdString();
+        EXPECT_TRUE(linija.contains(" od " + mb + (c.mreža ? " · " : " · Nema podataka ")))
+            << linija.toStdString();
+        EXPECT_TRUE(linija.endsWith(" · datoteka 1 od 1")) << linija.toStdString();
+        EXPECT_TRUE(p.lblPrijenos->text().isEmpty());
+        EXPECT_TRUE(prekinuto);
+        EXPECT_EQ(p.stanje().ZadnjaPoruka, "Prijenos je prekinut na zahtjev korisnika.");
+        const QStringList log = t.Log().mid(prije);
+        EXPECT_EQ(log.filter("Prijenos je prekinut na zahtjev korisnika.").size(), 1)
+            << log.join('\n').toStdString();
+        EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/A.exe"), "stara");
+        EXPECT_EQ(QDir(t.suite + "/Update").entryList({"*" + NastavakPrivremene}), QStringList());
+        EXPECT_FALSE(QFile::exists(t.suite + "/Update/A.exe"));
+        // Neither the installation question nor any box: the person asked for this.
+        QList<VrstaPitanja> vrste;
+        for (const auto& u : t.poruke.upiti)
+            vrste << u.vrsta;
+        EXPECT_EQ(vrste,
+                  c.zatvaranjem ? QList<VrstaPitanja>{VrstaPitanja::PrekidPrijenosa} : QList<VrstaPitanja>{});
+        if (c.zatvaranjem) {
+            EXPECT_EQ(t.poruke.upiti[0].tekst, "Prekinuti prijenos i zatvoriti program?");
+            EXPECT_FALSE(p.isVisible());
+            EXPECT_TRUE(log.last().contains("KRAJ PROGRAMA"));
+        } else {
+            EXPECT_TRUE(p.cmdVerzija->isEnabled());
+            EXPECT_TRUE(p.cmdPrekini->isHidden());
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "Okruzenje.h"
 #include "records/Matrica.h"
+#include "records/TekstPrijenosa.h"
 #include "records/UpdateLog.h"
 
 #include <gtest/gtest.h>
@@ -205,6 +206,40 @@ TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
     EXPECT_TRUE(o.poruke.tekstovi().last().startsWith(
         "Desila se greška: u upisu u LOG. Greška: 75 Datoteka " + o.log->Put() + " je simbolička veza"))
         << o.poruke.tekstovi().last().toStdString();
+}
+
+TEST(TekstPrijenosa, BytesSpeedTimeLeftStallAndPlace) {
+    const auto mb = [](double m) { return qint64(m * 1024 * 1024); };
+    const QLocale hr(QLocale::Croatian, QLocale::Croatia), en(QLocale::English, QLocale::UnitedStates);
+    struct Slučaj {
+        StanjePrijenosa p;
+        QLocale jezik;
+        QString tekst;
+    } slučajevi[] = {
+        {{"Knjigovodstvo21.7z", mb(12.4), mb(41.9), double(mb(1)), 0, 3, 7},
+         hr,
+         "Knjigovodstvo21.7z · 12,4 od 41,9 MB · 1,0 MB/s · još 0:29 · datoteka 3 od 7"},
+        {{"A.7z", mb(12.4), mb(41.9), double(mb(1)), 0, 3, 7},
+         en,
+         "A.7z · 12.4 od 41.9 MB · 1.0 MB/s · još 0:29 · datoteka 3 od 7"},
+        // Hours once there are any, and the locale's group separator.
+        {{"B.7z", mb(1.5), mb(1234.5), double(mb(0.25)), 0, 1, 1},
+         hr,
+         "B.7z · 1,5 od 1.234,5 MB · 0,3 MB/s · još 1:22:12 · datoteka 1 od 1"},
+        // Not yet a speed: no time left either.
+        {{"C.7z", 0, mb(2), 0, 0, 2, 2}, hr, "C.7z · 0,0 od 2,0 MB · datoteka 2 od 2"},
+        // Silence: how long, in place of speed and time left; counted only from 5 s on.
+        {{"D.7z", mb(3), mb(8), double(mb(1)), 12400, 1, 4},
+         hr,
+         "D.7z · 3,0 od 8,0 MB · Nema podataka 12 s … · datoteka 1 od 4"},
+        {{"D.7z", mb(3), mb(8), double(mb(1)), 4999, 1, 4},
+         hr,
+         "D.7z · 3,0 od 8,0 MB · 1,0 MB/s · još 0:05 · datoteka 1 od 4"},
+        // A size the server did not announce, a run that does not count its files.
+        {{"E.7z", mb(0.06), -1, double(mb(2)), 0, 0, 0}, hr, "E.7z · 0,1 MB · 2,0 MB/s"},
+    };
+    for (const Slučaj& c : slučajevi)
+        EXPECT_EQ(TekstPrijenosa(c.p, c.jezik), c.tekst);
 }
 
 } // namespace morvela::test
