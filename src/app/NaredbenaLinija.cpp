@@ -9,6 +9,7 @@
 #include "platform/Konzola.h"
 #include "platform/Postavke.h"
 #include "platform/Sat.h"
+#include "records/TekstPrijenosa.h"
 #include "versions/KontrolnaDatoteka.h"
 #include "versions/PravilaVerzija.h"
 
@@ -258,43 +259,22 @@ private:
         m_ispis.Napredak(dijelovi, brzina, m_sat.MonotonoMs(), novo);
     }
 
-    // brzina receives the index of the speed, when there is one.
+    // brzina receives the index of the speed, when there is one. A finished file's line
+    // gives its size and speed; one under way, what is left too.
     QStringList Dijelovi(bool uTijeku, qsizetype* brzina = nullptr) const {
-        const QLocale l = QLocale::system();
-        const auto MB = [&](qint64 bajtova) { return l.toString(double(bajtova) / 1e6, 'f', 1); };
+        StanjePrijenosa p;
         // A file of the plan is named alone; the transfer it goes by is in the log.
-        QStringList dijelovi{m_datoteka > 0 ? m_datoteke[m_datoteka - 1] : m_akcija};
-        if (m_primljeno >= 0) {
-            dijelovi << (m_ukupno > 0 && m_ukupno != m_primljeno
-                             ? MB(m_primljeno) + QStringLiteral(" od ") + MB(m_ukupno) + QStringLiteral(" MB")
-                             : MB(m_primljeno) + QStringLiteral(" MB"));
-            const qint64 ms = m_sat.MonotonoMs() - m_početakMs;
-            if (ms > 0 && m_primljeno > 0) {
-                const double poSekundi = double(m_primljeno) * 1000.0 / double(ms);
-                if (brzina) *brzina = dijelovi.size();
-                dijelovi << (poSekundi >= 1e6
-                                 ? l.toString(poSekundi / 1e6, 'f', 1) + QStringLiteral(" MB/s")
-                                 : l.toString(poSekundi / 1e3, 'f', 0) + QStringLiteral(" kB/s"));
-                if (uTijeku && m_ukupno > m_primljeno) {
-                    const qint64 s = qint64(double(m_ukupno - m_primljeno) / poSekundi + 0.5);
-                    dijelovi << QStringLiteral("još ") +
-                                    (s >= 3600 ? QStringLiteral("%1:%2:%3")
-                                                     .arg(s / 3600)
-                                                     .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-                                                     .arg(s % 60, 2, 10, QLatin1Char('0'))
-                                               : QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10,
-                                                                                         QLatin1Char('0')));
-                }
-            }
-        } else if (uTijeku && !m_stanje.isEmpty()) {
-            // A transport's own percent or state says nothing once the file is done.
-            dijelovi << m_stanje;
-        }
-        if (m_datoteka > 0) {
-            // The plan's size is known after a check; a distribution run fetches what the location lacks.
-            dijelovi << (m_plan ? QStringLiteral("datoteka %1 od %2").arg(m_datoteka).arg(m_plan->size())
-                                : QStringLiteral("datoteka %1").arg(m_datoteka));
-        }
+        p.ime = m_datoteka > 0 ? m_datoteke[m_datoteka - 1] : m_akcija;
+        p.primljeno = m_primljeno;
+        p.ukupno = uTijeku && m_ukupno > 0 ? m_ukupno : -1;
+        const qint64 ms = m_sat.MonotonoMs() - m_početakMs;
+        if (ms > 0 && m_primljeno > 0) p.brzina = double(m_primljeno) * 1000.0 / double(ms);
+        // The plan's size is known after a check; a distribution run fetches what the location lacks.
+        p.redni = m_datoteka;
+        p.od = m_datoteka > 0 && m_plan ? int(m_plan->size()) : 0;
+        QStringList dijelovi = DijeloviPrijenosa(p, QLocale::system(), brzina);
+        // A transport's own percent or state says nothing once the file is done.
+        if (m_primljeno < 0 && uTijeku && !m_stanje.isEmpty()) dijelovi.insert(1, m_stanje);
         return dijelovi;
     }
 

@@ -24,22 +24,33 @@ QString Trajanje(qint64 sekundi) {
 
 } // namespace
 
-QString TekstPrijenosa(const StanjePrijenosa& p, const QLocale& jezik) {
+QStringList DijeloviPrijenosa(const StanjePrijenosa& p, const QLocale& jezik, qsizetype* brzina) {
     QStringList dijelovi;
+    if (brzina) *brzina = -1;
     if (!p.ime.isEmpty()) dijelovi << p.ime;
-    dijelovi << (p.ukupno >= 0 ? Mb(jezik, p.primljeno) + QStringLiteral(" od ") + Mb(jezik, p.ukupno)
-                               : Mb(jezik, p.primljeno)) +
-                    QStringLiteral(" MB");
-    if (p.bezPodatakaMs >= ZastojPrijenosaMs) {
-        dijelovi << QStringLiteral("Nema podataka %1 s …").arg(p.bezPodatakaMs / 1000);
-    } else if (p.brzina > 0) {
-        dijelovi << jezik.toString(p.brzina / MB, 'f', 1) + QStringLiteral(" MB/s");
-        if (p.ukupno >= p.primljeno)
-            dijelovi << QStringLiteral("još ") +
-                            Trajanje(qint64(std::floor(double(p.ukupno - p.primljeno) / p.brzina)));
+    if (p.primljeno >= 0) {
+        dijelovi << (p.ukupno >= 0 ? Mb(jezik, p.primljeno) + QStringLiteral(" od ") + Mb(jezik, p.ukupno)
+                                   : Mb(jezik, p.primljeno)) +
+                        QStringLiteral(" MB");
+        if (p.bezPodatakaMs >= ZastojPrijenosaMs) {
+            dijelovi << QStringLiteral("Nema podataka %1 s …").arg(p.bezPodatakaMs / 1000);
+        } else if (p.brzina > 0) {
+            if (brzina) *brzina = dijelovi.size();
+            dijelovi << jezik.toString(p.brzina / MB, 'f', 1) + QStringLiteral(" MB/s");
+            if (p.ukupno > p.primljeno)
+                dijelovi << QStringLiteral("još ") +
+                                Trajanje(qint64(std::floor(double(p.ukupno - p.primljeno) / p.brzina)));
+        }
     }
-    if (p.od > 0) dijelovi << QStringLiteral("datoteka %1 od %2").arg(p.redni).arg(p.od);
-    return dijelovi.join(QStringLiteral(" · "));
+    if (p.redni > 0 && p.od > 0)
+        dijelovi << QStringLiteral("datoteka %1 od %2").arg(p.redni).arg(p.od);
+    else if (p.redni > 0)
+        dijelovi << QStringLiteral("datoteka %1").arg(p.redni);
+    return dijelovi;
+}
+
+QString TekstPrijenosa(const StanjePrijenosa& p, const QLocale& jezik) {
+    return DijeloviPrijenosa(p, jezik).join(QStringLiteral(" · "));
 }
 
 } // namespace morvela
