@@ -196,7 +196,9 @@ TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
     for (const QString& kutija : o.poruke.tekstovi())
         EXPECT_TRUE(kutija.startsWith("Desila se greška: u upisu u LOG. Greška: 76 "))
             << kutija.toStdString();
-    // A log that is a link is never written through, and the box names the log itself.
+#ifndef Q_OS_WIN
+    // A log that is a link is never written through, and the box names the log itself. (Qt
+    // makes a shell shortcut on Windows, not a link.)
     QDir().mkpath(o.updateDir());
     const QString drugdje = o.vanjski("tuđi.log");
     o.Zapiši(drugdje, "tuđe");
@@ -206,6 +208,7 @@ TEST(UpdateLog, AppendsDatedEntriesAndReportsEveryLostOne) {
     EXPECT_TRUE(o.poruke.tekstovi().last().startsWith(
         "Desila se greška: u upisu u LOG. Greška: 75 Datoteka " + o.log->Put() + " je simbolička veza"))
         << o.poruke.tekstovi().last().toStdString();
+#endif
 }
 
 TEST(TekstPrijenosa, BytesSpeedTimeLeftStallAndPlace) {
