@@ -398,12 +398,11 @@ std::optional<PotpisaniSet> IzvorSeta::PrihvaćeniSet(const Kontekst& k, QString
 bool IzvorSeta::ProvjeriPotpis(Kontekst& k, PotpisaniSet& set) {
     StanjeRada& s = *k.stanje;
     QString greška;
+    // The update checks its archives against the bytes kept in the run state, whatever lies
+    // in the update directory by then.
     if (!DonesiPotpis(k, Mjesto(), s.UpdateDirektorija, greška) ||
-        !ProvjeriPotpisU(k, s.UpdateDirektorija, set, greška))
+        !ProvjeriPotpisU(k, s.UpdateDirektorija, set, greška, &s.ManifestSeta, &s.PotpisSeta))
         return PrekiniProvjeru(k, PrefiksPotpisa, greška + PrekidaSeAžuriranje);
-    // The update checks its archives against these, whatever lies in the update directory by then.
-    k.datoteke->Pročitaj(s.UpdateDirektorija + ImeManifesta, s.ManifestSeta, NajvišeManifesta);
-    k.datoteke->Pročitaj(s.UpdateDirektorija + ImePotpisa, s.PotpisSeta, NajvišePotpisa);
     return true;
 }
 
@@ -425,7 +424,8 @@ bool IzvorSeta::DonesiPotpis(Kontekst& k, MjestoSeta& mjesto, const QString& dir
     return true;
 }
 
-bool IzvorSeta::ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& set, QString& greška) {
+bool IzvorSeta::ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& set, QString& greška,
+                                QByteArray* prihvaćeniManifest, QByteArray* prihvaćeniPotpis) {
     QByteArray manifest, potpis;
     const GreškaDatoteke g = k.datoteke->Pročitaj(dir + ImeManifesta, manifest, NajvišeManifesta);
     const GreškaDatoteke h = k.datoteke->Pročitaj(dir + ImePotpisa, potpis, NajvišePotpisa);
@@ -441,6 +441,8 @@ bool IzvorSeta::ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& s
         return false;
     }
     set = std::move(*provjeren);
+    if (prihvaćeniManifest) *prihvaćeniManifest = manifest;
+    if (prihvaćeniPotpis) *prihvaćeniPotpis = potpis;
     k.LogirajGrešku(PrefiksPotpisa + QStringLiteral("Potpis skupa nadogradnji je ispravan: serija ") +
                     QString::number(set.serija) + QStringLiteral(", ključ ") + set.idKljuča +
                     (set.istječe.isValid() ? QStringLiteral(", vrijedi do ") +

@@ -167,7 +167,9 @@ public:
     // then checked there against the trusted keys and the highest serial dir
     // has accepted (which a newer set raises). greška says what failed.
     bool DonesiPotpis(Kontekst& k, MjestoSeta& mjesto, const QString& dir, QString& greška);
-    bool ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& set, QString& greška);
+    // The accepted manifest and signature bytes go to the two pointers, when given.
+    bool ProvjeriPotpisU(Kontekst& k, const QString& dir, PotpisaniSet& set, QString& greška,
+                         QByteArray* prihvaćeniManifest = nullptr, QByteArray* prihvaćeniPotpis = nullptr);
     // A file of the set at put (a list: small) against the hash the set names for ime.
     static bool ProvjeriDatotekuSeta(Kontekst& k, const PotpisaniSet& set, const QString& put,
                                      const QString& ime, QString& greška);
