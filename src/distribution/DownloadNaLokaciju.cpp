@@ -60,6 +60,8 @@ private:
     void Pokaži(const QString& tekst, Ikona ikona = Ikona::Usklicnik) {
         if (interaktivno) k.Pokaži(tekst, ikona);
     }
+    // A stop the person asked for ends the run with its one log line.
+    bool Prekinut() const { return k.PrijaviPrekid(PrefiksLoga); }
     // A stop nobody sees on the screen still leaves its trace.
     void LogirajBezNadzora(const QString& tekst) {
         if (!interaktivno) k.LogirajGrešku(PrefiksLoga + tekst);
@@ -93,15 +95,19 @@ private:
 };
 
 bool Prolaz::Pokreni() {
+    PrekidMoguć prekidMoguć(k);
     if (!ProvjereIKontrolneDatoteke()) return false;
     if (!UčitajStaruListu()) return false;
     PokreniPrikaze();
 
     for (int red = 0; red < Matrica::Redova; ++red) {
         if (!s.NoveVerzije.koristi(red)) continue;
-        if (!ObradiRed(red)) return false;
+        if (Prekinut() || !ObradiRed(red)) return false;
         PomakniProgBar();
     }
+    // The lists are published whole or not at all.
+    prekidMoguć.Zatvori();
+    if (Prekinut()) return false;
 
     // Without the new list the location would name the old sizes of the new archives.
     if (!KopirajListu(ImeListeVerzija)) return false;
@@ -170,9 +176,10 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
             return false;
         }
     } else {
-        Prijavi(PrefiksLoga,
-                QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
-                               "internetom i pokušajte ponovno! Prekida se ažuriranje!"));
+        if (!Prekinut())
+            Prijavi(PrefiksLoga,
+                    QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta! Provjerite vezu sa "
+                                   "internetom i pokušajte ponovno! Prekida se ažuriranje!"));
         return false;
     }
     if (QString greška; potpis && !IzvorSeta::ProvjeriDatotekuSeta(k, *potpis, W + ImeListeVerzija,
@@ -189,9 +196,10 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
             k.LogirajGrešku(PrefiksLoga +
                             QStringLiteral("Učitao sa interneta VerzijeU.txt ali one ne postoje u ") + W);
     } else {
-        Prijavi(PrefiksLoga,
-                QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta VerzijeU! Provjerite "
-                               "vezu sa internetom i pokušajte ponovno! Prekida se ažuriranje!"));
+        if (!Prekinut())
+            Prijavi(PrefiksLoga,
+                    QStringLiteral("Nije moguće učitati kontrolnu datoteku sa interneta VerzijeU! Provjerite "
+                                   "vezu sa internetom i pokušajte ponovno! Prekida se ažuriranje!"));
         return false;
     }
 
@@ -201,6 +209,8 @@ bool Prolaz::ProvjereIKontrolneDatoteke() {
                 k.LogirajGrešku(
                     PrefiksLoga +
                     QStringLiteral("Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u ") + L);
+        } else if (Prekinut()) {
+            return false;
         } else {
             Prijavi(PrefiksLoga,
                     QStringLiteral("Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite vezu sa "
@@ -232,7 +242,7 @@ bool Prolaz::ProvjeriPotpis() {
     PotpisaniSet set;
     QString greška;
     if (!izvor.DonesiPotpis(k, server, W, greška) || !izvor.ProvjeriPotpisU(k, W, set, greška)) {
-        Prijavi(PrefiksLoga, greška + PrekidaSeAžuriranje);
+        if (!Prekinut()) Prijavi(PrefiksLoga, greška + PrekidaSeAžuriranje);
         return false;
     }
     potpis = std::move(set);
@@ -318,6 +328,7 @@ bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QStr
     if (zbrojiPrije) Zbroji(veličina);
     QString privremena;
     const bool stiglo = server.PreuzmiNaProvjeru(s, arhiva, L, privremena);
+    if (!stiglo && Prekinut()) return false;
     const qint64 prevelika = stiglo ? -1 : server.PrekoGranice();
     if (!stiglo && prevelika < 0) return false;
     if (!zbrojiPrije) Zbroji(veličina);
@@ -462,7 +473,8 @@ bool PreuzmiNaLokacijuIJavi(Kontekst& k, IzvorSeta& izvor, bool interaktivno) {
     const bool uspjeh = DownloadNaLokaciju(k, izvor, interaktivno);
     k.status->ZaustaviVrijemePrijenosa();
     k.status->SakrijProgBar();
-    if (!interaktivno) return uspjeh;
+    // The person who stopped the run needs no box to say so.
+    if (!interaktivno || (!uspjeh && k.stanje->ZadnjaPoruka == TekstPrekidaKorisnika)) return uspjeh;
 
     const QString vrijeme = k.status->TekstVremenaPrijenosa();
     const QString lokacija = k.izvor->Lokacija(1);

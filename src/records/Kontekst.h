@@ -10,6 +10,7 @@
 #include "records/UpdateLog.h"
 
 #include <functional>
+#include <utility>
 
 namespace morvela {
 
@@ -41,6 +42,41 @@ struct Kontekst {
     void PrikažiStanje(const QString& tekst) const { status->PrikažiStanje(tekst); }
     void Pričekaj(qint16 sekundi) const { sat->Pričekaj(sekundi); }
     OkruženjeMatrice ZaMatricu() const { return {datoteke, poruke, log, &stanje->ZadnjaPoruka}; }
+    // Once the person has asked to stop: the run ends as a failed fetch, with the
+    // stop's words as the last message, among the errors, in panel 2 and in one log
+    // line with the run's prefix. False while nobody has asked.
+    bool PrijaviPrekid(const QString& logPrefiks) const {
+        if (!stanje->PrekidZatražen) return false;
+        stanje->ZadnjaPoruka = TekstPrekidaKorisnika;
+        stanje->PorukeGrešaka += CRLF + TekstPrekidaKorisnika;
+        LogirajGrešku(logPrefiks + TekstPrekidaKorisnika);
+        PrikažiStanje(TekstPrekidaKorisnika);
+        return true;
+    }
+};
+
+// While it lives the person may stop what runs (fetching, copying, unpacking),
+// never what comes after Zatvori: publishing lists, replacing files. A stop asked
+// for outside it counts for nothing.
+class PrekidMoguć {
+public:
+    explicit PrekidMoguć(Kontekst& k) : k(k) {
+        k.stanje->PrekidZatražen = false;
+        k.status->OmogućiPrekid(true);
+    }
+    ~PrekidMoguć() {
+        Zatvori();
+        k.stanje->PrekidZatražen = false;
+    }
+    PrekidMoguć(const PrekidMoguć&) = delete;
+    PrekidMoguć& operator=(const PrekidMoguć&) = delete;
+    void Zatvori() {
+        if (std::exchange(m_otvoren, false)) k.status->OmogućiPrekid(false);
+    }
+
+private:
+    Kontekst& k;
+    bool m_otvoren = true;
 };
 
 // The fixed name of the developer computer, on which paths are fixed and

@@ -4,8 +4,6 @@
 #include "versions/Plan.h"
 #include "versions/PravilaVerzija.h"
 
-#include <utility>
-
 namespace morvela {
 
 namespace {
@@ -31,15 +29,6 @@ public:
         }
         k.status->PripremiProgBar(0, s.UkupnoZaPrijenos);
         Logiraj(QStringLiteral("Početak"));
-        return true;
-    }
-
-    // Once the person has asked to stop: the run ends as a failed fetch, with
-    // one line in the log; what is half-fetched or half-copied is gone by now.
-    bool Prekinut() {
-        if (!s.PrekidZatražen) return false;
-        Prekini(TekstPrekidaKorisnika, false);
-        k.PrikažiStanje(TekstPrekidaKorisnika);
         return true;
     }
 
@@ -104,25 +93,6 @@ public:
 
 private:
     StanjeRada& s;
-};
-
-// The person may stop the run while it fetches, copies and unpacks; never later.
-class PrekidMoguć {
-public:
-    explicit PrekidMoguć(Kontekst& k) : k(k) {
-        k.stanje->PrekidZatražen = false;
-        k.status->OmogućiPrekid(true);
-    }
-    ~PrekidMoguć() { Zatvori(); }
-    PrekidMoguć(const PrekidMoguć&) = delete;
-    PrekidMoguć& operator=(const PrekidMoguć&) = delete;
-    void Zatvori() {
-        if (std::exchange(m_otvoren, false)) k.status->OmogućiPrekid(false);
-    }
-
-private:
-    Kontekst& k;
-    bool m_otvoren = true;
 };
 
 } // namespace

@@ -76,6 +76,8 @@ QString RazlogLošegPrograma(const IDatoteke& datoteke, const QString& ime, cons
 }
 
 bool PrekiniProvjeru(Kontekst& k, const QString& logPrefiks, const QString& poruka) {
+    // A transfer the person stopped failed for that reason alone.
+    if (k.PrijaviPrekid(logPrefiks)) return false;
     k.stanje->ZadnjaPoruka = poruka;
     k.LogirajGrešku(logPrefiks + poruka);
     k.Pokaži(poruka, Ikona::Usklicnik);
@@ -147,7 +149,9 @@ bool Poslužitelj::DonesiKontrolnuDatoteku(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera)) {
         // Remote support is a convenience: a failed fetch is only logged.
-        if (Preuzmi(s, ImeTeamViewera, s.ProgramskaDirektorija)) {
+        const bool stiglo = Preuzmi(s, ImeTeamViewera, s.ProgramskaDirektorija);
+        if (!stiglo && k.PrijaviPrekid(PrefiksProvjere)) return false;
+        if (stiglo) {
             if (!k.datoteke->PostojiDatoteka(s.ProgramskaDirektorija + ImeTeamViewera))
                 k.LogirajGrešku(
                     QStringLiteral("Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one "
@@ -225,8 +229,9 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
         QString razlog = RazlogLošegPrograma(*k.datoteke, ImeTeamViewera, lokacija + ImeTeamViewera);
         if (razlog.isEmpty()) {
             const auto provjera = Provjera(ImeTeamViewera);
-            const GreškaDatoteke g = k.datoteke->Kopiraj(
-                lokacija + ImeTeamViewera, s.ProgramskaDirektorija + ImeTeamViewera, true, provjera.get());
+            const GreškaDatoteke g =
+                Kopiraj(k, ImeTeamViewera, s.ProgramskaDirektorija, true, provjera.get());
+            if (g && k.PrijaviPrekid(PrefiksProvjere)) return false;
             // Remote support is a convenience: a copy the set does not vouch for is only logged.
             if (g && provjera) razlog = g.opis;
         }
@@ -238,7 +243,7 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
         s.ZadnjaPoruka = QStringLiteral("Greška u brisanju datoteke ") + cilj;
         k.LogirajGrešku(QStringLiteral("KI-PripremiVerzijaTXT- ") + s.ZadnjaPoruka);
     }
-    if (k.datoteke->Kopiraj(lokacija + ImeListeVerzija, cilj, false))
+    if (Kopiraj(k, ImeListeVerzija, s.UpdateDirektorija))
         return PrekiniProvjeru(
             k, PrefiksProvjere,
             QStringLiteral("Nije moguće učitati kontrolnu datoteku sa mrežne lokacije! Provjerite i "
@@ -255,8 +260,9 @@ bool MrežnoMjesto::DonesiKontrolnuDatoteku(Kontekst& k) {
 }
 
 bool MrežnoMjesto::DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QString& dir) {
-    const GreškaDatoteke g = k.datoteke->Kopiraj(m_lokacija + ime, dir + ime, false);
-    if (g)
+    const GreškaDatoteke g = Kopiraj(k, ime, dir);
+    // A stop the person asked for is reported by the check it ended.
+    if (g && !k.stanje->PrekidZatražen)
         k.LogirajGrešku(PrefiksProvjere + QStringLiteral("Greška u kopiranju ") + m_lokacija + ime + ": " +
                         g.opis);
     return g.uspjeh();
@@ -288,15 +294,19 @@ private:
 
 } // namespace
 
+GreškaDatoteke MrežnoMjesto::Kopiraj(Kontekst& k, const QString& imeDatoteke, const QString& dir, bool trajno,
+                                     IProvjeraSadržaja* provjera) {
+    qint64 veličina = 0;
+    if (!k.datoteke->Veličina(m_lokacija + imeDatoteke, veličina).uspjeh()) veličina = -1;
+    PraćenjeKopije praćenje(k, provjera, veličina);
+    return k.datoteke->Kopiraj(m_lokacija + imeDatoteke, dir + imeDatoteke, trajno, &praćenje);
+}
+
 // Copies over whatever an earlier run left in the update directory.
 bool MrežnoMjesto::Kopiraj(Izvještaj& r, const QString& imeDatoteke) {
     StanjeRada& s = *r.k.stanje;
     const auto provjera = Provjera(imeDatoteke);
-    qint64 veličina = 0;
-    if (!r.k.datoteke->Veličina(m_lokacija + imeDatoteke, veličina).uspjeh()) veličina = -1;
-    PraćenjeKopije praćenje(r.k, provjera.get(), veličina);
-    const GreškaDatoteke g =
-        r.k.datoteke->Kopiraj(m_lokacija + imeDatoteke, s.UpdateDirektorija + imeDatoteke, false, &praćenje);
+    const GreškaDatoteke g = Kopiraj(r.k, imeDatoteke, s.UpdateDirektorija, false, provjera.get());
     // A stop the person asked for is reported by the run it ended.
     if (g && s.PrekidZatražen) return false;
     if (g)
@@ -348,6 +358,7 @@ void IzvorSeta::Odaberi(UpdateLokacija izvor, const QString& mrežnaLokacija) {
 
 bool IzvorSeta::DonesiKontrolnuDatoteku(Kontekst& k) {
     StanjeRada& s = *k.stanje;
+    const PrekidMoguć prekidMoguć(k);
     s.ManifestSeta.clear();
     s.PotpisSeta.clear();
     if (!TražiPotpis()) {

@@ -25,7 +25,8 @@ QString RazlogLošegPrograma(const IDatoteke& datoteke, const QString& ime, cons
 
 // How the check's log lines begin.
 inline const QString PrefiksProvjere = QStringLiteral("PripremiVerzijaTXT- ");
-// A failure that ends the check: the last message, logged with a prefix, shown.
+// A failure that ends the check: the last message, logged with a prefix, shown; or,
+// when the person has asked to stop, the stop instead.
 bool PrekiniProvjeru(Kontekst& k, const QString& logPrefiks, const QString& poruka);
 
 // How a run that brings the set reports: every log line with the run's prefix;
@@ -37,6 +38,9 @@ public:
 
     void Logiraj(const QString& tekst) const { k.LogirajGrešku(m_prefiks + tekst); }
     bool Prekini(const QString& poruka, bool sOkvirom);
+    // Once the person has asked to stop, the run ends here; what was half-fetched
+    // or half-copied is gone by then.
+    bool Prekinut() const { return k.PrijaviPrekid(m_prefiks); }
     // The file at put against the size its list announces, read again after two
     // waits while it is empty when čekajPrazne; a failure stops the run with a box.
     bool ProvjeriVeličinu(const QString& put, const QString& ime, const QString& najava,
@@ -140,6 +144,9 @@ public:
 
 private:
     bool Kopiraj(Izvještaj& r, const QString& ime);
+    // One file from the location into dir, watched block by block so the person can stop it.
+    GreškaDatoteke Kopiraj(Kontekst& k, const QString& ime, const QString& dir, bool trajno = false,
+                           IProvjeraSadržaja* provjera = nullptr);
 
     Poslužitelj& m_server;
     QString m_lokacija;

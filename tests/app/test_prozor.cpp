@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabBar>
@@ -424,8 +425,9 @@ TEST_F(ProzorTest, CloseOrExitDuringAnOperationWaitsForItsEnd) {
         bool vidljiv = false;
         QString panel;
         bool zatražen = false;
+        // Asked at the final warning, once the run can no longer be stopped.
         poruke.zatim = [&] {
-            if (std::exchange(zatražen, true)) return;
+            if (poruke.upiti.size() < 2 || std::exchange(zatražen, true)) return;
             if (izlaz)
                 QTest::mouseClick(p.cmdIzlaz, Qt::LeftButton);
             else
@@ -786,17 +788,25 @@ TEST(KvaroviProzora, TheInstalledListIsTheOneThePlanWasMadeFrom) {
     }
 }
 
-// The person stops the update while an archive is on its way: a transfer stalled
-// halfway (stopped with the button or by closing the window), or a copy from the
-// network location. Nothing is installed and no temporary file stays behind.
+// The person stops a transfer under way: the update's archive coming slowly (the line
+// shows its speed and time left), stalled halfway (the line shows the stall) or copied
+// from the network location, a distribution run's archive, or the check's list; with
+// the stop button or by closing the window. Nothing is installed or published, no
+// temporary file stays behind, and the run ends with one log line and no box.
 TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
+    enum class Run { Update, Distribution, Check };
     struct Slučaj {
         const char* naziv;
+        Run run;
+        Kvar kvar; // of the file being stopped, served from the test server
         bool mreža, zatvaranjem;
     };
-    for (const Slučaj& c : {Slučaj{"transfer, stop button", false, false},
-                            Slučaj{"copy from the network location, stop button", true, false},
-                            Slučaj{"transfer, window closed", false, true}}) {
+    for (const Slučaj& c :
+         {Slučaj{"throttled transfer, stop button", Run::Update, Kvar::Polagano, false, false},
+          Slučaj{"copy from the network location, stop button", Run::Update, Kvar::Nema, true, false},
+          Slučaj{"stalled transfer, window closed", Run::Update, Kvar::Zastoj, false, true},
+          Slučaj{"distribution run, stop button", Run::Distribution, Kvar::Zastoj, false, false},
+          Slučaj{"check, window closed", Run::Check, Kvar::Zastoj, false, true}}) {
         SCOPED_TRACE(c.naziv);
         Prozor t;
         t.pravaVeza = true;
@@ -816,8 +826,14 @@ TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
         TestOkruženje::ZapišiListu(
             izvor + "Verzije.txt",
             {QString("A.exe;1;1;2;%1;%2;").arg(QFileInfo(izvor + "A.7z").size()).arg(program.size())});
+        // The distribution location as filled once before, by the same list the workstations have.
+        TestOkruženje::ZapišiListu(t.veza.server + "VerzijeU.txt", {"A.exe;1;1;2;"});
+        TestOkruženje::Zapiši(t.L + "TeamViewerQS.exe", "MZ");
+        if (!c.mreža) TestOkruženje::ZapišiListu(t.L + "Verzije.txt", {"A.exe;1;1;1;5;9;"});
+        const QByteArray lista = TestOkruženje::Pročitaj(t.L + "Verzije.txt");
         TestServer server(t.veza.server);
-        server.PostaviKvar("A.7z", Kvar::Zastoj);
+        const QString ime = c.run == Run::Check ? "Verzije.txt" : "A.7z";
+        if (c.run != Run::Check) server.PostaviKvar(ime, c.kvar);
         t.Zapiši("Settings", "PrimarniServer21", server.HttpHost());
         t.Zapiši("Settings", "KoristiChilkatZaDownload", "False");
         if (c.mreža) {
@@ -827,20 +843,32 @@ TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
         frmLiveUpdate& p = c.zatvaranjem ? t.Prikazan() : t.Napravi();
         p.PokreniProzor();
         ASSERT_TRUE(p.cmdDownloadAndUpdate->isEnabled()) << t.poruke.tekstovi().join('|').toStdString();
+        if (c.run == Run::Check) server.PostaviKvar(ime, c.kvar);
+        p.txtLokacija[1]->setText(t.L);
         const int prije = t.Log().size();
         t.poruke.odgovori[VrstaPitanja::PrekidPrijenosa] = {Odgovor::Da};
 
-        // Stops once part of the archive has arrived beside its place, the bar moving with
-        // its bytes; the stalled transfer first shows the stall (the clock runs fast meanwhile).
-        const QString privremena = t.suite + "/Update/A.7z" + NastavakPrivremene;
+        // Stops once part of the file has arrived beside its place. The update's bar moves
+        // with its bytes first; its clock follows the real one while bytes come, so the line
+        // shows the real speed, and runs fast while they do not, so a stall shows at once.
+        const QString cilj = c.run == Run::Distribution ? t.L : t.suite + "/Update/";
+        const QString privremena = cilj + ime + NastavakPrivremene;
+        QElapsedTimer sat;
+        const qint64 početak = t.sat.monotono;
         QTimer prekid;
         bool prekinuto = false;
         QString linija;
         QObject::connect(&prekid, &QTimer::timeout, [&] {
-            if (prekinuto || QFileInfo(privremena).size() == 0 || p.progBar->value() == 0) return;
-            if (!c.mreža) {
-                t.sat.Pomakni(100);
-                if (!p.lblPrijenos->text().contains("Nema podataka")) return;
+            if (prekinuto || QFileInfo(privremena).size() == 0) return;
+            if (c.run == Run::Update) {
+                if (p.progBar->value() == 0) return;
+                if (c.kvar == Kvar::Polagano) {
+                    t.sat.monotono = std::max(t.sat.monotono, početak + sat.elapsed());
+                    if (!p.lblPrijenos->text().contains(" MB/s")) return;
+                } else if (c.kvar == Kvar::Zastoj) {
+                    t.sat.Pomakni(100);
+                    if (!p.lblPrijenos->text().contains("Nema podataka")) return;
+                }
             }
             prekinuto = true;
             linija = p.lblPrijenos->text();
@@ -851,24 +879,47 @@ TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
                 p.cmdPrekini->click();
         });
         prekid.start(0);
-        p.cmdDownloadAndUpdate->click();
+        sat.start();
+        (c.run == Run::Update         ? p.cmdDownloadAndUpdate
+         : c.run == Run::Distribution ? p.cmdDownlNaLokaciju
+                                      : p.cmdVerzija)
+            ->click();
         prekid.stop();
         ObradiDogađaje();
 
-        const QString mb = QLocale().toString(QFileInfo(izvor + "A.7z").size() / 1048576.0, 'f', 1) + " MB";
-        EXPECT_TRUE(linija.startsWith("A.7z · ")) << linija.toStdString();
-        EXPECT_TRUE(linija.contains(" od " + mb + (c.mreža ? " · " : " · Nema podataka ")))
-            << linija.toStdString();
-        EXPECT_TRUE(linija.endsWith(" · datoteka 1 od 1")) << linija.toStdString();
-        EXPECT_TRUE(p.lblPrijenos->text().isEmpty());
         EXPECT_TRUE(prekinuto);
+        if (c.run == Run::Update) {
+            // The copy's clock stands still: it has no speed to show.
+            const QString mb =
+                QLocale().toString(QFileInfo(izvor + "A.7z").size() / 1048576.0, 'f', 1) + " MB";
+            const QString stanje = c.kvar == Kvar::Zastoj     ? " · Nema podataka \\d+ s …"
+                                   : c.kvar == Kvar::Polagano ? " · \\d+[.,]\\d MB/s · još \\d+:\\d\\d"
+                                                              : "";
+            EXPECT_TRUE(QRegularExpression("^A\\.7z · \\d+[.,]\\d od " + QRegularExpression::escape(mb) +
+                                           stanje + " · datoteka 1 od 1$")
+                            .match(linija)
+                            .hasMatch())
+                << linija.toStdString();
+        }
+        EXPECT_TRUE(p.lblPrijenos->text().isEmpty());
         EXPECT_EQ(p.stanje().ZadnjaPoruka, "Prijenos je prekinut na zahtjev korisnika.");
         const QStringList log = t.Log().mid(prije);
         EXPECT_EQ(log.filter("Prijenos je prekinut na zahtjev korisnika.").size(), 1)
             << log.join('\n').toStdString();
         EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/A.exe"), "stara");
-        EXPECT_EQ(QDir(t.suite + "/Update").entryList({"*" + NastavakPrivremene}), QStringList());
+        for (const QString& dir : {t.suite + "/Update", t.L})
+            EXPECT_EQ(QDir(dir).entryList({"*" + NastavakPrivremene}), QStringList()) << dir.toStdString();
         EXPECT_FALSE(QFile::exists(t.suite + "/Update/A.exe"));
+        // The location still names what it holds: nothing new is published.
+        EXPECT_EQ(TestOkruženje::Pročitaj(t.L + "Verzije.txt"), lista);
+        if (!c.mreža) {
+            EXPECT_FALSE(QFile::exists(t.L + "A.7z"));
+        }
+        // The list the check fetched before stays whole.
+        if (c.run == Run::Check) {
+            EXPECT_EQ(TestOkruženje::Pročitaj(t.suite + "/Update/Verzije.txt"),
+                      TestOkruženje::Pročitaj(t.veza.server + "Verzije.txt"));
+        }
         // Neither the installation question nor any box: the person asked for this.
         QList<VrstaPitanja> vrste;
         for (const auto& u : t.poruke.upiti)
