@@ -21,7 +21,7 @@ TEST(ProzorWindows, ATransferEndsWhileAWindowIsOpen) {
     for (qsizetype i = 0; i < sadržaj.size(); ++i)
         sadržaj[i] = char(i * 7 % 251);
     TestOkruženje::Zapiši(posluženo.filePath(QStringLiteral("Verzije.txt")), sadržaj);
-    Poslužitelj server(posluženo.path());
+    test::Poslužitelj server(posluženo.path());
     StvarneDatoteke datoteke;
     ZahtjevPrijenosa zahtjev;
     zahtjev.datoteke = &datoteke;
