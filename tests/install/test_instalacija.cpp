@@ -84,6 +84,11 @@ struct Okolina {
             o.stanje.NoveVerzije.postavi(red, TrebaInstalirati, qint16(1));
         }
     }
+    // One program, its old and new version, and the plan to install it.
+    void PlanirajProgram() {
+        StaraINova(prog, "A.exe");
+        Planiraj({{0, "A.exe"}});
+    }
     // One help file of four bytes, offered by the location as it is (copied, not unpacked).
     void PlanirajPomoć() {
         for (const QString& dir : {lok, upd})
@@ -385,8 +390,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         // The journal cannot be begun: nothing is touched.
         {"journal cannot be begun",
          [](Okolina& o) {
-             o.StaraINova(o.prog, "A.exe");
-             o.Planiraj({{0, "A.exe"}});
+             o.PlanirajProgram();
              o.datoteke.kvar = [](const char* op, const QString& p) {
                  return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika);
              };
@@ -398,8 +402,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         // The journal cannot note the file about to be moved aside: the run stops before the move.
         {"journal entry cannot be written",
          [](Okolina& o) {
-             o.StaraINova(o.prog, "A.exe");
-             o.Planiraj({{0, "A.exe"}});
+             o.PlanirajProgram();
              o.datoteke.kvar = [n = 0](const char* op, const QString& p) mutable {
                  return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika) && n++ > 0;
              };
@@ -444,8 +447,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         {"new list cannot take its place",
          [](Okolina& o) {
              TestOkruženje::ZapišiListu(o.prog + "Verzije.txt", {"A.exe;21;1;0;10;20;"});
-             o.StaraINova(o.prog, "A.exe");
-             o.Planiraj({{0, "A.exe"}});
+             o.PlanirajProgram();
              o.datoteke.kvar = [p = o.prog + "Verzije.txt"](const char* op, const QString& put) {
                  return qstrcmp(op, "zapisi") == 0 && put == p;
              };
@@ -458,8 +460,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         // The suite's programs stay open: check again; give up? no; give up? yes.
         {"suite programs stay open",
          [](Okolina& o) {
-             o.StaraINova(o.prog, "A.exe");
-             o.Planiraj({{0, "A.exe"}});
+             o.PlanirajProgram();
              o.korisnik.otvoreni = {"Morvela URA 21", "Morvela Plaće 21"};
              o.korisnik.odgovori = {{VrstaPitanja::ZatvaranjePrograma, {Odgovor::Da, Odgovor::Ne}},
                                     {VrstaPitanja::PrekidAžuriranja, {Odgovor::Ne, Odgovor::Da}}};
@@ -476,8 +477,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         // It is the only fault that ends the whole program.
         {"backup directory cannot be created",
          [](Okolina& o) {
-             o.StaraINova(o.prog, "A.exe");
-             o.Planiraj({{0, "A.exe"}});
+             o.PlanirajProgram();
              QDir(o.bak).removeRecursively();
              TestOkruženje::Zapiši(o.bak.chopped(1), "a file in its place");
          },
