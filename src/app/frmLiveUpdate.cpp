@@ -766,7 +766,8 @@ void frmLiveUpdate::NapredakPrijenosa(qint64 primljeno, qint64 ukupno) {
     const auto& [od, bajtovaOd] = m_uzorci.constFirst();
     if (sada - od >= 500) m_prijenos.brzina = double(primljeno - bajtovaOd) * 1000.0 / double(sada - od);
     // Bytes of the whole run: the unpacking adds each archive's listed size once it is whole.
-    if (!progBar->isHidden())
+    // A run with no plan to count against (the distribution) keeps its bar as it is.
+    if (!progBar->isHidden() && m_prijenos.od > 0)
         progBar->setValue(int(std::clamp<qint64>(qint64(m_vrijednostBara) + primljeno, progBar->minimum(),
                                                  progBar->maximum())));
     OsvježiLinijuPrijenosa();

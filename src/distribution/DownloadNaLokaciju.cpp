@@ -91,7 +91,8 @@ private:
     QString W;
     std::unique_ptr<Brava> brava;
     bool kopirajSve = false;
-    Pratnja pratnja; // what was fetched earlier in this run
+    Pratnja pratnja;   // what was fetched earlier in this run
+    int preuzetih = 0; // archives fetched so far, for the transfer line
 };
 
 bool Prolaz::Pokreni() {
@@ -300,6 +301,7 @@ void Prolaz::PokreniPrikaze() {
     s.PorukeGrešaka.clear();
     s.UkupnoPreneseno = 0;
     pratnja = Pratnja();
+    preuzetih = 0;
 }
 
 bool Prolaz::ObradiRed(int red) {
@@ -326,6 +328,8 @@ bool Prolaz::ObradiRed(int red) {
 bool Prolaz::PreuzmiArhivu(const QString& ime, const QString& arhiva, const QString& veličina,
                            bool zbrojiPrije) {
     if (zbrojiPrije) Zbroji(veličina);
+    // No count of the whole: which rows are fetched is known only row by row.
+    k.status->PočniDatoteku(arhiva, ++preuzetih, 0);
     QString privremena;
     const bool stiglo = server.PreuzmiNaProvjeru(s, arhiva, L, privremena);
     if (!stiglo && Prekinut()) return false;
