@@ -5,7 +5,6 @@
 
 #include "Okruzenje.h"
 #include "Posluzitelj.h"
-#include "Prijenos.h"
 #include "install/Registracija.h"
 #include "install/ZamijeniDatotekuPoVrsti.h"
 #include "install/modAppJeStartana.h"
@@ -100,11 +99,6 @@ TEST_F(Windows, TheLockOfAnotherProcessHoldsUntilItsProcessIsGone) {
     Završi(*druga);
     // Left behind by a process that no longer runs: taken over.
     EXPECT_TRUE(moja.Zaključaj());
-    QProcess treća;
-    treća.start(QCoreApplication::applicationDirPath() + QStringLiteral("/pomocnik.exe"),
-                {QStringLiteral("brava"), hr});
-    ASSERT_TRUE(treća.waitForFinished(30000));
-    EXPECT_EQ(treća.exitCode(), 1);
 }
 
 TEST_F(Windows, SuiteWindowsAreFoundByTitleWhileTheyAreOpen) {
@@ -129,12 +123,6 @@ TEST_F(Windows, SettingsLiveInTheUsersRegistryAsText) {
     QtPostavke postavke;
     postavke.Snimi(QStringLiteral("Settings"), QStringLiteral("TestLokacija"), hr);
     EXPECT_EQ(Registar(HKEY_CURRENT_USER, ključ, L"TestLokacija"), hr);
-    const std::wstring zrcalo = L"zrcalo.tvrtka.hr:8080";
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, ključ, L"TestPosluzitelj", REG_SZ, zrcalo.c_str(),
-                              DWORD((zrcalo.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-    EXPECT_EQ(postavke.Čitaj(QStringLiteral("Settings"), QStringLiteral("TestPosluzitelj"), QString()),
-              QString::fromStdWString(zrcalo));
 
     // The reporting component's own place, as an integer.
     ASSERT_TRUE(ZapišiCijeliBrojDrugogPrograma(QStringLiteral("Seagate Software"),
@@ -147,7 +135,6 @@ TEST_F(Windows, SettingsLiveInTheUsersRegistryAsText) {
               ERROR_SUCCESS);
     EXPECT_EQ(broj, 7u);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, ključ, L"TestLokacija");
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, ključ, L"TestPosluzitelj");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Seagate Software");
 }
 
@@ -215,44 +202,23 @@ TEST_F(Windows, TheRealSevenZipUnpacksIntoAPathWithCroatianLetters) {
     EXPECT_EQ(TestOkruženje::Pročitaj(upd + ime), "program");
 }
 
-TEST_F(Windows, ATransferEndsWithoutAWindowToWakeTheWait) {
-    PrenesiSPoslužitelja(hr);
-}
-
-// The person keeps the program open while the installation wants its file.
-struct DržanaDatoteka : Windows {
-    DržanaDatoteka() {
-        o.k.procesi = &procesi;
-        TestOkruženje::Zapiši(o.dir() + "A.exe", "stara");
-        TestOkruženje::Zapiši(o.updateDir() + "A.exe", "nova");
-        QDir().mkpath(o.stanje.BackupDirektorija);
-        drži = Pomoćnik(QStringLiteral("drzi"), o.dir() + "A.exe");
-    }
-    ~DržanaDatoteka() override {
-        if (drži) Završi(*drži);
-    }
+// The person keeps the program open while the installation wants its file; giving up there is the
+// same on every system.
+TEST_F(Windows, AProgramHeldOpenBringsTheQuestionAndASecondTryWorksOnceItIsClosed) {
     QtProcesi procesi;
-    std::unique_ptr<QProcess> drži;
-};
-
-TEST_F(DržanaDatoteka, TheQuestionComesAndASecondTryWorksOnceTheProgramIsClosed) {
+    o.k.procesi = &procesi;
+    TestOkruženje::Zapiši(o.dir() + "A.exe", "stara");
+    TestOkruženje::Zapiši(o.updateDir() + "A.exe", "nova");
+    QDir().mkpath(o.stanje.BackupDirektorija);
+    auto drži = Pomoćnik(QStringLiteral("drzi"), o.dir() + "A.exe");
     o.poruke.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Da};
-    o.poruke.zatim = [this] { Završi(*drži); };
+    o.poruke.zatim = [&drži] { Završi(*drži); };
     EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
     ASSERT_EQ(o.poruke.upiti.size(), 1);
     EXPECT_EQ(o.poruke.upiti[0].ikona, Ikona::Pitanje);
     EXPECT_TRUE(o.poruke.upiti[0].tekst.startsWith("Nastala je greška u premještanju programa: A.exe"));
     EXPECT_EQ(TestOkruženje::Pročitaj(o.dir() + "A.exe"), "nova");
     EXPECT_EQ(TestOkruženje::Pročitaj(o.stanje.BackupDirektorija + "A.exe"), "stara");
-}
-
-TEST_F(DržanaDatoteka, GivingUpLeavesTheOldProgramInPlace) {
-    o.poruke.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Ne};
-    EXPECT_FALSE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
-    ASSERT_EQ(o.poruke.upiti.size(), 1);
-    EXPECT_EQ(o.poruke.upiti[0].ikona, Ikona::Pitanje);
-    Završi(*drži);
-    EXPECT_EQ(TestOkruženje::Pročitaj(o.dir() + "A.exe"), "stara");
 }
 
 // The program as a person runs it from cmd or a scheduled task with its output redirected.

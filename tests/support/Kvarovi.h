@@ -189,4 +189,59 @@ inline bool ImaRed(const QStringList& log, const QString& početak) {
     return false;
 }
 
+// One row of a failure table: how the fault is set up, the boxes, the starts of log lines that must
+// be there ({""}: nothing is logged at all), the result, the files afterwards (their content, "-":
+// must not exist, "=": as before the operation) and any further check.
+template <class O> struct RedKvara {
+    const char* naziv;
+    std::function<void(O&)> postavi;
+    Okviri okviri;
+    QStringList log;
+    bool rezultat;
+    QMap<QString, QString> naDisku = {};
+    std::function<void(const O&)> još = [](const O&) {};
+};
+
+// Files a row expects as they were before the operation.
+inline QMap<QString, QString> Isto(const QStringList& putevi) {
+    QMap<QString, QString> m;
+    for (const QString& put : putevi)
+        m[put] = QStringLiteral("=");
+    return m;
+}
+
+// Runs every row on a fresh O, which shows the boxes (Upiti), the log (Log) and fills the
+// placeholders of the row's texts and paths (Popuni).
+template <class O>
+void ProvjeriKvarove(std::initializer_list<RedKvara<O>> redovi, const std::function<bool(O&)>& radnja) {
+    for (const RedKvara<O>& red : redovi) {
+        SCOPED_TRACE(red.naziv);
+        O o;
+        red.postavi(o);
+        const auto naDisku = [&] {
+            QMap<QString, QByteArray> stanje;
+            for (const QString& put : red.naDisku.keys()) {
+                QFile f(o.Popuni(put));
+                stanje[put] = !f.exists() ? "-" : f.open(QIODevice::ReadOnly) ? f.readAll() : "?";
+            }
+            return stanje;
+        };
+        const QMap<QString, QByteArray> prije = naDisku();
+        EXPECT_EQ(radnja(o), red.rezultat);
+        UsporediOkvire(o.Upiti(), red.okviri, [&](const QString& t) { return o.Popuni(t); });
+        const QStringList log = o.Log();
+        if (red.log == QStringList{QString()}) {
+            EXPECT_EQ(log, QStringList());
+        } else {
+            for (const QString& linija : red.log)
+                EXPECT_TRUE(ImaRed(log, o.Popuni(linija))) << o.Popuni(linija).toStdString();
+        }
+        const QMap<QString, QByteArray> poslije = naDisku();
+        for (auto i = red.naDisku.begin(); i != red.naDisku.end(); ++i)
+            EXPECT_EQ(poslije[i.key()], i.value() == "=" ? prije[i.key()] : o.Popuni(i.value()).toUtf8())
+                << o.Popuni(i.key()).toStdString();
+        red.još(o);
+    }
+}
+
 } // namespace morvela::test

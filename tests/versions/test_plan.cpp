@@ -14,12 +14,15 @@ namespace morvela::test {
 namespace {
 
 // A suite whose installed list is older than the one at the server (which is also the network
-// location), with an earlier list and Update.txt left in the update directory.
+// location), with an earlier list and Update.txt left in the update directory. Texts and paths
+// name the directories as {dir}, {upd} and {lok}.
 struct Okolina {
     TestOkruženje t;
     DatotekeSKvarom datoteke;
     const QString dir = t.dir(), upd = t.updateDir(), lok = t.vanjski("server") + Separator();
     PosluziteljDirektorija server{lok};
+    // Whether the update command stays enabled afterwards.
+    bool ažuriranje = true;
     Okolina() {
         t.preuzimanje = &server;
         t.k.datoteke = &datoteke;
@@ -40,49 +43,27 @@ struct Okolina {
             return qstrcmp(op, "kopiraj") == 0 && p == na;
         };
     }
-};
-
-// One fault: how it is set up, the boxes, a log line (empty: nothing logged at all), the result,
-// the files under the program directory that must be as they were, and any further check.
-// Texts name the directories as {dir}, {upd} and {lok}.
-struct Kvar {
-    const char* naziv;
-    std::function<void(Okolina&)> postavi;
-    Okviri okviri;
-    QString log;
-    bool rezultat;
-    QStringList netaknuto;
-    std::function<void(const Okolina&)> još = [](const Okolina&) {};
-    bool ažuriranje = true; // the update command afterwards
-};
-
-void Provjeri(bool (*radnja)(TestOkruženje&), const Kvar& red) {
-    SCOPED_TRACE(red.naziv);
-    Okolina o;
-    red.postavi(o);
-    const QMap<QString, QByteArray> prije = Sadržaji(o.dir, red.netaknuto);
-    const QString cwd = QDir::currentPath();
-    const bool rezultat = radnja(o.t);
-    QDir::setCurrent(cwd);
-    EXPECT_EQ(rezultat, red.rezultat);
-
-    auto popuni = [&](const QString& t) {
-        return Popuni(t, {{"dir", o.dir}, {"upd", o.upd}, {"lok", o.lok}});
-    };
-    UsporediOkvire(o.t.poruke.upiti, red.okviri, popuni);
-    if (red.log.isEmpty()) {
-        EXPECT_EQ(o.t.LogPoruke(), QStringList());
-    } else {
-        EXPECT_TRUE(o.t.LogPoruke().contains(popuni(red.log))) << popuni(red.log).toStdString();
+    const QList<Upit>& Upiti() const { return t.poruke.upiti; }
+    QStringList Log() const { return t.LogPoruke(); }
+    QString Popuni(const QString& tekst) const {
+        return test::Popuni(tekst, {{"dir", dir}, {"upd", upd}, {"lok", lok}});
     }
-    EXPECT_EQ(Sadržaji(o.dir, red.netaknuto), prije);
     // A stop leaves the grid as it was.
-    if (!rezultat) {
-        EXPECT_EQ(o.t.mreža.prikaza, 0);
+    static std::function<bool(Okolina&)> Radnja(bool (*radnja)(TestOkruženje&)) {
+        return [radnja](Okolina& o) {
+            const QString cwd = QDir::currentPath();
+            const bool rezultat = radnja(o.t);
+            QDir::setCurrent(cwd);
+            if (!rezultat) {
+                EXPECT_EQ(o.t.mreža.prikaza, 0);
+            }
+            EXPECT_EQ(o.t.mreža.ažuriranjeOmogućeno, o.ažuriranje);
+            return rezultat;
+        };
     }
-    EXPECT_EQ(o.t.mreža.ažuriranjeOmogućeno, red.ažuriranje);
-    red.još(o);
-}
+};
+using Kvar = RedKvara<Okolina>;
+const auto Provjera = Okolina::Radnja([](TestOkruženje& t) { return PripremiVerzijaTXT(t.k, t.seta()); });
 
 const QString NemaListe =
                   "Ne postoji datoteka {dir}Verzije.txt Program za automatsko ažuriranje novih programa "
@@ -104,19 +85,19 @@ const QString NemaListe =
 
 TEST(Kvarovi, EveryFailureOfTheCheck) {
     const QString nemaRazvoj = QString(NemaListe).replace("{dir}", Razvoj);
-    const Kvar redovi[] = {
+    const std::initializer_list<Kvar> redovi = {
         {"installed list missing",
          [](Okolina& o) { QFile::remove(o.dir + "Verzije.txt"); },
          {{NemaListe, Ikona::Usklicnik}},
-         "PripremiVerzijaTXT- " + NemaListe,
+         {"PripremiVerzijaTXT- " + NemaListe},
          false,
-         {"Update/Verzije.txt", "Update/Update.txt"}},
+         Isto({"{upd}Verzije.txt", "{upd}Update.txt"})},
         {"installed list unreadable",
          [](Okolina& o) { o.t.Zapiši(o.dir + "Verzije.txt", "bez točke-zareza\r\n"); },
          {{Nečitljiva, Ikona::Usklicnik}},
-         "PripremiVerzijaTXT- " + Nečitljiva,
+         {"PripremiVerzijaTXT- " + Nečitljiva},
          false,
-         {"Update/Verzije.txt", "Verzije.txt"}},
+         Isto({"{upd}Verzije.txt"})},
         // The log lives in the update directory, so nothing can be logged.
         {"update directory cannot be created",
          [](Okolina& o) {
@@ -127,9 +108,9 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
            "programa "
            "mora prestati sa radom.\r\nVjerojatno nemate administratorska prava ili je UAC uključen.",
            Ikona::Usklicnik}},
-         "",
+         {""},
          false,
-         {"Update", "Verzije.txt"}},
+         Isto({"{dir}Update"})},
         // Wherever the program runs, the developer computer works in its fixed directory.
         {"developer computer",
          [](Okolina& o) {
@@ -138,49 +119,47 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
              QDir().mkpath(Razvoj + "Update");
          },
          {{nemaRazvoj, Ikona::Usklicnik}},
-         "PripremiVerzijaTXT- " + nemaRazvoj,
+         {"PripremiVerzijaTXT- " + nemaRazvoj},
          false,
-         {"Update/Verzije.txt", "Verzije.txt"}},
+         Isto({"{upd}Verzije.txt"})},
         {"fetch reports success without the list",
          [](Okolina& o) { o.server.bezDatoteke = {"Verzije.txt"}; },
          {{NemaPodataka + "{upd}", Ikona::Nema}},
-         "PripremiVerzijaTXT- Učitao sa interneta Verzije.txt ali one ne postoje u {upd}",
+         {"PripremiVerzijaTXT- Učitao sa interneta Verzije.txt ali one ne postoje u {upd}"},
          false,
-         {"Verzije.txt", "Update/Update.txt"}},
+         Isto({"{upd}Update.txt"})},
         {"network copy fails",
          [](Okolina& o) { o.Mreža(false); },
          {{MrežnaKopija, Ikona::Usklicnik}},
-         "PripremiVerzijaTXT- " + MrežnaKopija,
+         {"PripremiVerzijaTXT- " + MrežnaKopija},
          false,
-         {"Verzije.txt", "Update/Update.txt"}},
+         Isto({"{upd}Update.txt"})},
         {"network copy reports success without the list",
          [](Okolina& o) { o.Mreža(true); },
          {{NemaPodataka + "{lok}", Ikona::Nema}},
-         "PripremiVerzijaTXT-  Kopirao sa mrežne lokacije Verzije.txt, ali ona ne postoji u {lok}",
-         false,
-         {"Verzije.txt"}},
+         {"PripremiVerzijaTXT-  Kopirao sa mrežne lokacije Verzije.txt, ali ona ne postoji u {lok}"},
+         false},
         {"list cannot be fetched",
          [](Okolina& o) { o.server.ne = {"Verzije.txt"}; },
          {{NemaInterneta, Ikona::Usklicnik}},
-         "PripremiVerzijaTXT- " + NemaInterneta,
+         {"PripremiVerzijaTXT- " + NemaInterneta},
          false,
-         {"Update/Update.txt"}},
+         Isto({"{upd}Update.txt"})},
         {"list missing at the network location",
          [](Okolina& o) {
              o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
              QFile::remove(o.lok + "Verzije.txt");
          },
          {{NemaNaMreži, Ikona::Usklicnik}},
-         "PripremiVerzijaTXT-  " + NemaNaMreži,
+         {"PripremiVerzijaTXT-  " + NemaNaMreži},
          false,
-         {"Update/Verzije.txt", "Update/Update.txt"}},
+         Isto({"{upd}Verzije.txt", "{upd}Update.txt"})},
         // A first run on this workstation creates the update directory.
         {"no update directory yet",
          [](Okolina& o) { QDir(o.upd).removeRecursively(); },
          {},
-         "NapraviRsŠtoTrebaAžurirati - kraj",
-         true,
-         {"Verzije.txt"}},
+         {"NapraviRsŠtoTrebaAžurirati - kraj"},
+         true},
         // A failed deletion of the earlier list is only logged.
         {"no earlier list to delete",
          [](Okolina& o) {
@@ -188,33 +167,30 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
              QFile::remove(o.upd + "Verzije.txt");
          },
          {},
-         "KI-PripremiVerzijaTXT- Greška u brisanju datoteke {upd}Verzije.txt",
-         true,
-         {"Verzije.txt"}},
+         {"KI-PripremiVerzijaTXT- Greška u brisanju datoteke {upd}Verzije.txt"},
+         true},
         {"plan fails",
          [](Okolina& o) {
              o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
              o.t.Zapiši(o.lok + "Verzije.txt", "bez točke-zareza\r\n");
+             o.ažuriranje = false;
          },
          {{NemaNove, Ikona::Usklicnik}},
-         NemaNove,
-         false,
-         {"Verzije.txt"},
-         [](const Okolina&) {},
+         {NemaNove},
          false},
         {"remote support already there",
          [](Okolina& o) { o.t.Zapiši(o.dir + ImeTeamViewera, "star"); },
          {},
-         "NapraviRsŠtoTrebaAžurirati - kraj",
+         {"NapraviRsŠtoTrebaAžurirati - kraj"},
          true,
-         {ImeTeamViewera},
+         Isto({"{dir}" + ImeTeamViewera}),
          [](const Okolina& o) { EXPECT_EQ(o.server.imena, QStringList("Verzije.txt")); }},
         {"remote support copied from the network location",
          [](Okolina& o) { o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija; },
          {},
-         "NapraviRsŠtoTrebaAžurirati - kraj",
+         {"NapraviRsŠtoTrebaAžurirati - kraj"},
          true,
-         {"Verzije.txt"},
+         {},
          [](const Okolina& o) { EXPECT_EQ(o.t.Pročitaj(o.dir + ImeTeamViewera), "MZ tv"); }},
         {"a login page in place of remote support at the network location",
          [](Okolina& o) {
@@ -222,29 +198,26 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
              o.t.Zapiši(o.lok + ImeTeamViewera, "<html>Prijava na mrežu</html>");
          },
          {},
-         "PripremiVerzijaTXT-  TeamViewerQS.exe nije program (ne počinje s MZ), možda je primljena stranica "
-         "za "
-         "prijavu na mrežu umjesto njega.",
+         {"PripremiVerzijaTXT-  TeamViewerQS.exe nije program (ne počinje s MZ), možda je primljena stranica "
+          "za "
+          "prijavu na mrežu umjesto njega."},
          true,
-         {"Verzije.txt"},
+         {},
          [](const Okolina& o) { EXPECT_FALSE(QFile::exists(o.dir + ImeTeamViewera)); }},
         {"remote support cannot be fetched",
          [](Okolina& o) { o.server.ne = {ImeTeamViewera}; },
          {},
-         "Download na lokaciju- Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite vezu sa "
-         "internetom "
-         "i pokušajte ponovno!",
-         true,
-         {"Verzije.txt"}},
+         {"Download na lokaciju- Nije moguće učitati TeamViewerQS.exe sa interneta! Provjerite vezu sa "
+          "internetom "
+          "i pokušajte ponovno!"},
+         true},
         {"remote support fetched but missing",
          [](Okolina& o) { o.server.bezDatoteke = {ImeTeamViewera}; },
          {},
-         "Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u {dir}",
-         true,
-         {"Verzije.txt"}},
+         {"Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u {dir}"},
+         true},
     };
-    for (const Kvar& red : redovi)
-        Provjeri([](TestOkruženje& t) { return PripremiVerzijaTXT(t.k, t.seta()); }, red);
+    ProvjeriKvarove(redovi, Provjera);
 }
 
 // Where a key is set, the list is read only from a set whose signature and hashes hold.
@@ -280,25 +253,25 @@ TEST(Kvarovi, OnlyASignedSetIsPlannedWhereAKeyIsSet) {
                 o.t.ZapišiListu(o.lok + "Verzije.txt", {"A.exe;9;9;9;5;9;", ImeUpdatera + ";1;1;1;5;9;"});
             },
             {{izmijenjena, Ikona::Usklicnik}},
-            "ProvjeraPotpisa- " + izmijenjena,
+            {"ProvjeraPotpisa- " + izmijenjena},
             false,
-            {"Verzije.txt"},
+            {},
             bezListe};
     };
-    const Kvar redovi[] = {
+    const std::initializer_list<Kvar> redovi = {
         {"signed set from the server",
          [&](Okolina& o) { potpiši(o, UpdateLokacija::InternetPrimarni); },
          {},
-         "NapraviRsŠtoTrebaAžurirati - kraj",
+         {"NapraviRsŠtoTrebaAžurirati - kraj"},
          true,
-         {"Verzije.txt"},
+         {},
          serija("200\r\n")},
         {"signed set from the network location",
          [&](Okolina& o) { potpiši(o, UpdateLokacija::MrežnaLokacija); },
          {},
-         "NapraviRsŠtoTrebaAžurirati - kraj",
+         {"NapraviRsŠtoTrebaAžurirati - kraj"},
          true,
-         {"Verzije.txt"},
+         {},
          serija("200\r\n")},
         izmijenjenaLista("list changed at the server", UpdateLokacija::InternetPrimarni),
         izmijenjenaLista("list changed at the network location", UpdateLokacija::MrežnaLokacija),
@@ -309,18 +282,17 @@ TEST(Kvarovi, OnlyASignedSetIsPlannedWhereAKeyIsSet) {
              o.t.Zapiši(o.upd + "Verzije.b2.minisig", "an earlier check's");
          },
          {{nepotpisan, Ikona::Usklicnik}},
-         "ProvjeraPotpisa- " + nepotpisan,
-         false,
-         {"Verzije.txt"}},
+         {"ProvjeraPotpisa- " + nepotpisan},
+         false},
         {"replayed older set",
          [&](Okolina& o) {
              potpiši(o, UpdateLokacija::InternetPrimarni);
              o.t.Zapiši(o.upd + "Verzije.serija", "300\r\n");
          },
          {{stariji, Ikona::Usklicnik}},
-         "ProvjeraPotpisa- " + stariji,
+         {"ProvjeraPotpisa- " + stariji},
          false,
-         {"Verzije.txt"},
+         {},
          serija("300\r\n")},
         {"the settings' key is not a key",
          [&](Okolina& o) {
@@ -328,19 +300,16 @@ TEST(Kvarovi, OnlyASignedSetIsPlannedWhereAKeyIsSet) {
              o.t.postavke.Snimi("Settings", "JavniKljuc", "RWQ");
          },
          {{lošKljuč, Ikona::Usklicnik}},
-         "ProvjeraPotpisa- " + lošKljuč,
-         false,
-         {"Verzije.txt"}},
+         {"ProvjeraPotpisa- " + lošKljuč},
+         false},
         {"no key: the set is not checked",
          [](Okolina&) {},
          {},
-         "ProvjeraPotpisa- Skup nadogradnji se ne provjerava: u programu nije postavljen javni ključ "
-         "izdavača.",
-         true,
-         {"Verzije.txt"}},
+         {"ProvjeraPotpisa- Skup nadogradnji se ne provjerava: u programu nije postavljen javni ključ "
+          "izdavača."},
+         true},
     };
-    for (const Kvar& red : redovi)
-        Provjeri([](TestOkruženje& t) { return PripremiVerzijaTXT(t.k, t.seta()); }, red);
+    ProvjeriKvarove(redovi, Provjera);
 }
 
 // The plan reads the list the check has put in the update directory.
@@ -354,31 +323,31 @@ TEST(Kvarovi, EveryFailureOfThePlan) {
                 "se ažuriranje!",
         nemaStare = "Ne postoji datoteka: {dir}Verzije.txt te nije moguće nastaviti sa ažuriranjem. "
                     "Kontaktirajte Morvela!";
-    const Kvar redovi[] = {
+    const std::initializer_list<Kvar> redovi = {
         {"new list unreadable",
          [](Okolina& o) { o.t.Zapiši(o.upd + "Verzije.txt", "bez točke-zareza\r\n"); },
          {{nova, Ikona::Usklicnik}},
-         nova,
+         {nova},
          false,
-         {"Update/Update.txt"}},
+         Isto({"{upd}Update.txt"})},
         {"installed list missing",
          [](Okolina& o) {
              o.NovaLista();
              QFile::remove(o.dir + "Verzije.txt");
          },
          {{nemaStare, Ikona::Informacija}},
-         "NapraviRsŠtoTrebaAžurirati " + nemaStare,
+         {"NapraviRsŠtoTrebaAžurirati " + nemaStare},
          false,
-         {"Update/Update.txt"}},
+         Isto({"{upd}Update.txt"})},
         {"installed list unreadable",
          [](Okolina& o) {
              o.NovaLista();
              o.t.Zapiši(o.dir + "Verzije.txt", "bez točke-zareza\r\n");
          },
          {{stara, Ikona::Usklicnik}},
-         stara,
+         {stara},
          false,
-         {"Update/Update.txt"}},
+         Isto({"{upd}Update.txt"})},
         // The updater's missing file is looked for; the run's messages start empty.
         {"plan built",
          [](Okolina& o) {
@@ -387,17 +356,16 @@ TEST(Kvarovi, EveryFailureOfThePlan) {
              o.t.stanje.PorukeGrešaka = "prijašnje greške";
          },
          {},
-         "NapraviRsŠtoTrebaAžurirati - Nije nađena datoteka: " + vlastito + " pa se mora napraviti",
+         {"NapraviRsŠtoTrebaAžurirati - Nije nađena datoteka: " + vlastito + " pa se mora napraviti"},
          true,
-         {"Verzije.txt"},
+         {{"{upd}Update.txt", "-"}},
          [](const Okolina& o) {
-             EXPECT_FALSE(QFile::exists(o.upd + "Update.txt"));
              EXPECT_EQ(o.t.stanje.PorukeAkcija, "");
              EXPECT_EQ(o.t.stanje.PorukeGrešaka, "");
          }},
     };
-    for (const Kvar& red : redovi)
-        Provjeri([](TestOkruženje& t) { return NapraviRsŠtoTrebaAžurirati(t.k); }, red);
+    ProvjeriKvarove(redovi,
+                    Okolina::Radnja([](TestOkruženje& t) { return NapraviRsŠtoTrebaAžurirati(t.k); }));
 }
 
 const QString P = "NapraviRsŠtoTrebaAžurirati - ", r = ";1;1;1;5;9;"; // r: an unchanged version and sizes

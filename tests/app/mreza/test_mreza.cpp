@@ -31,14 +31,6 @@ protected:
 
 TEST_F(Mreza, ShowsTotalsAndPlannedRows) {
     ASSERT_EQ(m.rowCount(), 4);
-    // The headers stay the list's names; each column has a tooltip of its own.
-    QStringList savjeti;
-    for (int s = 0; s < m.columnCount(); ++s) {
-        savjeti << m.horizontalHeaderItem(s)->toolTip();
-        EXPECT_FALSE(savjeti.last().isEmpty()) << s;
-    }
-    EXPECT_EQ(savjeti.removeDuplicates(), 0);
-    EXPECT_EQ(m.horizontalHeaderItem(5)->text(), "VeličinaDownload");
     // Sums in the user's format; a text that is no number adds nothing.
     EXPECT_EQ((QStringList{T(0, 1), T(0, 5), T(0, 6)}), (QStringList{"UKUPNO: ", "1.500", "3.234"}));
     EXPECT_EQ((QStringList{T(1, 0), T(2, 0), T(3, 0)}), (QStringList{"1", "2", "3"}));
@@ -60,12 +52,8 @@ TEST_F(Mreza, RowStatesSetPictureAndFill) {
             EXPECT_NE(slike[j], slike.last()) << j + 1 << " " << i;
     }
     const QList<QPair<int, double>> slučajevi{{1, 0.25}, {4, 0.25}, {2, 0.5}, {5, 0.75}, {3, 1.0}};
-    QStringList savjeti{m.item(1, 1)->toolTip()}; // each state its own words, the waiting one too
     for (const auto& [stanje, popuna] : slučajevi) {
         m.OznačiStanjeReda("Prog21.exe", stanje);
-        savjeti << m.item(1, 1)->toolTip();
-        EXPECT_FALSE(savjeti.last().isEmpty());
-        EXPECT_EQ(savjeti.indexOf(savjeti.last()), savjeti.size() - 1) << stanje;
         EXPECT_EQ(Pikseli(m.item(1, 1)->icon()), slike[stanje - 1]);
         for (int s = 2; s < 7; ++s)
             EXPECT_DOUBLE_EQ(Popuna(1, s).toDouble(), popuna) << stanje;
