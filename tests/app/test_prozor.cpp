@@ -1,5 +1,4 @@
 #include "Kvarovi.h"
-#include "Lazni.h"
 #include "MaliDisk.h"
 #include "Okruzenje.h"
 #include "TestServer.h"
