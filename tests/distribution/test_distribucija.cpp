@@ -165,6 +165,7 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
                                         "pokrenuti ručno. Automatsko preuzimanje se prekida.");
     PreuzmiNaLokacijuIJavi(o.k, o.seta(), true);
     EXPECT_EQ(imena.filter(".7z").size(), 4);
+    EXPECT_EQ(o.status.txtPor + o.status.txtPorGr, "\r\nKopirano Verzije.txt\r\nKopirano VerzijeU.txt");
 
     imena.clear();
     o.poruke.upiti.clear();
