@@ -322,10 +322,10 @@ TEST_F(ProzorTest, LocationIsCheckedOnlyWhenThePersonMovesToAnotherControl) {
     EXPECT_EQ(pretraživanja, QStringList{""});
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDir21"), "<none>");
 
-    // An existing directory is saved without a word.
+    // Back-tab as well; an existing directory is saved without a word.
     box->setText(korijen.path());
     uđiUPolje();
-    QTest::keyClick(box, Qt::Key_Tab);
+    QTest::keyClick(box, Qt::Key_Backtab);
     ObradiDogađaje();
     EXPECT_EQ(poruke.upiti.size(), 1);
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDir21"), korijen.path());
