@@ -3,7 +3,9 @@
 // network-location directory with SnimitiSaMrežneLokacije. The waits the
 // program must make are skipped through the fake clock and reported on their
 // own; the remaining wall time is compared with curl (or cp) plus 7za doing
-// the same files one after another (rounds alternate, medians compared).
+// the same files one after another (rounds alternate, medians compared). From
+// the location, also with 7-Zip listing each archive first as the program
+// does, and the copies alone against cp.
 //
 // Usage: bench_snimanje [files [megabytes per file [rounds]]]
 
@@ -85,12 +87,13 @@ long VršniRssKb() {
 }
 
 void Izvijesti(const char* naziv, qint64 našeMs, qint64 usporedbaMs, const char* usporedba,
-               const Čekanja& č) {
+               const Čekanja* č = nullptr) {
     const double omjer = double(našeMs) / double(std::max<qint64>(1, usporedbaMs));
-    std::printf("%-28s %8lld ms   %-14s %8lld ms   ratio %.2f (target <= 1.20) %s\n", naziv,
+    std::printf("%-28s %8lld ms   %-20s %8lld ms   ratio %.2f (target <= 1.20) %s\n", naziv,
                 (long long)našeMs, usporedba, (long long)usporedbaMs, omjer, omjer <= 1.2 ? "ok" : "OVER");
-    std::printf("%-28s skipped: %d five-second waits (%d s), %d s of unpack waits\n", "", č.petSekundi,
-                č.petSekundi * 5, č.raspakiravanjaSekundi);
+    if (č)
+        std::printf("%-28s skipped: %d five-second waits (%d s), %d s of unpack waits\n", "", č->petSekundi,
+                    č->petSekundi * 5, č->raspakiravanjaSekundi);
 }
 
 } // namespace
@@ -158,12 +161,27 @@ int main(int argc, char** argv) {
             Pokreni("/usr/bin/7za", {"e", upd + a, "-aoa", "-o" + upd});
         }
     };
-    const auto cp = [&] {
+    // With popisom, 7-Zip first lists each archive, as the program looks into one before unpacking it.
+    const auto cpI7za = [&](bool popisom) {
         for (const QString& a : arhive) {
             Pokreni("cp", {izvor.filePath(a), upd + a});
+            if (popisom) Pokreni("/usr/bin/7za", {"l", "-slt", "-sccUTF-8", "--", upd + a});
             Pokreni("/usr/bin/7za", {"e", upd + a, "-aoa", "-o" + upd});
         }
         Pokreni("cp", {izvor.filePath("Verzije.txt"), upd + "Verzije.txt"});
+    };
+    const auto cp = [&] { cpI7za(false); };
+    const auto cpSPopisom = [&] { cpI7za(true); };
+    // The copies alone: the program's own, as a run from the location makes them, and cp's.
+    StvarneDatoteke datoteke;
+    const auto kopije = [&] {
+        for (const QString& a : arhive)
+            if (const GreškaDatoteke g = datoteke.Kopiraj(izvor.filePath(a), upd + a, false))
+                throw std::runtime_error(g.opis.toStdString());
+    };
+    const auto samoCp = [&] {
+        for (const QString& a : arhive)
+            Pokreni("cp", {izvor.filePath(a), upd + a});
     };
     // The program's phase and its yardstick's, in this round's order.
     const auto par = [&](int krug, auto&& naš, auto&& mjerilo, QList<qint64>& našiMs,
@@ -175,17 +193,21 @@ int main(int argc, char** argv) {
     Čekanja internetČekanja, mrežaČekanja;
     const auto internet = [&] { snimi(UpdateLokacija::InternetPrimarni, internetČekanja); };
     const auto mreža = [&] { snimi(UpdateLokacija::MrežnaLokacija, mrežaČekanja); };
-    QList<qint64> internetMs, curlMs, mrežaMs, cpMs;
+    QList<qint64> internetMs, curlMs, mrežaMs, cpMs, mreža2Ms, cpSPopisomMs, kopijeMs, samoCpMs;
     for (int krug = 0; krug < krugova; ++krug) {
         par(krug, internet, curl, internetMs, curlMs);
         par(krug, mreža, cp, mrežaMs, cpMs);
+        par(krug, mreža, cpSPopisom, mreža2Ms, cpSPopisomMs);
+        par(krug, kopije, samoCp, kopijeMs, samoCpMs);
     }
     IsprazniUpdate(upd);
 
     std::printf("\n%d files, %lld MB listed\n", datoteka, (long long)(o.stanje.UkupnoZaPrijenos / 1000000));
     std::printf("medians of %d rounds\n", krugova);
-    Izvijesti("SnimitiSaInterneta", Medijan(internetMs), Medijan(curlMs), "curl + 7za", internetČekanja);
-    Izvijesti("SnimitiSaMrežneLokacije", Medijan(mrežaMs), Medijan(cpMs), "cp + 7za", mrežaČekanja);
+    Izvijesti("SnimitiSaInterneta", Medijan(internetMs), Medijan(curlMs), "curl + 7za", &internetČekanja);
+    Izvijesti("SnimitiSaMrežneLokacije", Medijan(mrežaMs), Medijan(cpMs), "cp + 7za", &mrežaČekanja);
+    Izvijesti("  the same steps by hand", Medijan(mreža2Ms), Medijan(cpSPopisomMs), "cp + 7za l + 7za e");
+    Izvijesti("  its copies alone", Medijan(kopijeMs), Medijan(samoCpMs), "cp");
     std::printf("peak RSS: %ld KB before the runs, %ld KB after (7za runs in its own process)\n", rssPrije,
                 VršniRssKb());
     return 0;
