@@ -126,7 +126,7 @@ public:
 class IProvjeraSadržaja {
 public:
     virtual ~IProvjeraSadržaja() = default;
-    // The next duljina bytes; podaci is null for one that does not look at the bytes.
+    // The next duljina bytes; podaci may be null for one that does not look at the bytes.
     virtual void Dodaj(const char* podaci, qint64 duljina) = 0;
     // False for one that only counts the bytes (the progress of a copy): the
     // system may then copy them without this program ever holding them.
