@@ -9,6 +9,7 @@
 //
 // --http uses the plain http transport instead of the default https one.
 
+#include "Medijan.h"
 #include "Okruzenje.h"
 #include "TestServer.h"
 #include "distribution/DownloadNaLokaciju.h"
@@ -110,11 +111,6 @@ qint64 PoslanoBajtova(const TestServer& server, const QString& dir, qsizetype od
 
 double Mb(qint64 b) {
     return double(b) / 1e6;
-}
-
-qint64 Medijan(QList<qint64> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Empties a directory, keeping it.

@@ -3,10 +3,13 @@
 // network-location directory with SnimitiSaMrežneLokacije. The waits the
 // program must make are skipped through the fake clock and reported on their
 // own; the remaining wall time is compared with curl (or cp) plus 7za doing
-// the same files one after another.
+// the same files one after another (rounds alternate, medians compared). From
+// the location, also with 7-Zip listing each archive first as the program
+// does, and the copies alone against cp.
 //
-// Usage: bench_snimanje [files [megabytes per file]]
+// Usage: bench_snimanje [files [megabytes per file [rounds]]]
 
+#include "Medijan.h"
 #include "Okruzenje.h"
 #include "TestServer.h"
 #include "platform/Procesi.h"
@@ -84,12 +87,13 @@ long VršniRssKb() {
 }
 
 void Izvijesti(const char* naziv, qint64 našeMs, qint64 usporedbaMs, const char* usporedba,
-               const Čekanja& č) {
+               const Čekanja* č = nullptr) {
     const double omjer = double(našeMs) / double(std::max<qint64>(1, usporedbaMs));
-    std::printf("%-28s %8lld ms   %-14s %8lld ms   ratio %.2f (target <= 1.20) %s\n", naziv,
+    std::printf("%-28s %8lld ms   %-20s %8lld ms   ratio %.2f (target <= 1.20) %s\n", naziv,
                 (long long)našeMs, usporedba, (long long)usporedbaMs, omjer, omjer <= 1.2 ? "ok" : "OVER");
-    std::printf("%-28s skipped: %d five-second waits (%d s), %d s of unpack waits\n", "", č.petSekundi,
-                č.petSekundi * 5, č.raspakiravanjaSekundi);
+    if (č)
+        std::printf("%-28s skipped: %d five-second waits (%d s), %d s of unpack waits\n", "", č->petSekundi,
+                    č->petSekundi * 5, č->raspakiravanjaSekundi);
 }
 
 } // namespace
@@ -98,6 +102,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int datoteka = argc > 1 ? std::atoi(argv[1]) : 70;
     const qint64 veličina = (argc > 2 ? std::atoll(argv[2]) : 10) * 1000 * 1000;
+    const int krugova = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
 
     TestOkruženje o;
     QTemporaryDir izvor;
@@ -131,43 +136,78 @@ int main(int argc, char** argv) {
     const QString upd = o.updateDir();
     const long rssPrije = VršniRssKb();
 
-    QElapsedTimer t;
-    t.start();
-    o.izvor.odabrana = UpdateLokacija::InternetPrimarni;
-    if (!SnimitiSaIzvora(o.k, o.seta())) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
-    const qint64 internetMs = t.elapsed();
-    const Čekanja internetČekanja = Razvrstaj(o.sat.čekanja);
-    IsprazniUpdate(upd);
-
-    t.restart();
-    for (const QString& a : arhive) {
-        Pokreni("curl",
-                {"-sS", "-f", "--cacert", TestServer::TestniCa(), "-o", upd + a,
-                 "https://" + server.HttpsHost() + "/download/Verzija21/" + QUrl::toPercentEncoding(a)});
-        Pokreni("/usr/bin/7za", {"e", upd + a, "-aoa", "-o" + upd});
+    // Each phase starts from an empty update directory and a disk that has written
+    // back what the phase before it left; the order of the program and its yardstick
+    // swaps every round, so neither always runs second.
+    const auto izmjeri = [&](auto&& radi) {
+        IsprazniUpdate(upd);
+        Pokreni("sync", {});
+        QElapsedTimer t;
+        t.start();
+        radi();
+        return t.elapsed();
+    };
+    const auto snimi = [&](UpdateLokacija odakle, Čekanja& č) {
+        o.sat.čekanja.clear();
+        o.izvor.odabrana = odakle;
+        if (!SnimitiSaIzvora(o.k, o.seta())) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
+        č = Razvrstaj(o.sat.čekanja);
+    };
+    const auto curl = [&] {
+        for (const QString& a : arhive) {
+            Pokreni("curl",
+                    {"-sS", "-f", "--cacert", TestServer::TestniCa(), "-o", upd + a,
+                     "https://" + server.HttpsHost() + "/download/Verzija21/" + QUrl::toPercentEncoding(a)});
+            Pokreni("/usr/bin/7za", {"e", upd + a, "-aoa", "-o" + upd});
+        }
+    };
+    // With popisom, 7-Zip first lists each archive, as the program looks into one before unpacking it.
+    const auto cpI7za = [&](bool popisom) {
+        for (const QString& a : arhive) {
+            Pokreni("cp", {izvor.filePath(a), upd + a});
+            if (popisom) Pokreni("/usr/bin/7za", {"l", "-slt", "-sccUTF-8", "--", upd + a});
+            Pokreni("/usr/bin/7za", {"e", upd + a, "-aoa", "-o" + upd});
+        }
+        Pokreni("cp", {izvor.filePath("Verzije.txt"), upd + "Verzije.txt"});
+    };
+    const auto cp = [&] { cpI7za(false); };
+    const auto cpSPopisom = [&] { cpI7za(true); };
+    // The copies alone: the program's own, as a run from the location makes them, and cp's.
+    StvarneDatoteke datoteke;
+    const auto kopije = [&] {
+        for (const QString& a : arhive)
+            if (const GreškaDatoteke g = datoteke.Kopiraj(izvor.filePath(a), upd + a, false))
+                throw std::runtime_error(g.opis.toStdString());
+    };
+    const auto samoCp = [&] {
+        for (const QString& a : arhive)
+            Pokreni("cp", {izvor.filePath(a), upd + a});
+    };
+    // The program's phase and its yardstick's, in this round's order.
+    const auto par = [&](int krug, auto&& naš, auto&& mjerilo, QList<qint64>& našiMs,
+                         QList<qint64>& mjeriloMs) {
+        if (krug % 2 == 0) našiMs << izmjeri(naš);
+        mjeriloMs << izmjeri(mjerilo);
+        if (krug % 2 == 1) našiMs << izmjeri(naš);
+    };
+    Čekanja internetČekanja, mrežaČekanja;
+    const auto internet = [&] { snimi(UpdateLokacija::InternetPrimarni, internetČekanja); };
+    const auto mreža = [&] { snimi(UpdateLokacija::MrežnaLokacija, mrežaČekanja); };
+    QList<qint64> internetMs, curlMs, mrežaMs, cpMs, mreža2Ms, cpSPopisomMs, kopijeMs, samoCpMs;
+    for (int krug = 0; krug < krugova; ++krug) {
+        par(krug, internet, curl, internetMs, curlMs);
+        par(krug, mreža, cp, mrežaMs, cpMs);
+        par(krug, mreža, cpSPopisom, mreža2Ms, cpSPopisomMs);
+        par(krug, kopije, samoCp, kopijeMs, samoCpMs);
     }
-    const qint64 curlMs = t.elapsed();
     IsprazniUpdate(upd);
-
-    o.sat.čekanja.clear();
-    t.restart();
-    o.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
-    if (!SnimitiSaIzvora(o.k, o.seta())) throw std::runtime_error(o.stanje.ZadnjaPoruka.toStdString());
-    const qint64 mrežaMs = t.elapsed();
-    const Čekanja mrežaČekanja = Razvrstaj(o.sat.čekanja);
-    IsprazniUpdate(upd);
-
-    t.restart();
-    for (const QString& a : arhive) {
-        Pokreni("cp", {izvor.filePath(a), upd + a});
-        Pokreni("/usr/bin/7za", {"e", upd + a, "-aoa", "-o" + upd});
-    }
-    Pokreni("cp", {izvor.filePath("Verzije.txt"), upd + "Verzije.txt"});
-    const qint64 cpMs = t.elapsed();
 
     std::printf("\n%d files, %lld MB listed\n", datoteka, (long long)(o.stanje.UkupnoZaPrijenos / 1000000));
-    Izvijesti("SnimitiSaInterneta", internetMs, curlMs, "curl + 7za", internetČekanja);
-    Izvijesti("SnimitiSaMrežneLokacije", mrežaMs, cpMs, "cp + 7za", mrežaČekanja);
+    std::printf("medians of %d rounds\n", krugova);
+    Izvijesti("SnimitiSaInterneta", Medijan(internetMs), Medijan(curlMs), "curl + 7za", &internetČekanja);
+    Izvijesti("SnimitiSaMrežneLokacije", Medijan(mrežaMs), Medijan(cpMs), "cp + 7za", &mrežaČekanja);
+    Izvijesti("  the same steps by hand", Medijan(mreža2Ms), Medijan(cpSPopisomMs), "cp + 7za l + 7za e");
+    Izvijesti("  its copies alone", Medijan(kopijeMs), Medijan(samoCpMs), "cp");
     std::printf("peak RSS: %ld KB before the runs, %ld KB after (7za runs in its own process)\n", rssPrije,
                 VršniRssKb());
     return 0;

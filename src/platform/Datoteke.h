@@ -50,8 +50,8 @@ public:
     // source that is a symbolic link is refused. Without trajno the flush is
     // left out: for the program's own working directory, whose files every run
     // copies or fetches anew before it reads them. A provjera sees every byte
-    // copied and may refuse the copy before it takes its name (75, its reason
-    // as the description).
+    // copied (only their count, when it does not look at bytes) and may refuse
+    // the copy before it takes its name (75, its reason as the description).
     virtual GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true,
                                    IProvjeraSadržaja* provjera = nullptr) = 0;
     // Moves; fails when the target already exists. Onto another disk it copies

@@ -126,7 +126,11 @@ public:
 class IProvjeraSadržaja {
 public:
     virtual ~IProvjeraSadržaja() = default;
+    // The next duljina bytes; podaci may be null for one that does not look at the bytes.
     virtual void Dodaj(const char* podaci, qint64 duljina) = 0;
+    // False for one that only counts the bytes (the progress of a copy): the
+    // system may then copy them without this program ever holding them.
+    virtual bool GledaBajtove() const { return true; }
     // Empty when the file is accepted; otherwise why not, in Croatian.
     virtual QString Završi() = 0;
     // Asked between blocks of a copy: true ends it before the next one.

@@ -270,9 +270,10 @@ bool MrežnoMjesto::DonesiDatotekuSeta(Kontekst& k, const QString& ime, const QS
 
 namespace {
 
-// Watches a copy from the location block by block: its progress goes to the
+// Watches a copy from the location piece by piece: its progress goes to the
 // status line, the window answers meanwhile (so the person can stop it), and
-// the set's check, if any, sees the bytes as before.
+// the set's check, if any, sees the bytes as before. Without a check it looks
+// at no bytes, so the system copies them on its own.
 class PraćenjeKopije : public IProvjeraSadržaja {
 public:
     PraćenjeKopije(Kontekst& k, IProvjeraSadržaja* provjera, qint64 ukupno)
@@ -284,6 +285,7 @@ public:
         k.status->ObradiDogađaje();
     }
     QString Završi() override { return m_provjera ? m_provjera->Završi() : QString(); }
+    bool GledaBajtove() const override { return m_provjera && m_provjera->GledaBajtove(); }
     bool Prekinuto() const override { return k.stanje->PrekidZatražen; }
 
 private:

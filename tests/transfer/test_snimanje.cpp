@@ -1,7 +1,13 @@
 #include "Arhive.h"
 #include "Kvarovi.h"
+#include "MaliDisk.h"
 #include "transfer/Snimanje.h"
 #include "transfer/Unzipaj.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -137,6 +143,43 @@ TEST_F(Snimanje, FromTheNetworkEveryArchiveIsCopiedCheckedAndUnpackedAndTheListT
     o.stanje.NoveVerzije = Matrica();
     EXPECT_FALSE(Snimi(o, UpdateLokacija::MrežnaLokacija));
     EXPECT_EQ(o.poruke.tekstovi(), QStringList{"Nema novih verzija progama!"});
+}
+
+// A copy from the location tells the transfer line as it goes, piece by piece, and arrives whole,
+// whether the system copies it alone (the update directory's file system) or it is read and
+// written (a share is a file system of its own, which the system does not copy from).
+TEST_F(Snimanje, FromTheNetworkACopyArrivesWholeAndTellsTheTransferLineAsItGoes) {
+    struct : LažniStatus {
+        void NapredakPrijenosa(qint64 primljeno, qint64 ukupno) override {
+            if (ukupno == veličina) dosad << primljeno;
+        }
+        qint64 veličina = 0;
+        QList<qint64> dosad;
+    } status;
+    o.k.status = &status;
+    QByteArray program(6 << 20, Qt::Uninitialized);
+    QRandomGenerator(21).fillRange(reinterpret_cast<quint32*>(program.data()), program.size() / 4);
+    Ponudi(0, "Račun21.exe", program);
+    TestOkruženje::Zapiši(lok + "Verzije.txt", "v");
+    status.veličina = QFileInfo(lok + "Racun21.7z").size();
+    const QString share = o.vanjski("Share");
+    MaliDisk disk(share, 16 << 10);
+    for (const bool drugiDisk : {false, true}) {
+        SCOPED_TRACE(drugiDisk ? "a share" : "the same file system");
+        if (drugiDisk) {
+            if (!disk.montiran()) GTEST_SKIP() << qPrintable(disk.razlog);
+            for (const QString& ime : QDir(lok).entryList(QDir::Files))
+                ASSERT_TRUE(QFile::copy(lok + ime, share + "/" + ime));
+            o.izvor.lokacije[0] = SaSeparatorom(share);
+        }
+        status.dosad.clear();
+        ASSERT_TRUE(Snimi(o, UpdateLokacija::MrežnaLokacija));
+        EXPECT_EQ(Pročitaj("Račun21.exe"), program);
+        EXPECT_GE(status.dosad.size(), 3);
+        EXPECT_TRUE(std::adjacent_find(status.dosad.begin(), status.dosad.end(), std::greater_equal<>()) ==
+                    status.dosad.end());
+        EXPECT_EQ(status.dosad.value(status.dosad.size() - 1), status.veličina);
+    }
 }
 
 // Two planned rows served by the loopback server, whose directory is also the network location.
