@@ -37,8 +37,9 @@ class HttpPreuzimanje;
 struct StvarneUsluge;
 class UslugeRada;
 
-// Said for a seam the window makes itself from its own parts: the message boxes
-// over it, the HTTP(S) fetch through its status line. The real one, named.
+// Said for a piece the window makes itself from its own parts (the message boxes
+// over it, the HTTP(S) fetch through its status line, its file dialog, leaving the
+// event loop): the real one, named.
 struct Stvarni {};
 template <class T> using IliStvarni = std::variant<T, Stvarni>;
 
