@@ -2,6 +2,7 @@
 // picture of it: the README's screenshot. Given the update set's directory too,
 // it serves the set itself at about 1 MB/s, starts the update and takes the
 // picture halfway through the first archive's transfer, then stops it.
+#include "app/Usluge.h"
 #include "app/frmLiveUpdate.h"
 #include "platform/Postavke.h"
 
@@ -126,8 +127,10 @@ int main(int argc, char* argv[]) {
     if (prijevod.load(QStringLiteral("qtbase_hr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&prijevod);
 
-    morvela::OvisnostiProzora o;
-    o.usluge.izvršnaDirektorija = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    // All real, but for the suite directory and, with an update set, the servers in the settings.
+    morvela::StvarneUsluge stvarne;
+    morvela::OvisnostiProzora o = morvela::StvarneOvisnosti(stvarne);
+    o.izvršnaDirektorija = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     std::unique_ptr<SporiPoslužitelj> server;
     std::unique_ptr<PostavkeSnimke> postavke;
     if (argc == 4) {
@@ -138,7 +141,7 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         postavke = std::make_unique<PostavkeSnimke>(QStringLiteral("127.0.0.1:%1").arg(port));
-        o.usluge.postavke = postavke.get();
+        o.postavke = postavke.get();
     }
     morvela::frmLiveUpdate prozor(o);
     prozor.PokreniProzor();

@@ -10,6 +10,7 @@
 #include "platform/Postavke.h"
 #include "platform/Sat.h"
 #include "records/TekstPrijenosa.h"
+#include "transfer/HttpPreuzimanje.h"
 #include "versions/KontrolnaDatoteka.h"
 #include "versions/PravilaVerzija.h"
 
@@ -355,18 +356,28 @@ struct Naredba {
 class Nenadzirano {
 public:
     explicit Nenadzirano(const Naredba& n, const QString& opis)
-        : m_n(n), m_opis(opis), m_poruke(m_ispis, n.minutaČekanja), m_mreža(m_ispis, n.json) {
+        : m_n(n), m_opis(opis), m_poruke(m_ispis, n.minutaČekanja), m_mreža(m_ispis, n.json),
+          m_status(m_ispis, m_stvarne.sat, m_mreža.plan),
+          m_log(m_stvarne.izvršnaDirektorija, m_poruke, m_stvarne.sat, m_stvarne.datoteke),
+          m_k{.stanje = m_stanje,
+              .poruke = m_poruke,
+              .status = m_status,
+              .sat = m_stvarne.sat,
+              .izvor = m_izvor,
+              .mreža = m_mreža,
+              .datoteke = m_stvarne.datoteke,
+              .imena = m_stvarne.imena,
+              .postavke = m_stvarne.postavke,
+              .log = m_log,
+              .procesi = m_stvarne.procesi,
+              .prozori = m_stvarne.prozori,
+              .izvršnaDirektorija = m_stvarne.izvršnaDirektorija,
+              .završiProgram = StvarneUsluge::ZavršiProgram},
+          m_http(m_status, m_poruke, m_log, m_stvarne.datoteke, m_stanje.ZadnjaPoruka),
+          m_usluge(m_k, m_http) {
         if (n.json) m_ispis.LogNaGreške();
-        m_k.poruke = &m_poruke;
-        m_k.stanje = &m_stanje;
-        m_k.izvor = &m_izvor;
-        m_k.mreža = &m_mreža;
-        m_k.sat = &m_sat;
-        m_status = std::make_unique<KonzolniStatus>(m_ispis, m_sat, m_mreža.plan);
-        m_k.status = m_status.get();
-        m_usluge = std::make_unique<StvarneUsluge>(m_k);
         m_poruke.k = &m_k;
-        m_k.log->PostaviJeku([this](const QString& red) { m_ispis.Log(red); });
+        m_log.PostaviJeku([this](const QString& red) { m_ispis.Log(red); });
         UčitajIzvor();
     }
 
@@ -374,7 +385,7 @@ public:
         // The log lives there; a distribution run is the first operation that needs it.
         const QString update = UpdateDirektorijaU(m_k.izvršnaDirektorija);
         if (!m_k.datoteke->PostojiDirektorij(update)) m_k.datoteke->KreirajDirektorij(update);
-        const DržiBravu brava(m_usluge->brava());
+        const DržiBravu brava(m_usluge.brava());
         if (!brava) {
             m_ispis.Greška(QStringLiteral("Upozorenje: ") + TekstDrugeInstance);
             m_k.LogirajGrešku(m_opis + QStringLiteral(" - ") + TekstDrugeInstance);
@@ -392,7 +403,7 @@ public:
 private:
     int IzvršiOperaciju() {
         if (m_n.operacija == Operacija::NaLokaciju) {
-            const bool uspjeh = DownloadNaLokaciju(m_k, m_usluge->izvorSeta(), false, m_n.prvoPunjenje);
+            const bool uspjeh = DownloadNaLokaciju(m_k, m_usluge.izvorSeta(), false, m_n.prvoPunjenje);
             m_k.status->ZaustaviVrijemePrijenosa();
             m_k.status->SakrijProgBar();
             if (uspjeh) return KodGotovo;
@@ -414,14 +425,14 @@ private:
                                QStringLiteral(" nije završeno."));
             return KodNeuspjeh;
         }
-        if (!PripremiVerzijaTXT(m_k, m_usluge->izvorSeta())) return KodNeuspjeh;
+        if (!PripremiVerzijaTXT(m_k, m_usluge.izvorSeta())) return KodNeuspjeh;
         const qsizetype planiranih = m_mreža.plan ? m_mreža.plan->size() : 0;
         if (m_n.json)
             m_ispis.Redak(QString::fromUtf8(PlanKaoJson().toJson(QJsonDocument::Indented)).trimmed());
         if (planiranih == 0) return KodGotovo;
         if (m_n.operacija == Operacija::Provjeri) return KodImaNovih;
         bool listaZamijenjena = false;
-        if (cmdDownloadAndUpdate_Click(m_k, m_usluge->izvorSeta(), &listaZamijenjena)) {
+        if (cmdDownloadAndUpdate_Click(m_k, m_usluge.izvorSeta(), &listaZamijenjena)) {
             if (listaZamijenjena) return KodGotovo;
             // Reported as installed, yet the next check would plan the same files again.
             m_ispis.Greška(QStringLiteral("Greška: ") + ListaNijeZamijenjena);
@@ -471,20 +482,22 @@ private:
         m_izvor.lokacije[1] = p.lokacijaDistribucije;
         if (!m_n.lokacija.isEmpty())
             m_izvor.lokacije[m_n.operacija == Operacija::NaLokaciju ? 1 : 0] = m_n.lokacija;
-        m_usluge->izvorSeta().Odaberi(m_n.izvor.value_or(p.izvor), m_izvor.lokacije[0]);
+        m_usluge.izvorSeta().Odaberi(m_n.izvor.value_or(p.izvor), m_izvor.lokacije[0]);
     }
 
     const Naredba m_n;
     const QString m_opis;
     Ispis m_ispis;
-    StvarniSat m_sat;
+    StvarneUsluge m_stvarne;
     KonzolnePoruke m_poruke;
     KonzolniIzvor m_izvor;
     KonzolnaMreža m_mreža;
     StanjeRada m_stanje;
+    KonzolniStatus m_status;
+    UpdateLog m_log;
     Kontekst m_k;
-    std::unique_ptr<StvarneUsluge> m_usluge;
-    std::unique_ptr<KonzolniStatus> m_status;
+    HttpPreuzimanje m_http;
+    UslugeRada m_usluge;
 };
 
 const QString OpisPrograma =

@@ -8,6 +8,7 @@
 #include "install/DnevnikInstalacije.h"
 #include "install/UpdateCommand.h"
 #include "records/VlastitaImena.h"
+#include "transfer/HttpPreuzimanje.h"
 #include "versions/KontrolnaDatoteka.h"
 #include "versions/PravilaVerzija.h"
 
@@ -113,16 +114,50 @@ QString TekstPlana(qsizetype programa, double bajtova) {
 
 } // namespace
 
+OvisnostiProzora StvarneOvisnosti(StvarneUsluge& stvarne) {
+    return {.osoba = Stvarni{},
+            .sat = stvarne.sat,
+            .imena = stvarne.imena,
+            .postavke = stvarne.postavke,
+            .procesi = stvarne.procesi,
+            .prozori = stvarne.prozori,
+            .datoteke = stvarne.datoteke,
+            .preuzimanje = Stvarni{},
+            .izvršnaDirektorija = stvarne.izvršnaDirektorija,
+            .završiProgram = StvarneUsluge::ZavršiProgram,
+            .odaberiDatoteku = Stvarni{},
+            .izlaz = Stvarni{}};
+}
+
 frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti)
-    : m_ovisnosti(std::move(ovisnosti)), m_k(m_ovisnosti.usluge) {
-    Kontekst& k = m_k;
-    m_osoba = k.poruke ? k.poruke : (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
-    k.poruke = this;
-    k.stanje = &m_stanje;
-    k.status = this;
-    k.izvor = this;
-    k.mreža = this;
-    m_usluge = std::make_unique<StvarneUsluge>(k, m_ovisnosti.preuzimanje);
+    : m_ovisnosti(std::move(ovisnosti)), m_log(QDir::toNativeSeparators(m_ovisnosti.izvršnaDirektorija),
+                                               *this, *m_ovisnosti.sat, *m_ovisnosti.datoteke),
+      m_k{.stanje = m_stanje,
+          .poruke = this,
+          .status = this,
+          .sat = m_ovisnosti.sat,
+          .izvor = this,
+          .mreža = this,
+          .datoteke = m_ovisnosti.datoteke,
+          .imena = m_ovisnosti.imena,
+          .postavke = m_ovisnosti.postavke,
+          .log = m_log,
+          .procesi = m_ovisnosti.procesi,
+          .prozori = m_ovisnosti.prozori,
+          .izvršnaDirektorija = QDir::toNativeSeparators(m_ovisnosti.izvršnaDirektorija),
+          .završiProgram = m_ovisnosti.završiProgram} {
+    if (const auto* osoba = std::get_if<Nužan<IPoruke>>(&m_ovisnosti.osoba))
+        m_osoba = *osoba;
+    else
+        m_osoba = (m_vlastitePoruke = std::make_unique<QtPoruke>(this)).get();
+    IPreuzimanje* preuzimanje = nullptr;
+    if (const auto* dano = std::get_if<Nužan<IPreuzimanje>>(&m_ovisnosti.preuzimanje))
+        preuzimanje = *dano;
+    else
+        preuzimanje = (m_http = std::make_unique<HttpPreuzimanje>(*m_k.status, *m_k.poruke, m_log,
+                                                                  *m_k.datoteke, m_stanje.ZadnjaPoruka))
+                          .get();
+    m_usluge = std::make_unique<UslugeRada>(m_k, *preuzimanje);
 
     IzgradiProzor();
     PoveziNaredbe();
@@ -531,8 +566,8 @@ void frmLiveUpdate::PretražiLokaciju(int indeks) {
     const OtvorenDijalog dijalogOtvoren(m_otvorenihDijaloga);
     const QString početna = txtLokacija[indeks]->text();
     QString odabrano;
-    if (m_ovisnosti.odaberiDatoteku) {
-        odabrano = m_ovisnosti.odaberiDatoteku(početna);
+    if (const auto* odaberi = std::get_if<0>(&m_ovisnosti.odaberiDatoteku)) {
+        odabrano = (*odaberi)(početna);
     } else {
         DijalogLokacije dijalog(
             this, QString::fromUtf8("Izaberite uređaj i direktoriju gdje se nalaze novi Morvela programi"),
@@ -667,8 +702,8 @@ void frmLiveUpdate::ZatvoriAkoJeOdgođeno() {
 }
 
 void frmLiveUpdate::Izađi(int kod) {
-    if (m_ovisnosti.izlaz)
-        m_ovisnosti.izlaz(kod);
+    if (const auto* izlaz = std::get_if<0>(&m_ovisnosti.izlaz))
+        (*izlaz)(kod);
     else
         QCoreApplication::exit(kod);
 }

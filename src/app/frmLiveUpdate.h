@@ -17,6 +17,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <variant>
 
 class QLabel;
 class QLineEdit;
@@ -32,23 +33,43 @@ class QTimer;
 namespace morvela {
 
 class MrezaPlana;
-class StvarneUsluge;
+class HttpPreuzimanje;
+struct StvarneUsluge;
+class UslugeRada;
 
-// What the window takes from outside. In usluge, the person, clock, names, settings,
-// processes, window finder, executable directory and end of the program may be
-// given, and the fetch beside it; anything left empty gets the real thing. The
-// window fills the rest itself.
+// Said for a piece the window makes itself from its own parts (the message boxes
+// over it, the HTTP(S) fetch through its status line, its file dialog, leaving the
+// event loop): the real one, named.
+struct Stvarni {};
+template <class T> using IliStvarni = std::variant<T, Stvarni>;
+
+// What the window takes from outside, every piece named where it is built (in
+// this order): the real ones (StvarneUsluge) or a test's. The window makes the
+// run state, the status line, the plan grid and the locations itself.
 struct OvisnostiProzora {
-    Kontekst usluge;
-    IPreuzimanje* preuzimanje = nullptr;
+    // Who answers the boxes.
+    IliStvarni<Nužan<IPoruke>> osoba;
+    Nužan<ISat> sat;
+    Nužan<IImena> imena;
+    Nužan<IPostavke> postavke;
+    Nužan<IProcesi> procesi;
+    Nužan<IProzori> prozori;
+    Nužan<IDatoteke> datoteke;
+    IliStvarni<Nužan<IPreuzimanje>> preuzimanje;
+    Zadan<QString> izvršnaDirektorija;
+    // Ends the whole program at once, without the window's closing steps.
+    Zadan<std::function<void()>> završiProgram;
+    // The browse dialog: returns the chosen file's full path, "" when cancelled.
+    IliStvarni<Zadan<std::function<QString(const QString& početnaDirektorija)>>> odaberiDatoteku;
+    // Leaves the application's event loop with the given code.
+    IliStvarni<Zadan<std::function<void(int kod)>>> izlaz;
     // The program's own file version (major, minor, build, revision).
     std::array<int, 4> verzija{MORVELA_VERSION_MAJOR, MORVELA_VERSION_MINOR, MORVELA_VERSION_PATCH,
                                MORVELA_VERSION_TWEAK};
-    // The browse dialog: returns the chosen file's full path, "" when cancelled.
-    std::function<QString(const QString& početnaDirektorija)> odaberiDatoteku;
-    // Leaves the application's event loop with the given code.
-    std::function<void(int kod)> izlaz;
 };
+
+// Everything real, as the program runs for a person at the screen.
+OvisnostiProzora StvarneOvisnosti(StvarneUsluge& stvarne);
 
 class frmLiveUpdate : public QMainWindow,
                       private IPoruke,
@@ -56,7 +77,7 @@ class frmLiveUpdate : public QMainWindow,
                       private IIzvor,
                       private IMrežaPlana {
 public:
-    explicit frmLiveUpdate(OvisnostiProzora ovisnosti = {});
+    explicit frmLiveUpdate(OvisnostiProzora ovisnosti);
     ~frmLiveUpdate() override;
 
     // Start-up: title, colour, operator probe, settings, control file.
@@ -156,9 +177,9 @@ private:
     void OmogućiAžuriranje(bool omogućeno) override;
 
     OvisnostiProzora m_ovisnosti;
-    // Real services for whatever was not injected.
+    // The real message boxes, when they answer.
     std::unique_ptr<IPoruke> m_vlastitePoruke;
-    // Who answers the boxes: the injected person or the real message boxes.
+    // Who answers the boxes: the given person or the real message boxes.
     IPoruke* m_osoba = nullptr;
     // The running operation's messages (not its questions), and whether it filled the tabs itself.
     QStringList m_porukeOperacije;
@@ -167,8 +188,10 @@ private:
     QStringList m_instalirani;
     StanjeRada m_stanje;
     Postavke m_postavke;
+    UpdateLog m_log;
     Kontekst m_k;
-    std::unique_ptr<StvarneUsluge> m_usluge;
+    std::unique_ptr<HttpPreuzimanje> m_http;
+    std::unique_ptr<UslugeRada> m_usluge;
 
     QString m_programskaDirektorija;
     bool m_završiPriAktivaciji = false;

@@ -1,4 +1,5 @@
 #include "app/NaredbenaLinija.h"
+#include "app/Usluge.h"
 #include "app/frmLiveUpdate.h"
 
 #include <QApplication>
@@ -20,7 +21,8 @@ int main(int argc, char* argv[]) {
     if (prijevod.load(QStringLiteral("qtbase_hr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&prijevod);
 
-    morvela::frmLiveUpdate prozor;
+    morvela::StvarneUsluge stvarne;
+    morvela::frmLiveUpdate prozor(morvela::StvarneOvisnosti(stvarne));
     prozor.PokreniProzor();
     prozor.show();
     return QApplication::exec();

@@ -1,11 +1,12 @@
 #pragma once
 // Everything an operation needs: the window's run state and the seams to the
-// person, the window, time and the outside world. The window fills it once;
-// tests fill it with real files and fakes for the person and the clock.
+// person, the window, time and the outside world. Every one of them is given
+// where it is built (by name, in this order); none has a default.
 
 #include "platform/Datoteke.h"
 #include "platform/Seams.h"
 #include "records/Matrica.h"
+#include "records/Nuzan.h"
 #include "records/StanjeRada.h"
 #include "records/UpdateLog.h"
 
@@ -15,22 +16,22 @@
 namespace morvela {
 
 struct Kontekst {
-    StanjeRada* stanje = nullptr;
-    IPoruke* poruke = nullptr;
-    IStatusLinija* status = nullptr;
-    ISat* sat = nullptr;
-    IIzvor* izvor = nullptr;
-    IMrežaPlana* mreža = nullptr;
-    IDatoteke* datoteke = nullptr;
-    IImena* imena = nullptr;
-    IPostavke* postavke = nullptr;
-    UpdateLog* log = nullptr;
-    IProcesi* procesi = nullptr;
-    IProzori* prozori = nullptr;
+    Nužan<StanjeRada> stanje;
+    Nužan<IPoruke> poruke;
+    Nužan<IStatusLinija> status;
+    Nužan<ISat> sat;
+    Nužan<IIzvor> izvor;
+    Nužan<IMrežaPlana> mreža;
+    Nužan<IDatoteke> datoteke;
+    Nužan<IImena> imena;
+    Nužan<IPostavke> postavke;
+    Nužan<UpdateLog> log;
+    Nužan<IProcesi> procesi;
+    Nužan<IProzori> prozori;
     // The directory of the running executable (no trailing separator needed).
-    QString izvršnaDirektorija;
+    Zadan<QString> izvršnaDirektorija;
     // Ends the whole program at once, without the window's closing steps.
-    std::function<void()> završiProgram;
+    Zadan<std::function<void()>> završiProgram;
 
     void LogirajGrešku(const QString& poruka) const { log->LogirajGrešku(poruka); }
     Odgovor Pokaži(const QString& tekst, Ikona ikona) const { return poruke->Pokaži(tekst, ikona); }

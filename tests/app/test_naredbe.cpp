@@ -366,12 +366,23 @@ TEST_F(NaredbenaLinija, WindowOperationsWaitForTheCommandLine) {
     LažnePoruke poruke;
     LažniSat sat;
     MemorijskePostavke postavke;
-    OvisnostiProzora o;
-    o.usluge.poruke = &poruke;
-    o.usluge.sat = &sat;
-    o.usluge.postavke = &postavke;
-    o.usluge.izvršnaDirektorija = dir;
-    frmLiveUpdate prozor(o);
+    LažnaImena imena;
+    // The lock keeps every operation from starting: nothing may start a program or look for a window.
+    NepozvaniProcesi procesi;
+    NepozvaniProzori prozori;
+    StvarneDatoteke datoteke;
+    frmLiveUpdate prozor({.osoba = &poruke,
+                          .sat = sat,
+                          .imena = imena,
+                          .postavke = postavke,
+                          .procesi = procesi,
+                          .prozori = prozori,
+                          .datoteke = datoteke,
+                          .preuzimanje = Stvarni{},
+                          .izvršnaDirektorija = dir,
+                          .završiProgram = [] { ADD_FAILURE() << "The window ended the program"; },
+                          .odaberiDatoteku = Stvarni{},
+                          .izlaz = Stvarni{}});
     const auto Log = [&] {
         return QString::fromUtf8(TestOkruženje::Pročitaj(dir + "Update/Update.log"))
             .split("\r\n", Qt::SkipEmptyParts);

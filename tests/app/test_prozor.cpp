@@ -6,6 +6,8 @@
 #include "app/frmLiveUpdate.h"
 #include "app/mreza/MrezaPlana.h"
 #include "platform/Postavke.h"
+#include "platform/Procesi.h"
+#include "platform/Prozori.h"
 #include "platform/Sat.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +99,10 @@ struct Prozor {
     bool praviDijalog = false, praviIzlaz = false, pravaVeza = false;
     QList<int> izlazi;
     std::unique_ptr<QtPostavke> postavke;
+    // Real programs, windows and files, as a person at the screen has them.
+    QtProcesi procesi;
+    SustavniProzori prozori;
+    StvarneDatoteke datoteke;
     std::optional<MaliDisk> disk; // under the window, which goes first
     std::unique_ptr<frmLiveUpdate> prozor;
 
@@ -109,21 +115,26 @@ struct Prozor {
     }
     frmLiveUpdate& Napravi() {
         if (!prozor) {
-            OvisnostiProzora o;
-            o.usluge.poruke = &poruke;
-            o.usluge.sat = &sat;
-            o.usluge.imena = &imena;
-            o.usluge.postavke = postavke.get();
-            if (!pravaVeza) o.preuzimanje = &veza;
-            o.usluge.izvršnaDirektorija = suite;
-            o.verzija = {21, 4, 0, 3};
-            if (!praviDijalog)
-                o.odaberiDatoteku = [this](const QString& početna) {
-                    pretraživanja << početna;
-                    return odabir;
-                };
-            if (!praviIzlaz) o.izlaz = [this](int kod) { izlazi << kod; };
-            prozor = std::make_unique<frmLiveUpdate>(o);
+            using Biranje = decltype(OvisnostiProzora::odaberiDatoteku);
+            using Izlaz = decltype(OvisnostiProzora::izlaz);
+            prozor = std::make_unique<frmLiveUpdate>(OvisnostiProzora{
+                .osoba = &poruke,
+                .sat = sat,
+                .imena = imena,
+                .postavke = *postavke,
+                .procesi = procesi,
+                .prozori = prozori,
+                .datoteke = datoteke,
+                .preuzimanje = pravaVeza ? IliStvarni<Nužan<IPreuzimanje>>(Stvarni{}) : &veza,
+                .izvršnaDirektorija = suite,
+                .završiProgram = [] { ADD_FAILURE() << "The window ended the program"; },
+                .odaberiDatoteku =
+                    praviDijalog ? Biranje(Stvarni{}) : Biranje([this](const QString& početna) {
+                        pretraživanja << početna;
+                        return odabir;
+                    }),
+                .izlaz = praviIzlaz ? Izlaz(Stvarni{}) : Izlaz([this](int kod) { izlazi << kod; }),
+                .verzija = {21, 4, 0, 3}});
         }
         return *prozor;
     }

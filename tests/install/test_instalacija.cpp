@@ -537,7 +537,8 @@ TEST(Prozori, SuiteProgramsAndWellKnownApplicationsOnAPrivateXServer) {
     PrivatniZaslon zaslon;
     if (!zaslon.radi()) GTEST_SKIP() << "Xvfb is not available";
     SustavniProzori prozori(zaslon.ime());
-    Kontekst k;
+    TestOkruženje o;
+    Kontekst& k = o.k;
     k.prozori = &prozori;
     EXPECT_EQ(PokrenutiProgrami(k), "");
 

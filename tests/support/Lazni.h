@@ -1,6 +1,7 @@
 #pragma once
 // Fakes for the person (scripted answers), for time (a clock that advances
-// instantly) and recording stand-ins for the window's displays.
+// instantly), recording stand-ins for the window's displays, and loud ones for
+// processes and windows a test did not mean to reach.
 
 #include "platform/Seams.h"
 
@@ -121,6 +122,25 @@ struct LažnaMreža : IMrežaPlana {
     QList<QPair<QString, int>> stanja;
     int prikaza = 0;
     bool ažuriranjeOmogućeno = false;
+};
+
+// For a test that means to start no program and to look for no window: a call fails the
+// test and the operation with it, instead of reaching the real system.
+struct NepozvaniProcesi : IProcesi {
+    bool PokreniIČekaj(const QString& program, const QStringList& argumenti, int, QString* opisGreške,
+                       QByteArray*, int*) override {
+        ADD_FAILURE() << "The test gave no processes, yet a program was started: " << program.toStdString()
+                      << ' ' << argumenti.join(' ').toStdString();
+        if (opisGreške) *opisGreške = QStringLiteral("no processes in this test");
+        return false;
+    }
+};
+struct NepozvaniProzori : IProzori {
+    bool NađiProzor(const QString& klasa, const QString& naslov, bool) override {
+        ADD_FAILURE() << "The test gave no window finder, yet a window was looked for: "
+                      << (klasa.isEmpty() ? naslov : klasa).toStdString();
+        return false;
+    }
 };
 
 struct LažnaImena : IImena {

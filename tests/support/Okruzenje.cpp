@@ -13,17 +13,37 @@ namespace morvela::test {
 
 TestOkruženje::TestOkruženje() : TestOkruženje(QString()) {}
 
-TestOkruženje::TestOkruženje(const QString& postojeći) {
+namespace {
+// The suite directory: the given one, or one made under korijen.
+QString PripremiSuite(QTemporaryDir& korijen, const QString& postojeći) {
     if (!korijen.isValid()) throw std::runtime_error("no temporary directory");
     // A given suite needs no temporary root of its own.
     if (!postojeći.isEmpty()) korijen.remove();
     const QString suite = postojeći.isEmpty() ? korijen.filePath(QStringLiteral("Suite")) : postojeći;
     QDir().mkpath(suite + QStringLiteral("/Update"));
-    stanje.PostaviDirektorije(QDir::toNativeSeparators(suite), QString());
-    log = std::make_unique<UpdateLog>(suite, poruke, sat, datoteke);
-    // Each seam has its own type, so a wrong order would not compile.
-    k = {&stanje, &poruke,   &status,   &sat,    &izvor,  &mreža, &datoteke,
-         &imena,  &postavke, log.get(), nullptr, nullptr, suite,  [this] { ++završetaka; }};
+    return suite;
+}
+} // namespace
+
+TestOkruženje::TestOkruženje(const QString& postojeći)
+    : m_suite(PripremiSuite(korijen, postojeći)),
+      log(std::make_unique<UpdateLog>(m_suite, poruke, sat, datoteke)), k{.stanje = stanje,
+                                                                          .poruke = poruke,
+                                                                          .status = status,
+                                                                          .sat = sat,
+                                                                          .izvor = izvor,
+                                                                          .mreža = mreža,
+                                                                          .datoteke = datoteke,
+                                                                          .imena = imena,
+                                                                          .postavke = postavke,
+                                                                          .log = *log,
+                                                                          .procesi = procesi,
+                                                                          .prozori = prozori,
+                                                                          .izvršnaDirektorija = m_suite,
+                                                                          .završiProgram = [this] {
+                                                                              ++završetaka;
+                                                                          }} {
+    stanje.PostaviDirektorije(QDir::toNativeSeparators(m_suite), QString());
 }
 
 namespace {

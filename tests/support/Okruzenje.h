@@ -1,6 +1,7 @@
 #pragma once
 // A temporary suite directory with everything an operation needs wired to it:
-// real files and a real log, fakes for the person and for time.
+// real files and a real log, fakes for the person and for time, and processes and
+// windows that fail the test when it did not set its own.
 
 #include "Lazni.h"
 #include "platform/Datoteke.h"
@@ -34,6 +35,12 @@ struct TestOkruženje {
     QStringList LogPoruke() const;
 
     QTemporaryDir korijen;
+
+private:
+    // The suite directory, made before everything wired to it.
+    const QString m_suite;
+
+public:
     StanjeRada stanje;
     LažnePoruke poruke;
     LažniStatus status;
@@ -43,6 +50,9 @@ struct TestOkruženje {
     LažnaImena imena;
     MemorijskePostavke postavke;
     StvarneDatoteke datoteke;
+    // A test that starts programs or looks for windows sets its own in k.
+    NepozvaniProcesi procesi;
+    NepozvaniProzori prozori;
     std::unique_ptr<UpdateLog> log;
     Kontekst k;
     // How often the operation asked to end the program.
