@@ -98,24 +98,24 @@ private:
     void Ostavi(const QString& ime) {
         Logiraj(QStringLiteral("Nije premještena u backup, ostaje kakva jest: ") + ime);
         // It may have been unregistered just before the run stopped.
-        if (JeKomponenta(ime)) RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) RegistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime);
     }
 
     void Vrati(const QString& ime, const QString& dir) {
-        if (JeKomponenta(ime)) DeregistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) DeregistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime);
         Logiraj(QStringLiteral("Vraćanje stare datoteke: ") + ime);
         if (const GreškaDatoteke g = VratiIzBackupa(k, ime, dir)) {
             Logiraj(QStringLiteral("Greška u vraćanju datoteke: ") + ime + QLatin1Char(' ') + g.opis);
             čekaju << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
             return;
         }
-        if (JeKomponenta(ime)) RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) RegistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime);
         vraćene << ime;
     }
 
     // A file that had no old version leaves with the run that brought it.
     void Ukloni(const QString& ime, const QString& dir) {
-        if (JeKomponenta(ime)) DeregistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) DeregistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime);
         Logiraj(QStringLiteral("Brisanje nove datoteke: ") + ime);
         if (const GreškaDatoteke g = k.datoteke->Obriši(dir + ime, true)) {
             Logiraj(QStringLiteral("Greška u brisanju datoteke: ") + ime + QLatin1Char(' ') + g.opis);

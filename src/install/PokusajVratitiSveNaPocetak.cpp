@@ -42,7 +42,7 @@ bool VratiDatoteku(Kontekst& k, const QString& ime, const QString& dir, const QS
 void Deregistriraj(Kontekst& k, const QString& ime) {
     StanjeRada& s = *k.stanje;
     s.ZadnjaPoruka = QStringLiteral("Deregistracija komponente: ") + ime;
-    if (!DeregistrirajKomponentu(k, s.ProgramskaDirektorija, ime))
+    if (!DeregistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime))
         k.Pokaži(QStringLiteral("Desila se greška u deregistraciji komponente: ") + ime + CRLF +
                      s.ZadnjaPoruka + CRLF + PokušajStareVerzije,
                  Ikona::Kritična);
@@ -55,7 +55,7 @@ bool VratiKomponentu(Kontekst& k, const QString& ime) {
         VratiDatoteku(k, ime, s.ProgramskaDirektorija, QStringLiteral("komponente"), ZavršetakA);
     s.ZadnjaPoruka = QStringLiteral("Registracija stare komponente: ") + ime;
     k.PrikažiAkciju(s.ZadnjaPoruka);
-    if (!RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime))
+    if (!RegistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime))
         k.Pokaži(QStringLiteral("Desila se greška u registraciji stare komponente: ") + ime + CRLF +
                      s.ZadnjaPoruka + CRLF + PokušajStareVerzije,
                  Ikona::Kritična);
@@ -125,7 +125,7 @@ bool PokušajVratitiSveNaPočetak(Kontekst& k) {
             ostale << p.ime;
         else if (p.radnja == Povrat::Radnja::Ostavi && VrstaDatoteke(p.ime) == Vrsta::Komponenta)
             // Unregistered just before its move failed: the old one stays and is registered again.
-            RegistrirajKomponentu(k, s.ProgramskaDirektorija, p.ime);
+            RegistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, p.ime);
     }
     const bool sve = čekaju.isEmpty() && ostale.isEmpty();
     if (!sve) {

@@ -128,12 +128,12 @@ bool ZamijeniKomponentu(Kontekst& k, const QString& ime) {
     Najavi(k, QStringLiteral("Deregistracija komponente: ") + ime, false, true);
     // Noted before the unregistration, so a cut-short run registers the component again.
     if (!Zabilježi(k, DnevnikBackup, ime)) return OdustaniUzZadnjuPoruku(k);
-    if (!DeregistrirajKomponentu(k, dir, ime))
+    if (!DeregistrirajKomponentu(*k.procesi, *k.log, dir, ime))
         return KritičnoIOdustani(k, QStringLiteral("Desila se greška u deregistraciji komponente: ") + ime +
                                         CRLF + k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
     if (!NapraviBackup(k, Komponenta, ime, dir) || !KopirajNovu(k, Komponenta, ime, dir)) return false;
     Najavi(k, QStringLiteral("Registracija nove komponente: ") + ime, true, false);
-    if (!RegistrirajKomponentu(k, dir, ime))
+    if (!RegistrirajKomponentu(*k.procesi, *k.log, dir, ime))
         return KritičnoIOdustani(k, QStringLiteral("Desila se greška u registraciji nove komponente: ") +
                                         ime + CRLF + k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
     return true;

@@ -173,10 +173,9 @@ TEST_F(Windows, RegSvr32GetsTheComponentAsOneArgument) {
     const QString zapis = o.vanjski(QStringLiteral("regsvr32.txt"));
     qputenv("MORVELA_REGSVR32_ZAPIS", zapis.toUtf8());
     QtProcesi procesi;
-    o.k.procesi = &procesi;
     const QString komponenta = QStringLiteral("Izvoz ") + HrvatskaSlova + QStringLiteral(".dll");
-    ASSERT_TRUE(DeregistrirajKomponentu(o.k, hr, komponenta));
-    ASSERT_TRUE(RegistrirajKomponentu(o.k, hr, komponenta));
+    ASSERT_TRUE(DeregistrirajKomponentu(procesi, *o.log, hr, komponenta));
+    ASSERT_TRUE(RegistrirajKomponentu(procesi, *o.log, hr, komponenta));
     const QString put = hr + komponenta;
     EXPECT_EQ(QString::fromUtf8(TestOkruženje::Pročitaj(zapis)), put + "\n/u\n/s\n\n" + put + "\n/s\n\n");
 }
