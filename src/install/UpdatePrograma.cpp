@@ -19,7 +19,7 @@ constexpr int StanjeInstalacija = 5;
 // Asks until no program of the suite runs; false when the user gives up.
 bool PričekajZatvaranjePrograma(Kontekst& k) {
     for (;;) {
-        const QString popis = PokrenutiProgrami(k);
+        const QString popis = PokrenutiProgrami(*k.prozori);
         if (popis.isEmpty()) return true;
         const Odgovor nastavak = k.Pitaj(
             VrstaPitanja::ZatvaranjePrograma,
@@ -133,7 +133,8 @@ bool ZamijeniVerzijeTxt(Kontekst& k) {
         // The list the plan was made from: the one in the update directory may have been
         // fetched again since, by this run's copy from the location or by another run.
         g = s.NovaLista.isEmpty()
-                ? GreškaDatoteke{GreškaNijePronađena, QStringLiteral("Nema liste po kojoj je napravljen plan")}
+                ? GreškaDatoteke{GreškaNijePronađena,
+                                 QStringLiteral("Nema liste po kojoj je napravljen plan")}
                 : k.datoteke->Zapiši(s.ProgramskaDirektorija + ImeListeVerzija, s.NovaLista);
         if (g) greška(QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis);
     }

@@ -17,9 +17,13 @@ const QList<ProgramPaketa>& ProgramiPaketa();
 
 // Whether an application's main window is open: a few well-known applications
 // by window class, anything else by exact window title.
-bool AppJeStartana(Kontekst& k, const QString& ime, bool uPrviPlan);
+bool AppJeStartana(IProzori& prozori, const QString& ime, bool uPrviPlan);
 
 // Display names of the suite's running programs, each followed by CR LF; empty when none runs.
-QString PokrenutiProgrami(Kontekst& k);
+QString PokrenutiProgrami(IProzori& prozori);
+// For the command line, which still hands over everything it holds.
+inline QString PokrenutiProgrami(const Kontekst& k) {
+    return PokrenutiProgrami(*k.prozori);
+}
 
 } // namespace morvela

@@ -108,14 +108,13 @@ TEST_F(Windows, SuiteWindowsAreFoundByTitleWhileTheyAreOpen) {
         if (p.naslov == QStringLiteral("Morvela Proračun 21")) program = &p;
     ASSERT_NE(program, nullptr);
     SustavniProzori prozori;
-    o.k.prozori = &prozori;
-    EXPECT_EQ(PokrenutiProgrami(o.k), QString());
+    EXPECT_EQ(PokrenutiProgrami(prozori), QString());
 
     auto prozor = Pomoćnik(QStringLiteral("prozor"), program->naslov);
-    EXPECT_EQ(PokrenutiProgrami(o.k), program->prikaz + CRLF);
+    EXPECT_EQ(PokrenutiProgrami(prozori), program->prikaz + CRLF);
     EXPECT_TRUE(prozori.NađiProzor(QStringLiteral("MorvelaTestProzor"), QString(), false));
     Završi(*prozor);
-    EXPECT_EQ(PokrenutiProgrami(o.k), QString());
+    EXPECT_EQ(PokrenutiProgrami(prozori), QString());
 }
 
 TEST_F(Windows, SettingsLiveInTheUsersRegistryAsText) {
