@@ -186,7 +186,6 @@ TEST_F(Windows, TheRealSevenZipUnpacksIntoAPathWithCroatianLetters) {
     ASSERT_TRUE(QDir().mkpath(upd));
     ASSERT_TRUE(QFile::copy(IzGradnje(MORVELA_7ZA), hr + QStringLiteral("7za.exe")));
     QtProcesi procesi;
-    o.k.procesi = &procesi;
     const QString ime = QStringLiteral("Račun ") + HrvatskaSlova + QStringLiteral(".exe");
     QTemporaryDir izvor;
     TestOkruženje::Zapiši(izvor.filePath(ime), "program");
@@ -196,7 +195,7 @@ TEST_F(Windows, TheRealSevenZipUnpacksIntoAPathWithCroatianLetters) {
     o.stanje.NoveVerzije.postavi(0, Ime, ime);
     o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QStringLiteral("7"));
 
-    ASSERT_TRUE(Unzipaj(o.k, ime));
+    ASSERT_TRUE(Unzipaj({o.stanje, o.datoteke, procesi, *o.log, o.status, o.sat}, ime));
     EXPECT_EQ(TestOkruženje::Pročitaj(upd + ime), "program");
 }
 
