@@ -32,7 +32,7 @@ bool VratiDatoteku(Kontekst& k, const QString& ime, const QString& dir, const QS
     s.ZadnjaPoruka = QStringLiteral("Kopiranje nazad ") + što + QStringLiteral(": ") + ime;
     k.PrikažiAkciju(s.ZadnjaPoruka);
     k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
-    const GreškaDatoteke g = VratiIzBackupa(k, ime, dir);
+    const GreškaDatoteke g = VratiIzBackupa(*k.datoteke, s, ime, dir);
     if (g.uspjeh()) return true;
     JaviGrešku(k, QStringLiteral("Nastala je greška u kopiranju nazad ") + što + QStringLiteral(": ") + ime,
                g, završetak);
@@ -105,7 +105,7 @@ bool PokušajVratitiSveNaPočetak(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     QList<Povrat> koraci;
     QString razlog;
-    if (PostojiDnevnik(k) && !PročitajPovrat(k, koraci, razlog)) {
+    if (PostojiDnevnik(*k.datoteke, s) && !PročitajPovrat(*k.datoteke, s, koraci, razlog)) {
         // Without the journal nothing can tell which backups are this run's; all stay where they are.
         s.ZadnjaPoruka = PorukaNečitljivogDnevnika(s, razlog);
         k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
@@ -133,8 +133,8 @@ bool PokušajVratitiSveNaPočetak(Kontekst& k) {
         s.ZadnjaPoruka = PorukaNevraćenih(s, čekaju, ostale);
         k.LogirajGrešku(Prefiks + s.ZadnjaPoruka);
         k.Pokaži(s.ZadnjaPoruka, Ikona::Kritična);
-    } else if (PostojiDnevnik(k)) {
-        if (const GreškaDatoteke g = ObrišiDnevnik(k))
+    } else if (PostojiDnevnik(*k.datoteke, s)) {
+        if (const GreškaDatoteke g = ObrišiDnevnik(*k.datoteke, s))
             k.LogirajGrešku(Prefiks + QStringLiteral("Greška u brisanju dnevnika instalacije ") +
                             PutDnevnika(s) + QLatin1Char(' ') + g.opis);
     }

@@ -80,7 +80,7 @@ QString GreškaPremještanja(const QString& početak, const TekstoviVrste& t, co
 
 // The journal hears of a step before it happens, so a cut-short run can be undone.
 bool Zabilježi(Kontekst& k, const QString& oznaka, const QString& ime) {
-    const GreškaDatoteke g = ZabilježiUDnevnik(k, oznaka, ime);
+    const GreškaDatoteke g = ZabilježiUDnevnik(*k.datoteke, *k.stanje, oznaka, ime);
     if (g.uspjeh()) return true;
     ZabilježiGrešku(k, QStringLiteral("Nastala je greška u zapisu dnevnika instalacije za datoteku: ") + ime +
                            CRLF + DetaljGreške + g.opis);

@@ -129,7 +129,8 @@ struct Okolina {
     // does it, with a journal.
     QString ime;
     std::function<bool(Okolina&)> radnja = [](Okolina& o) {
-        return ZapočniDnevnik(o.o.k, {o.ime}).uspjeh() && ZamijeniDatotekuPoVrsti(o.o.k, o.ime);
+        return ZapočniDnevnik(o.datoteke, o.o.stanje, {o.ime}).uspjeh() &&
+               ZamijeniDatotekuPoVrsti(o.o.k, o.ime);
     };
 };
 
@@ -143,7 +144,7 @@ TEST_F(Instalacija, EachKindIsReplacedInItsOwnDirectory) {
     StaraINova(hlp, "Upute.chm");
     StaraINova(dir, "Izvoz.dll");
     const QStringList imena{"Plaće21.exe", "Izmjena 7.enc", "Upute.chm", "Izvoz.dll", "Glavna.EXE", "ab"};
-    ASSERT_TRUE(ZapočniDnevnik(o.k, imena).uspjeh());
+    ASSERT_TRUE(ZapočniDnevnik(datoteke, o.stanje, imena).uspjeh());
     for (const QString& ime : imena)
         EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, ime)) << ime.toStdString();
 
@@ -323,9 +324,9 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              TestOkruženje::Zapiši(o.bak + "Stara.enc", "stara");
              QDir().mkpath(o.skr + "Stara.enc/x");
-             ZapočniDnevnik(o.o.k, {"Stara.enc"});
-             ZabilježiUDnevnik(o.o.k, DnevnikBackup, "Stara.enc");
-             ZabilježiUDnevnik(o.o.k, DnevnikSpremljena, "Stara.enc");
+             ZapočniDnevnik(o.datoteke, o.o.stanje, {"Stara.enc"});
+             ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikBackup, "Stara.enc");
+             ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikSpremljena, "Stara.enc");
              o.radnja = [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.o.k); };
          },
          {{"Nastala je greška u kopiranju nazad datoteke: Stara.enc" + Detalj +
@@ -499,9 +500,9 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              TestOkruženje::Zapiši(o.o.vanjski("strana/A.exe"), "strana");
              QDir(o.bak).removeRecursively();
              QFile::link(o.o.vanjski("strana"), o.bak.chopped(1));
-             ZapočniDnevnik(o.o.k, {"A.exe"});
+             ZapočniDnevnik(o.datoteke, o.o.stanje, {"A.exe"});
              for (const QString& oznaka : {DnevnikBackup, DnevnikSpremljena})
-                 ZabilježiUDnevnik(o.o.k, oznaka, "A.exe");
+                 ZabilježiUDnevnik(o.datoteke, o.o.stanje, oznaka, "A.exe");
              o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
          },
          {{"Direktorija {bak} je simbolička veza na drugo mjesto.…", Ikona::Kritična}},
