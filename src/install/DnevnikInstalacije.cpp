@@ -69,7 +69,7 @@ bool JeKomponenta(const QString& ime) {
 
 class Obnova {
 public:
-    explicit Obnova(Kontekst& k) : k(k), s(*k.stanje) {}
+    explicit Obnova(const UslugeZamjene& u) : u(u), s(u.stanje) {}
 
     void Pokreni(const QList<Povrat>& koraci) {
         for (const Povrat& p : koraci) {
@@ -83,7 +83,7 @@ public:
         }
         Javi();
         if (čekaju.isEmpty() && ostale.isEmpty()) {
-            if (const GreškaDatoteke g = ObrišiDnevnik(*k.datoteke, s))
+            if (const GreškaDatoteke g = ObrišiDnevnik(u.datoteke, s))
                 Logiraj(QStringLiteral("Greška u brisanju dnevnika prekinute instalacije ") + g.opis);
             else
                 Logiraj(QStringLiteral("Dnevnik prekinute instalacije je obrisan"));
@@ -92,32 +92,32 @@ public:
     }
 
 private:
-    void Logiraj(const QString& tekst) { k.LogirajGrešku(Prefiks + tekst); }
+    void Logiraj(const QString& tekst) { u.log.LogirajGrešku(Prefiks + tekst); }
 
     // A file that never reached the backup directory whole was never moved away from its place.
     void Ostavi(const QString& ime) {
         Logiraj(QStringLiteral("Nije premještena u backup, ostaje kakva jest: ") + ime);
         // It may have been unregistered just before the run stopped.
-        if (JeKomponenta(ime)) RegistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) RegistrirajKomponentu(u.procesi, u.log, s.ProgramskaDirektorija, ime);
     }
 
     void Vrati(const QString& ime, const QString& dir) {
-        if (JeKomponenta(ime)) DeregistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) DeregistrirajKomponentu(u.procesi, u.log, s.ProgramskaDirektorija, ime);
         Logiraj(QStringLiteral("Vraćanje stare datoteke: ") + ime);
-        if (const GreškaDatoteke g = VratiIzBackupa(*k.datoteke, s, ime, dir)) {
+        if (const GreškaDatoteke g = VratiIzBackupa(u.datoteke, s, ime, dir)) {
             Logiraj(QStringLiteral("Greška u vraćanju datoteke: ") + ime + QLatin1Char(' ') + g.opis);
             čekaju << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
             return;
         }
-        if (JeKomponenta(ime)) RegistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) RegistrirajKomponentu(u.procesi, u.log, s.ProgramskaDirektorija, ime);
         vraćene << ime;
     }
 
     // A file that had no old version leaves with the run that brought it.
     void Ukloni(const QString& ime, const QString& dir) {
-        if (JeKomponenta(ime)) DeregistrirajKomponentu(*k.procesi, *k.log, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) DeregistrirajKomponentu(u.procesi, u.log, s.ProgramskaDirektorija, ime);
         Logiraj(QStringLiteral("Brisanje nove datoteke: ") + ime);
-        if (const GreškaDatoteke g = k.datoteke->Obriši(dir + ime, true)) {
+        if (const GreškaDatoteke g = u.datoteke.Obriši(dir + ime, true)) {
             Logiraj(QStringLiteral("Greška u brisanju datoteke: ") + ime + QLatin1Char(' ') + g.opis);
             ostale << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
             return;
@@ -139,10 +139,10 @@ private:
                              : PorukaNevraćenih(s, čekaju, ostale));
         s.ZadnjaPoruka = tekst;
         if (!sve) Logiraj(PorukaNevraćenih(s, čekaju, ostale));
-        k.Pokaži(tekst, sve ? Ikona::Usklicnik : Ikona::Kritična);
+        u.poruke.Pokaži(tekst, sve ? Ikona::Usklicnik : Ikona::Kritična);
     }
 
-    Kontekst& k;
+    const UslugeZamjene u;
     StanjeRada& s;
     QStringList vraćene, uklonjene, čekaju, ostale;
 };
@@ -281,7 +281,7 @@ void ObnoviPrekinutuInstalaciju(Kontekst& k) {
     if (veza.isEmpty() && PročitajPovrat(*k.datoteke, s, koraci, razlog)) {
         k.LogirajGrešku(Prefiks + QStringLiteral("Pronađen je dnevnik prekinute instalacije: ") +
                         PutDnevnika(s));
-        Obnova(k).Pokreni(koraci);
+        Obnova(UslugeZamjene::Iz(k)).Pokreni(koraci);
         return;
     }
     // Kept as it is, the journal still guards the backup directory; the next start tries again.

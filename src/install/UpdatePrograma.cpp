@@ -99,7 +99,7 @@ bool InstalirajPlan(Kontekst& k) {
         k.status->ObradiDogađaje();
         s.TrenutnaDatoteka = ime;
         OznačiStanjeReda(k, ime, StanjeInstalacija);
-        if (!ZamijeniDatotekuPoVrsti(k, ime)) return false;
+        if (!ZamijeniDatotekuPoVrsti(UslugeZamjene::Iz(k), ime)) return false;
         ZabilježiUDnevnik(*k.datoteke, s, DnevnikGotovo, ime);
         OznačiStanjeReda(k, ime, StanjeInstalirano);
     }

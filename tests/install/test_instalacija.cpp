@@ -100,6 +100,7 @@ struct Okolina {
     }
     static QString Sadržaj(const QString& put) { return TestOkruženje::Pročitaj(put); }
     template <class... T> static QStringList Sadržaji(const T&... put) { return {Sadržaj(put)...}; }
+    UslugeZamjene Zamjena() { return {o.stanje, datoteke, *o.log, korisnik, o.status, procesi}; }
     QString LogTekst() const { return Sadržaj(o.log->Put()); } // the whole log, for entries that span lines
     static QString RegSvr32(const QString& put, const char* s) { return "RegSvr32.exe \"" + put + "\" " + s; }
     static QString Opis(int kod) { return GreškaIzSustava(kod).opis; }
@@ -130,7 +131,7 @@ struct Okolina {
     QString ime;
     std::function<bool(Okolina&)> radnja = [](Okolina& o) {
         return ZapočniDnevnik(o.datoteke, o.o.stanje, {o.ime}).uspjeh() &&
-               ZamijeniDatotekuPoVrsti(o.o.k, o.ime);
+               ZamijeniDatotekuPoVrsti(o.Zamjena(), o.ime);
     };
 };
 
@@ -146,7 +147,7 @@ TEST_F(Instalacija, EachKindIsReplacedInItsOwnDirectory) {
     const QStringList imena{"Plaće21.exe", "Izmjena 7.enc", "Upute.chm", "Izvoz.dll", "Glavna.EXE", "ab"};
     ASSERT_TRUE(ZapočniDnevnik(datoteke, o.stanje, imena).uspjeh());
     for (const QString& ime : imena)
-        EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, ime)) << ime.toStdString();
+        EXPECT_TRUE(ZamijeniDatotekuPoVrsti(Zamjena(), ime)) << ime.toStdString();
 
     EXPECT_EQ(Sadržaji(dir + "Plaće21.exe", skr + "Izmjena 7.enc", hlp + "Upute.chm", dir + "Izvoz.dll"),
               QStringList(4, "nova"));
@@ -327,7 +328,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              ZapočniDnevnik(o.datoteke, o.o.stanje, {"Stara.enc"});
              ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikBackup, "Stara.enc");
              ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikSpremljena, "Stara.enc");
-             o.radnja = [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.o.k); };
+             o.radnja = [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.Zamjena()); };
          },
          {{"Nastala je greška u kopiranju nazad datoteke: Stara.enc" + Detalj +
                "…\r\nProgram ne može razriješiti problem te ćete morati reinstalirati program!",

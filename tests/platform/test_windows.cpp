@@ -203,14 +203,14 @@ TEST_F(Windows, TheRealSevenZipUnpacksIntoAPathWithCroatianLetters) {
 // same on every system.
 TEST_F(Windows, AProgramHeldOpenBringsTheQuestionAndASecondTryWorksOnceItIsClosed) {
     QtProcesi procesi;
-    o.k.procesi = &procesi;
     TestOkruženje::Zapiši(o.dir() + "A.exe", "stara");
     TestOkruženje::Zapiši(o.updateDir() + "A.exe", "nova");
     QDir().mkpath(o.stanje.BackupDirektorija);
     auto drži = Pomoćnik(QStringLiteral("drzi"), o.dir() + "A.exe");
     o.poruke.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Da};
     o.poruke.zatim = [&drži] { Završi(*drži); };
-    EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
+    EXPECT_TRUE(
+        ZamijeniDatotekuPoVrsti({o.stanje, o.datoteke, *o.log, o.poruke, o.status, procesi}, "A.exe"));
     ASSERT_EQ(o.poruke.upiti.size(), 1);
     EXPECT_EQ(o.poruke.upiti[0].ikona, Ikona::Pitanje);
     EXPECT_TRUE(o.poruke.upiti[0].tekst.startsWith("Nastala je greška u premještanju programa: A.exe"));
