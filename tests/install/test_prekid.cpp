@@ -282,7 +282,9 @@ TEST_F(Prekid, FullDiskLeavesTheOldProgramAndListWhole) {
     const QString p = s.ProgramskaDirektorija = o.vanjski("disk") + Separator();
     s.UpdateDirektorija = p + "Update" + Separator();
     s.BackupDirektorija = p + "UpdateBackup" + Separator();
+    QtProcesi procesi;
     BezProzora prozori;
+    o.k.procesi = &procesi;
     o.k.prozori = &prozori;
     o.izvor.odabrana = UpdateLokacija::MrežnaLokacija; // the check afterwards finds nothing
     const QByteArray stariProgram(3000, 's'), staraLista = "A.exe;21;1;0;10;20;\r\n";
