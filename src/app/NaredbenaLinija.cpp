@@ -169,7 +169,7 @@ private:
         if (!m_rokMs) m_rokMs = sat.MonotonoMs() + qint64(m_minutaČekanja) * 60000;
         k->PrikažiAkciju(QStringLiteral("Čekanje da se zatvore programi paketa (najviše %1 min) ...")
                              .arg(m_minutaČekanja));
-        while (!PokrenutiProgrami(*k).isEmpty()) {
+        while (!PokrenutiProgrami(*k->prozori).isEmpty()) {
             const qint64 preostalo = *m_rokMs - sat.MonotonoMs();
             if (preostalo <= 0) return false;
             sat.Pričekaj(qint16(std::clamp<qint64>((preostalo + 999) / 1000, 1, 5)));

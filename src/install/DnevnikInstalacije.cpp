@@ -69,7 +69,7 @@ bool JeKomponenta(const QString& ime) {
 
 class Obnova {
 public:
-    explicit Obnova(Kontekst& k) : k(k), s(*k.stanje) {}
+    explicit Obnova(const UslugeZamjene& u) : u(u), s(u.stanje) {}
 
     void Pokreni(const QList<Povrat>& koraci) {
         for (const Povrat& p : koraci) {
@@ -83,7 +83,7 @@ public:
         }
         Javi();
         if (čekaju.isEmpty() && ostale.isEmpty()) {
-            if (const GreškaDatoteke g = ObrišiDnevnik(k))
+            if (const GreškaDatoteke g = ObrišiDnevnik(u.datoteke, s))
                 Logiraj(QStringLiteral("Greška u brisanju dnevnika prekinute instalacije ") + g.opis);
             else
                 Logiraj(QStringLiteral("Dnevnik prekinute instalacije je obrisan"));
@@ -92,32 +92,32 @@ public:
     }
 
 private:
-    void Logiraj(const QString& tekst) { k.LogirajGrešku(Prefiks + tekst); }
+    void Logiraj(const QString& tekst) { u.log.LogirajGrešku(Prefiks + tekst); }
 
     // A file that never reached the backup directory whole was never moved away from its place.
     void Ostavi(const QString& ime) {
         Logiraj(QStringLiteral("Nije premještena u backup, ostaje kakva jest: ") + ime);
         // It may have been unregistered just before the run stopped.
-        if (JeKomponenta(ime)) RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) RegistrirajKomponentu(u.procesi, u.log, s.ProgramskaDirektorija, ime);
     }
 
     void Vrati(const QString& ime, const QString& dir) {
-        if (JeKomponenta(ime)) DeregistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) DeregistrirajKomponentu(u.procesi, u.log, s.ProgramskaDirektorija, ime);
         Logiraj(QStringLiteral("Vraćanje stare datoteke: ") + ime);
-        if (const GreškaDatoteke g = VratiIzBackupa(k, ime, dir)) {
+        if (const GreškaDatoteke g = VratiIzBackupa(u.datoteke, s, ime, dir)) {
             Logiraj(QStringLiteral("Greška u vraćanju datoteke: ") + ime + QLatin1Char(' ') + g.opis);
             čekaju << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
             return;
         }
-        if (JeKomponenta(ime)) RegistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) RegistrirajKomponentu(u.procesi, u.log, s.ProgramskaDirektorija, ime);
         vraćene << ime;
     }
 
     // A file that had no old version leaves with the run that brought it.
     void Ukloni(const QString& ime, const QString& dir) {
-        if (JeKomponenta(ime)) DeregistrirajKomponentu(k, s.ProgramskaDirektorija, ime);
+        if (JeKomponenta(ime)) DeregistrirajKomponentu(u.procesi, u.log, s.ProgramskaDirektorija, ime);
         Logiraj(QStringLiteral("Brisanje nove datoteke: ") + ime);
-        if (const GreškaDatoteke g = k.datoteke->Obriši(dir + ime, true)) {
+        if (const GreškaDatoteke g = u.datoteke.Obriši(dir + ime, true)) {
             Logiraj(QStringLiteral("Greška u brisanju datoteke: ") + ime + QLatin1Char(' ') + g.opis);
             ostale << ime + QStringLiteral(" (") + g.opis + QLatin1Char(')');
             return;
@@ -139,10 +139,10 @@ private:
                              : PorukaNevraćenih(s, čekaju, ostale));
         s.ZadnjaPoruka = tekst;
         if (!sve) Logiraj(PorukaNevraćenih(s, čekaju, ostale));
-        k.Pokaži(tekst, sve ? Ikona::Usklicnik : Ikona::Kritična);
+        u.poruke.Pokaži(tekst, sve ? Ikona::Usklicnik : Ikona::Kritična);
     }
 
-    Kontekst& k;
+    const UslugeZamjene u;
     StanjeRada& s;
     QStringList vraćene, uklonjene, čekaju, ostale;
 };
@@ -157,37 +157,37 @@ QString PutDnevnika(const StanjeRada& s) {
     return DirektorijaDnevnika(s) + ImeDnevnika;
 }
 
-bool PostojiDnevnik(const Kontekst& k) {
-    return k.datoteke->PostojiDatoteka(PutDnevnika(*k.stanje));
+bool PostojiDnevnik(const IDatoteke& datoteke, const StanjeRada& s) {
+    return datoteke.PostojiDatoteka(PutDnevnika(s));
 }
 
-GreškaDatoteke ZapočniDnevnik(Kontekst& k, const QStringList& plan) {
-    const QString dir = DirektorijaDnevnika(*k.stanje);
-    if (!k.datoteke->PostojiDirektorij(dir))
-        if (const GreškaDatoteke g = k.datoteke->KreirajDirektorij(dir)) return g;
+GreškaDatoteke ZapočniDnevnik(IDatoteke& datoteke, const StanjeRada& s, const QStringList& plan) {
+    const QString dir = DirektorijaDnevnika(s);
+    if (!datoteke.PostojiDirektorij(dir))
+        if (const GreškaDatoteke g = datoteke.KreirajDirektorij(dir)) return g;
     QByteArray sadržaj = Zaglavlje.toUtf8() + CRLF.toUtf8();
     for (const QString& ime : plan)
         sadržaj += Red(DnevnikPlan, ime);
-    return k.datoteke->Zapiši(PutDnevnika(*k.stanje), sadržaj);
+    return datoteke.Zapiši(PutDnevnika(s), sadržaj);
 }
 
-GreškaDatoteke ZabilježiUDnevnik(Kontekst& k, const QString& oznaka, const QString& ime) {
-    const QString put = PutDnevnika(*k.stanje);
-    if (!k.datoteke->PostojiDatoteka(put)) return {};
+GreškaDatoteke ZabilježiUDnevnik(IDatoteke& datoteke, const StanjeRada& s, const QString& oznaka,
+                                 const QString& ime) {
+    const QString put = PutDnevnika(s);
+    if (!datoteke.PostojiDatoteka(put)) return {};
     QByteArray sadržaj;
-    if (const GreškaDatoteke g = k.datoteke->Pročitaj(put, sadržaj, NajvećiDnevnik)) return g;
-    return k.datoteke->Zapiši(put, sadržaj + Red(oznaka, ime));
+    if (const GreškaDatoteke g = datoteke.Pročitaj(put, sadržaj, NajvećiDnevnik)) return g;
+    return datoteke.Zapiši(put, sadržaj + Red(oznaka, ime));
 }
 
-GreškaDatoteke ObrišiDnevnik(Kontekst& k) {
-    return k.datoteke->Obriši(PutDnevnika(*k.stanje), true);
+GreškaDatoteke ObrišiDnevnik(IDatoteke& datoteke, const StanjeRada& s) {
+    return datoteke.Obriši(PutDnevnika(s), true);
 }
 
-bool PročitajPovrat(const Kontekst& k, QList<Povrat>& koraci, QString& razlog) {
-    const StanjeRada& s = *k.stanje;
+bool PročitajPovrat(const IDatoteke& datoteke, const StanjeRada& s, QList<Povrat>& koraci, QString& razlog) {
     koraci.clear();
     QByteArray sadržaj;
-    if (const GreškaDatoteke g = k.datoteke->Pročitaj(PutDnevnika(s), sadržaj, NajvećiDnevnik)) {
+    if (const GreškaDatoteke g = datoteke.Pročitaj(PutDnevnika(s), sadržaj, NajvećiDnevnik)) {
         razlog = g.opis;
         return false;
     }
@@ -206,14 +206,14 @@ bool PročitajPovrat(const Kontekst& k, QList<Povrat>& koraci, QString& razlog) 
     }
     for (const QString& ime : imena) {
         const QString dir = DirektorijaDatoteke(s, ime);
-        const bool naMjestu = k.datoteke->PostojiDatoteka(dir + ime);
+        const bool naMjestu = datoteke.PostojiDatoteka(dir + ime);
         Povrat::Radnja radnja = Povrat::Radnja::Ostavi;
         if (nove.contains(ime)) {
             // No old version: whatever stands there came with the run; a stale file of
             // that name in the backup directory is not one.
             if (!naMjestu) continue;
             radnja = Povrat::Radnja::Ukloni;
-        } else if (k.datoteke->PostojiDatoteka(s.BackupDirektorija + ime) &&
+        } else if (datoteke.PostojiDatoteka(s.BackupDirektorija + ime) &&
                    (spremljene.contains(ime) || !naMjestu)) {
             // A move takes the original away only once its copy stands whole, so a file
             // missing from its place is in the backup directory even when the run was cut
@@ -226,13 +226,14 @@ bool PročitajPovrat(const Kontekst& k, QList<Povrat>& koraci, QString& razlog) 
     return true;
 }
 
-GreškaDatoteke VratiIzBackupa(Kontekst& k, const QString& ime, const QString& direktorija) {
+GreškaDatoteke VratiIzBackupa(IDatoteke& datoteke, const StanjeRada& s, const QString& ime,
+                              const QString& direktorija) {
     const QString cilj = direktorija + ime;
     // The new file makes way first: on a full disk there is no room for both. Until the
     // old one has its name back, the journal still names it.
-    if (k.datoteke->PostojiDatoteka(cilj))
-        if (const GreškaDatoteke g = k.datoteke->Obriši(cilj, true)) return g;
-    return k.datoteke->Premjesti(k.stanje->BackupDirektorija + ime, cilj);
+    if (datoteke.PostojiDatoteka(cilj))
+        if (const GreškaDatoteke g = datoteke.Obriši(cilj, true)) return g;
+    return datoteke.Premjesti(s.BackupDirektorija + ime, cilj);
 }
 
 QString PovezanaRadnaDirektorija(const StanjeRada& s) {
@@ -273,14 +274,14 @@ void ObnoviPrekinutuInstalaciju(Kontekst& k) {
     for (const QString& dir : {s.ProgramskaDirektorija, s.UpdateDirektorija, s.BackupDirektorija,
                                DirektorijaDnevnika(s), s.SkripteDirektorija, s.HelpDirektorija})
         if (!JeSimboličkaVeza(dir)) ObrišiPrivremene(*k.datoteke, dir);
-    if (!PostojiDnevnik(k)) return;
+    if (!PostojiDnevnik(*k.datoteke, s)) return;
     const QString veza = PovezanaRadnaDirektorija(s);
     QList<Povrat> koraci;
     QString razlog;
-    if (veza.isEmpty() && PročitajPovrat(k, koraci, razlog)) {
+    if (veza.isEmpty() && PročitajPovrat(*k.datoteke, s, koraci, razlog)) {
         k.LogirajGrešku(Prefiks + QStringLiteral("Pronađen je dnevnik prekinute instalacije: ") +
                         PutDnevnika(s));
-        Obnova(k).Pokreni(koraci);
+        Obnova(UslugeZamjene::Iz(k)).Pokreni(koraci);
         return;
     }
     // Kept as it is, the journal still guards the backup directory; the next start tries again.

@@ -21,13 +21,14 @@ inline const QString DnevnikGotovo = QStringLiteral("GOTOVO");
 
 QString DirektorijaDnevnika(const StanjeRada& s);
 QString PutDnevnika(const StanjeRada& s);
-bool PostojiDnevnik(const Kontekst& k);
+bool PostojiDnevnik(const IDatoteke& datoteke, const StanjeRada& s);
 // Starts a journal with the planned rows.
-GreškaDatoteke ZapočniDnevnik(Kontekst& k, const QStringList& plan);
+GreškaDatoteke ZapočniDnevnik(IDatoteke& datoteke, const StanjeRada& s, const QStringList& plan);
 // Adds one entry to a running journal; without a journal (a replacement outside
 // an installation run) there is nothing to record.
-GreškaDatoteke ZabilježiUDnevnik(Kontekst& k, const QString& oznaka, const QString& ime);
-GreškaDatoteke ObrišiDnevnik(Kontekst& k);
+GreškaDatoteke ZabilježiUDnevnik(IDatoteke& datoteke, const StanjeRada& s, const QString& oznaka,
+                                 const QString& ime);
+GreškaDatoteke ObrišiDnevnik(IDatoteke& datoteke, const StanjeRada& s);
 
 // What undoing the journal's run takes now for one file it names: put the old
 // version back from the backup directory, remove a file that had no old
@@ -42,10 +43,11 @@ struct Povrat {
 // journal this program did not write whole (empty, cut off, another encoding,
 // an entry it never writes) is refused with the reason in razlog: acting on it
 // could put a partial or foreign file in place.
-bool PročitajPovrat(const Kontekst& k, QList<Povrat>& koraci, QString& razlog);
+bool PročitajPovrat(const IDatoteke& datoteke, const StanjeRada& s, QList<Povrat>& koraci, QString& razlog);
 // Puts the old version back in place of whatever stands there now; within one
 // disk a rename, so it needs no free space.
-GreškaDatoteke VratiIzBackupa(Kontekst& k, const QString& ime, const QString& direktorija);
+GreškaDatoteke VratiIzBackupa(IDatoteke& datoteke, const StanjeRada& s, const QString& ime,
+                              const QString& direktorija);
 
 // The first working directory the journal and the backups live in that is a
 // symbolic link, or empty.

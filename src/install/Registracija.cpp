@@ -12,26 +12,27 @@ const QString RegSvr32 = QStringLiteral("RegSvr32.exe");
 
 // The log shows the classic command line; the program gets the path as one
 // argument whatever characters it holds.
-bool PokreniRegSvr32(Kontekst& k, const QString& dir, const QString& ime, const QStringList& sklopke) {
+bool PokreniRegSvr32(IProcesi& procesi, UpdateLog& log, const QString& dir, const QString& ime,
+                     const QStringList& sklopke) {
     const QString linija =
         RegSvr32 + QStringLiteral(" \"") + dir + ime + QStringLiteral("\" ") + sklopke.join(' ');
-    k.log->LogirajGreškuSamostalno(linija);
+    log.LogirajGreškuSamostalno(linija);
     QString opis;
     const bool pokrenut =
-        k.procesi->PokreniIČekaj(RegSvr32, QStringList{dir + ime} + sklopke, NajdužeČekanjeMs, &opis);
-    k.log->LogirajGreškuSamostalno(linija +
-                                   (pokrenut ? QStringLiteral(" Uspješno") : QStringLiteral(" Neuspješno")));
+        procesi.PokreniIČekaj(RegSvr32, QStringList{dir + ime} + sklopke, NajdužeČekanjeMs, &opis);
+    log.LogirajGreškuSamostalno(linija +
+                                (pokrenut ? QStringLiteral(" Uspješno") : QStringLiteral(" Neuspješno")));
     return pokrenut;
 }
 
 } // namespace
 
-bool RegistrirajKomponentu(Kontekst& k, const QString& dir, const QString& ime) {
-    return PokreniRegSvr32(k, dir, ime, {QStringLiteral("/s")});
+bool RegistrirajKomponentu(IProcesi& procesi, UpdateLog& log, const QString& dir, const QString& ime) {
+    return PokreniRegSvr32(procesi, log, dir, ime, {QStringLiteral("/s")});
 }
 
-bool DeregistrirajKomponentu(Kontekst& k, const QString& dir, const QString& ime) {
-    return PokreniRegSvr32(k, dir, ime, {QStringLiteral("/u"), QStringLiteral("/s")});
+bool DeregistrirajKomponentu(IProcesi& procesi, UpdateLog& log, const QString& dir, const QString& ime) {
+    return PokreniRegSvr32(procesi, log, dir, ime, {QStringLiteral("/u"), QStringLiteral("/s")});
 }
 
 } // namespace morvela

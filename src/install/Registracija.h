@@ -1,12 +1,13 @@
 #pragma once
-#include "records/Kontekst.h"
+#include "platform/Seams.h"
+#include "records/UpdateLog.h"
 
 namespace morvela {
 
 // Register / unregister a COM component of the suite through RegSvr32.exe.
 // Both return whether the registration program could be started, not whether
 // the component ended up registered. dir ends in the separator.
-bool RegistrirajKomponentu(Kontekst& k, const QString& dir, const QString& ime);
-bool DeregistrirajKomponentu(Kontekst& k, const QString& dir, const QString& ime);
+bool RegistrirajKomponentu(IProcesi& procesi, UpdateLog& log, const QString& dir, const QString& ime);
+bool DeregistrirajKomponentu(IProcesi& procesi, UpdateLog& log, const QString& dir, const QString& ime);
 
 } // namespace morvela

@@ -19,7 +19,7 @@ constexpr int StanjeInstalacija = 5;
 // Asks until no program of the suite runs; false when the user gives up.
 bool PričekajZatvaranjePrograma(Kontekst& k) {
     for (;;) {
-        const QString popis = PokrenutiProgrami(k);
+        const QString popis = PokrenutiProgrami(*k.prozori);
         if (popis.isEmpty()) return true;
         const Odgovor nastavak = k.Pitaj(
             VrstaPitanja::ZatvaranjePrograma,
@@ -51,8 +51,8 @@ bool PripremiBackupDirektoriju(Kontekst& k) {
     StanjeRada& s = *k.stanje;
     // The only copy of an old file may be in the backup directory; the journal's files go
     // back first, and while a journal stays (unread or not all back) nothing there is deleted.
-    if (PostojiDnevnik(k)) ObnoviPrekinutuInstalaciju(k);
-    if (PostojiDnevnik(k)) {
+    if (PostojiDnevnik(*k.datoteke, s)) ObnoviPrekinutuInstalaciju(k);
+    if (PostojiDnevnik(*k.datoteke, s)) {
         s.ZadnjaPoruka = QStringLiteral("Stare verzije prekinute instalacije nisu vraćene iz ") +
                          s.BackupDirektorija + QStringLiteral(". Nije moguće nastaviti sa instalacijom!");
         k.LogirajGrešku(QStringLiteral("UpdatePrograma- ") + s.ZadnjaPoruka);
@@ -83,7 +83,7 @@ bool ZapočniDnevnikPlana(Kontekst& k) {
     QStringList plan;
     for (const PlaniraniRed& red : PlaniraniRedovi(s.NoveVerzije))
         plan << red.ime;
-    const GreškaDatoteke g = ZapočniDnevnik(k, plan);
+    const GreškaDatoteke g = ZapočniDnevnik(*k.datoteke, s, plan);
     if (g.uspjeh()) return true;
     s.ZadnjaPoruka = QStringLiteral("Nastala je greška u zapisu dnevnika instalacije ") + PutDnevnika(s) +
                      CRLF + QStringLiteral("Greška: ") + g.opis;
@@ -99,8 +99,8 @@ bool InstalirajPlan(Kontekst& k) {
         k.status->ObradiDogađaje();
         s.TrenutnaDatoteka = ime;
         OznačiStanjeReda(k, ime, StanjeInstalacija);
-        if (!ZamijeniDatotekuPoVrsti(k, ime)) return false;
-        ZabilježiUDnevnik(k, DnevnikGotovo, ime);
+        if (!ZamijeniDatotekuPoVrsti(UslugeZamjene::Iz(k), ime)) return false;
+        ZabilježiUDnevnik(*k.datoteke, s, DnevnikGotovo, ime);
         OznačiStanjeReda(k, ime, StanjeInstalirano);
     }
     return true;
@@ -115,14 +115,14 @@ bool ZamijeniVerzijeTxt(Kontekst& k) {
     };
     k.LogirajGrešku(QStringLiteral("UpdatePrograma - Backup Verzije.txt"));
     // A list swapped without the journal knowing could not be undone after a crash.
-    GreškaDatoteke dnevnik = ZabilježiUDnevnik(k, DnevnikBackup, ImeListeVerzija);
+    GreškaDatoteke dnevnik = ZabilježiUDnevnik(*k.datoteke, s, DnevnikBackup, ImeListeVerzija);
     if (dnevnik.uspjeh()) {
         if (const GreškaDatoteke g = k.datoteke->Kopiraj(s.ProgramskaDirektorija + ImeListeVerzija,
                                                          s.BackupDirektorija + ImeListeVerzija))
             greška(QStringLiteral("Greška u premještanju u backup ") + ImeListeVerzija + QLatin1Char(' ') +
                    g.opis);
         else
-            dnevnik = ZabilježiUDnevnik(k, DnevnikSpremljena, ImeListeVerzija);
+            dnevnik = ZabilježiUDnevnik(*k.datoteke, s, DnevnikSpremljena, ImeListeVerzija);
     }
     if (dnevnik)
         greška(QStringLiteral("Nastala je greška u zapisu dnevnika instalacije ") + PutDnevnika(s) +
@@ -133,7 +133,8 @@ bool ZamijeniVerzijeTxt(Kontekst& k) {
         // The list the plan was made from: the one in the update directory may have been
         // fetched again since, by this run's copy from the location or by another run.
         g = s.NovaLista.isEmpty()
-                ? GreškaDatoteke{GreškaNijePronađena, QStringLiteral("Nema liste po kojoj je napravljen plan")}
+                ? GreškaDatoteke{GreškaNijePronađena,
+                                 QStringLiteral("Nema liste po kojoj je napravljen plan")}
                 : k.datoteke->Zapiši(s.ProgramskaDirektorija + ImeListeVerzija, s.NovaLista);
         if (g) greška(QStringLiteral("Greška u kopiranju ") + ImeListeVerzija + QLatin1Char(' ') + g.opis);
     }
@@ -191,7 +192,7 @@ bool UpdatePrograma(Kontekst& k, IzvorSeta& izvor, bool* listaZamijenjena) {
     if (!InstalirajPlan(k)) return false;
     *listaZamijenjena = ZamijeniVerzijeTxt(k);
     // From here the new set stands; the backup may go once the journal has.
-    const GreškaDatoteke dnevnik = ObrišiDnevnik(k);
+    const GreškaDatoteke dnevnik = ObrišiDnevnik(*k.datoteke, *k.stanje);
     if (dnevnik)
         k.LogirajGrešku(QStringLiteral("UpdatePrograma - Greška u brisanju dnevnika instalacije ") +
                         PutDnevnika(*k.stanje) + QLatin1Char(' ') + dnevnik.opis);

@@ -48,29 +48,29 @@ const TekstoviVrste Datoteka{QStringLiteral("Backup datoteke: "),
                              false};
 
 // The step's text becomes the current message, shown and/or logged.
-void Najavi(Kontekst& k, const QString& tekst, bool prikaži = true, bool logiraj = true) {
-    k.stanje->ZadnjaPoruka = tekst;
-    if (prikaži) k.PrikažiAkciju(tekst);
-    if (logiraj) k.LogirajGrešku(Prefiks + tekst);
+void Najavi(const UslugeZamjene& u, const QString& tekst, bool prikaži = true, bool logiraj = true) {
+    u.stanje.ZadnjaPoruka = tekst;
+    if (prikaži) u.status.PrikažiAkciju(tekst);
+    if (logiraj) u.log.LogirajGrešku(Prefiks + tekst);
 }
 
-void ZabilježiGrešku(Kontekst& k, const QString& tekst) {
-    k.stanje->ZadnjaPoruka = tekst;
-    k.LogirajGrešku(Prefiks + tekst);
+void ZabilježiGrešku(const UslugeZamjene& u, const QString& tekst) {
+    u.stanje.ZadnjaPoruka = tekst;
+    u.log.LogirajGrešku(Prefiks + tekst);
 }
 
-bool Odustani(Kontekst& k) {
-    PokušajVratitiSveNaPočetak(k);
+bool Odustani(const UslugeZamjene& u) {
+    PokušajVratitiSveNaPočetak(u);
     return false;
 }
 
-bool KritičnoIOdustani(Kontekst& k, const QString& tekst) {
-    k.Pokaži(tekst, Ikona::Kritična);
-    return Odustani(k);
+bool KritičnoIOdustani(const UslugeZamjene& u, const QString& tekst) {
+    u.poruke.Pokaži(tekst, Ikona::Kritična);
+    return Odustani(u);
 }
 
-bool OdustaniUzZadnjuPoruku(Kontekst& k) {
-    return KritičnoIOdustani(k, k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
+bool OdustaniUzZadnjuPoruku(const UslugeZamjene& u) {
+    return KritičnoIOdustani(u, u.stanje.ZadnjaPoruka + CRLF + PokušajStareVerzije);
 }
 
 QString GreškaPremještanja(const QString& početak, const TekstoviVrste& t, const QString& ime,
@@ -79,81 +79,81 @@ QString GreškaPremještanja(const QString& početak, const TekstoviVrste& t, co
 }
 
 // The journal hears of a step before it happens, so a cut-short run can be undone.
-bool Zabilježi(Kontekst& k, const QString& oznaka, const QString& ime) {
-    const GreškaDatoteke g = ZabilježiUDnevnik(k, oznaka, ime);
+bool Zabilježi(const UslugeZamjene& u, const QString& oznaka, const QString& ime) {
+    const GreškaDatoteke g = ZabilježiUDnevnik(u.datoteke, u.stanje, oznaka, ime);
     if (g.uspjeh()) return true;
-    ZabilježiGrešku(k, QStringLiteral("Nastala je greška u zapisu dnevnika instalacije za datoteku: ") + ime +
+    ZabilježiGrešku(u, QStringLiteral("Nastala je greška u zapisu dnevnika instalacije za datoteku: ") + ime +
                            CRLF + DetaljGreške + g.opis);
     return false;
 }
 
 // The old file stands whole in the backup directory: from now on the journal
 // lets it come back over whatever is put in its place.
-bool Premještena(Kontekst& k, const QString& ime) {
-    return Zabilježi(k, DnevnikSpremljena, ime) || OdustaniUzZadnjuPoruku(k);
+bool Premještena(const UslugeZamjene& u, const QString& ime) {
+    return Zabilježi(u, DnevnikSpremljena, ime) || OdustaniUzZadnjuPoruku(u);
 }
 
 // Moves the installed file into the backup directory. A file that is not
 // installed yet (53) needs no backup.
-bool NapraviBackup(Kontekst& k, const TekstoviVrste& t, const QString& ime, const QString& dir) {
+bool NapraviBackup(const UslugeZamjene& u, const TekstoviVrste& t, const QString& ime, const QString& dir) {
     const QString od = dir + ime;
-    const QString na = k.stanje->BackupDirektorija + ime;
-    Najavi(k, t.backup + ime);
-    if (!Zabilježi(k, DnevnikBackup, ime)) return OdustaniUzZadnjuPoruku(k);
-    GreškaDatoteke g = k.datoteke->Premjesti(od, na);
-    if (g.uspjeh()) return Premještena(k, ime);
-    if (g.broj == GreškaNijePronađena) return Zabilježi(k, DnevnikNova, ime) || OdustaniUzZadnjuPoruku(k);
-    ZabilježiGrešku(k, GreškaPremještanja(t.greškaPremještanja, t, ime, g));
-    if (!t.drugiPokušaj) return OdustaniUzZadnjuPoruku(k);
-    if (k.Pitaj(VrstaPitanja::PonovniPokušajDatoteke, k.stanje->ZadnjaPoruka + CRLF + PitanjePonovo) !=
-        Odgovor::Da)
-        return Odustani(k);
-    Najavi(k, t.ponovniBackup + ime);
-    g = k.datoteke->Premjesti(od, na);
-    if (g.uspjeh()) return Premještena(k, ime);
-    ZabilježiGrešku(k, GreškaPremještanja(t.greškaPonovnogPremještanja, t, ime, g));
-    return OdustaniUzZadnjuPoruku(k);
+    const QString na = u.stanje.BackupDirektorija + ime;
+    Najavi(u, t.backup + ime);
+    if (!Zabilježi(u, DnevnikBackup, ime)) return OdustaniUzZadnjuPoruku(u);
+    GreškaDatoteke g = u.datoteke.Premjesti(od, na);
+    if (g.uspjeh()) return Premještena(u, ime);
+    if (g.broj == GreškaNijePronađena) return Zabilježi(u, DnevnikNova, ime) || OdustaniUzZadnjuPoruku(u);
+    ZabilježiGrešku(u, GreškaPremještanja(t.greškaPremještanja, t, ime, g));
+    if (!t.drugiPokušaj) return OdustaniUzZadnjuPoruku(u);
+    if (u.poruke.Pokaži(u.stanje.ZadnjaPoruka + CRLF + PitanjePonovo, Ikona::Pitanje, Gumbi::DaNe,
+                        VrstaPitanja::PonovniPokušajDatoteke) != Odgovor::Da)
+        return Odustani(u);
+    Najavi(u, t.ponovniBackup + ime);
+    g = u.datoteke.Premjesti(od, na);
+    if (g.uspjeh()) return Premještena(u, ime);
+    ZabilježiGrešku(u, GreškaPremještanja(t.greškaPonovnogPremještanja, t, ime, g));
+    return OdustaniUzZadnjuPoruku(u);
 }
 
-bool KopirajNovu(Kontekst& k, const TekstoviVrste& t, const QString& ime, const QString& dir) {
-    Najavi(k, t.kopiranje + ime);
-    const GreškaDatoteke g = k.datoteke->Kopiraj(k.stanje->UpdateDirektorija + ime, dir + ime);
+bool KopirajNovu(const UslugeZamjene& u, const TekstoviVrste& t, const QString& ime, const QString& dir) {
+    Najavi(u, t.kopiranje + ime);
+    const GreškaDatoteke g = u.datoteke.Kopiraj(u.stanje.UpdateDirektorija + ime, dir + ime);
     if (g.uspjeh()) return true;
-    ZabilježiGrešku(k, t.greškaKopiranja + ime + CRLF + DetaljGreške + g.opis);
-    return OdustaniUzZadnjuPoruku(k);
+    ZabilježiGrešku(u, t.greškaKopiranja + ime + CRLF + DetaljGreške + g.opis);
+    return OdustaniUzZadnjuPoruku(u);
 }
 
-bool ZamijeniKomponentu(Kontekst& k, const QString& ime) {
-    const QString dir = k.stanje->ProgramskaDirektorija;
-    Najavi(k, QStringLiteral("Deregistracija komponente: ") + ime, false, true);
+bool ZamijeniKomponentu(const UslugeZamjene& u, const QString& ime) {
+    const QString dir = u.stanje.ProgramskaDirektorija;
+    Najavi(u, QStringLiteral("Deregistracija komponente: ") + ime, false, true);
     // Noted before the unregistration, so a cut-short run registers the component again.
-    if (!Zabilježi(k, DnevnikBackup, ime)) return OdustaniUzZadnjuPoruku(k);
-    if (!DeregistrirajKomponentu(k, dir, ime))
-        return KritičnoIOdustani(k, QStringLiteral("Desila se greška u deregistraciji komponente: ") + ime +
-                                        CRLF + k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
-    if (!NapraviBackup(k, Komponenta, ime, dir) || !KopirajNovu(k, Komponenta, ime, dir)) return false;
-    Najavi(k, QStringLiteral("Registracija nove komponente: ") + ime, true, false);
-    if (!RegistrirajKomponentu(k, dir, ime))
-        return KritičnoIOdustani(k, QStringLiteral("Desila se greška u registraciji nove komponente: ") +
-                                        ime + CRLF + k.stanje->ZadnjaPoruka + CRLF + PokušajStareVerzije);
+    if (!Zabilježi(u, DnevnikBackup, ime)) return OdustaniUzZadnjuPoruku(u);
+    if (!DeregistrirajKomponentu(u.procesi, u.log, dir, ime))
+        return KritičnoIOdustani(u, QStringLiteral("Desila se greška u deregistraciji komponente: ") + ime +
+                                        CRLF + u.stanje.ZadnjaPoruka + CRLF + PokušajStareVerzije);
+    if (!NapraviBackup(u, Komponenta, ime, dir) || !KopirajNovu(u, Komponenta, ime, dir)) return false;
+    Najavi(u, QStringLiteral("Registracija nove komponente: ") + ime, true, false);
+    if (!RegistrirajKomponentu(u.procesi, u.log, dir, ime))
+        return KritičnoIOdustani(u, QStringLiteral("Desila se greška u registraciji nove komponente: ") +
+                                        ime + CRLF + u.stanje.ZadnjaPoruka + CRLF + PokušajStareVerzije);
     return true;
 }
 
 } // namespace
 
-bool ZamijeniDatotekuPoVrsti(Kontekst& k, const QString& ime) {
+bool ZamijeniDatotekuPoVrsti(const UslugeZamjene& u, const QString& ime) {
     const Vrsta vrsta = VrstaDatoteke(ime);
-    const QString dir = DirektorijaZaVrstu(*k.stanje, vrsta);
+    const QString dir = DirektorijaZaVrstu(u.stanje, vrsta);
     if (vrsta == Vrsta::Program)
-        return NapraviBackup(k, Program, ime, dir) && KopirajNovu(k, Program, ime, dir);
-    if (vrsta == Vrsta::Komponenta) return ZamijeniKomponentu(k, ime);
+        return NapraviBackup(u, Program, ime, dir) && KopirajNovu(u, Program, ime, dir);
+    if (vrsta == Vrsta::Komponenta) return ZamijeniKomponentu(u, ime);
     if (vrsta == Vrsta::Skripta || vrsta == Vrsta::Pomoć) {
         // Where the scripts or help directory is still missing, a first file just goes in.
-        if (!k.datoteke->PostojiDirektorij(dir)) k.datoteke->KreirajDirektorij(dir);
-        return NapraviBackup(k, Datoteka, ime, dir) && KopirajNovu(k, Datoteka, ime, dir);
+        if (!u.datoteke.PostojiDirektorij(dir)) u.datoteke.KreirajDirektorij(dir);
+        return NapraviBackup(u, Datoteka, ime, dir) && KopirajNovu(u, Datoteka, ime, dir);
     }
     // Left in the update directory; the run still counts the row as done.
-    k.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + NastavakImena(ime));
+    u.log.LogirajGrešku(Prefiks + QStringLiteral("nepoznata ekstenzija: ") + NastavakImena(ime));
     return true;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/Kontekst.h"
+#include "install/PokusajVratitiSveNaPocetak.h"
 
 namespace morvela {
 
@@ -7,6 +7,6 @@ namespace morvela {
 // the old one into the backup directory, the new one from the update
 // directory, components unregistered and registered again. On failure the
 // user has been told and the rollback has run; the result is then false.
-bool ZamijeniDatotekuPoVrsti(Kontekst& k, const QString& ime);
+bool ZamijeniDatotekuPoVrsti(const UslugeZamjene& u, const QString& ime);
 
 } // namespace morvela

@@ -69,15 +69,15 @@ const QList<ProgramPaketa>& ProgramiPaketa() {
     return programi;
 }
 
-bool AppJeStartana(Kontekst& k, const QString& ime, bool uPrviPlan) {
+bool AppJeStartana(IProzori& prozori, const QString& ime, bool uPrviPlan) {
     const QString klasa = KlasaZa(ime);
-    return k.prozori->NađiProzor(klasa, klasa.isEmpty() ? ime : QString(), uPrviPlan);
+    return prozori.NađiProzor(klasa, klasa.isEmpty() ? ime : QString(), uPrviPlan);
 }
 
-QString PokrenutiProgrami(Kontekst& k) {
+QString PokrenutiProgrami(IProzori& prozori) {
     QString popis;
     for (const ProgramPaketa& p : ProgramiPaketa())
-        if (AppJeStartana(k, p.naslov, false)) popis += p.prikaz + CRLF;
+        if (AppJeStartana(prozori, p.naslov, false)) popis += p.prikaz + CRLF;
     return popis;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/Kontekst.h"
+#include "platform/Seams.h"
 
 #include <QList>
 
@@ -17,9 +17,9 @@ const QList<ProgramPaketa>& ProgramiPaketa();
 
 // Whether an application's main window is open: a few well-known applications
 // by window class, anything else by exact window title.
-bool AppJeStartana(Kontekst& k, const QString& ime, bool uPrviPlan);
+bool AppJeStartana(IProzori& prozori, const QString& ime, bool uPrviPlan);
 
 // Display names of the suite's running programs, each followed by CR LF; empty when none runs.
-QString PokrenutiProgrami(Kontekst& k);
+QString PokrenutiProgrami(IProzori& prozori);
 
 } // namespace morvela

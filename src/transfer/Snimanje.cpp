@@ -48,7 +48,7 @@ public:
             k.status->VrijednostProgBara() +
             float(BrojčanaVrijednost(s.NoveVerzije.tekst(red.red, VeličinaDownload))));
         OznačiStanjeReda(k, red.ime, Provjereno);
-        if (!Unzipaj(k, red.ime)) {
+        if (!Unzipaj(UslugeRaspakiravanja::Iz(k), red.ime)) {
             k.Pokaži(QStringLiteral("Desila se greška: ") + s.ZadnjaPoruka + PrekidaSeAžuriranje,
                      Ikona::Usklicnik);
             return false;

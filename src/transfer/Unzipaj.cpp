@@ -142,19 +142,19 @@ QString RazlogOdbijanja(const QByteArray& ispis, const QString& imeDatoteke, qin
 
 // What the update directory gets, whatever the archive kept: programs may run,
 // nothing is writable by others.
-void PostaviPrava(Kontekst& k, const QString& put, const QString& imeDatoteke) {
+void PostaviPrava(UpdateLog& log, const QString& put, const QString& imeDatoteke) {
     QFile::Permissions prava = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
     if (imeDatoteke.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
         prava |= QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
     if (JeSimboličkaVeza(put) || !QFile::setPermissions(put, prava))
-        k.LogirajGrešku(QStringLiteral("Unzipaj- Prava datoteke se ne mogu postaviti: ") + put);
+        log.LogirajGrešku(QStringLiteral("Unzipaj- Prava datoteke se ne mogu postaviti: ") + put);
 }
 
-bool Greška(Kontekst& k, const QString& poruka) {
-    StanjeRada& s = *k.stanje;
+bool Greška(const UslugeRaspakiravanja& u, const QString& poruka) {
+    StanjeRada& s = u.stanje;
     s.ZadnjaPoruka = poruka;
     s.PorukeGrešaka += CRLF + s.ZadnjaPoruka;
-    k.LogirajGrešku(QStringLiteral("Unzipaj- Greška ") + s.ZadnjaPoruka);
+    u.log.LogirajGrešku(QStringLiteral("Unzipaj- Greška ") + s.ZadnjaPoruka);
     return false;
 }
 
@@ -164,59 +164,59 @@ QString Program7Zip(const StanjeRada& s) {
     return s.ProgramskaDirektorija + Program7za;
 }
 
-bool Unzipaj(Kontekst& k, const QString& imeDatoteke) {
-    StanjeRada& s = *k.stanje;
+bool Unzipaj(const UslugeRaspakiravanja& u, const QString& imeDatoteke) {
+    StanjeRada& s = u.stanje;
     s.ZadnjaPoruka = QStringLiteral("Unzip ") + imeDatoteke;
-    k.LogirajGrešku(QStringLiteral("Unzipaj- Početak ") + imeDatoteke);
+    u.log.LogirajGrešku(QStringLiteral("Unzipaj- Početak ") + imeDatoteke);
     const QString imeArhive = ImeArhive(imeDatoteke);
-    k.PrikažiAkciju(QStringLiteral("UnZipanje datoteke: ") + imeArhive);
+    u.status.PrikažiAkciju(QStringLiteral("UnZipanje datoteke: ") + imeArhive);
     const QString arhiva = s.UpdateDirektorija + imeArhive;
 
     if (SamoKopiranje(imeDatoteke)) {
         const QString cilj = s.UpdateDirektorija + imeDatoteke;
-        if (k.datoteke->PostojiDatoteka(cilj) && k.datoteke->Obriši(cilj, true))
-            k.LogirajGrešku(QStringLiteral("Unzip - brisanje datoteke: ") + cilj);
-        if (k.datoteke->Kopiraj(arhiva, cilj, false))
-            k.LogirajGrešku(QStringLiteral("Unzip - samo kopiranje datoteke: ") + s.ProgramskaDirektorija +
-                            imeArhive + QStringLiteral(".7z"));
+        if (u.datoteke.PostojiDatoteka(cilj) && u.datoteke.Obriši(cilj, true))
+            u.log.LogirajGrešku(QStringLiteral("Unzip - brisanje datoteke: ") + cilj);
+        if (u.datoteke.Kopiraj(arhiva, cilj, false))
+            u.log.LogirajGrešku(QStringLiteral("Unzip - samo kopiranje datoteke: ") +
+                                s.ProgramskaDirektorija + imeArhive + QStringLiteral(".7z"));
     } else if (JeSimboličkaVeza(s.UpdateDirektorija)) {
-        return Greška(k, QStringLiteral("UNZIP: ") + arhiva + QStringLiteral(" - ") +
+        return Greška(u, QStringLiteral("UNZIP: ") + arhiva + QStringLiteral(" - ") +
                              PorukaSimboličkeVeze(s.UpdateDirektorija));
     } else {
         const QString program = Program7Zip(s);
         const QStringList argumenti{QStringLiteral("e"), arhiva, QStringLiteral("-aoa"),
                                     QStringLiteral("-o") + s.UpdateDirektorija};
-        k.LogirajGrešku(QStringLiteral("Unzipaj- ") + NaredbenaLinija(program, argumenti));
+        u.log.LogirajGrešku(QStringLiteral("Unzipaj- ") + NaredbenaLinija(program, argumenti));
 
         // The archive comes from outside: look at what it holds before anything is written.
         QString opis;
         QByteArray popis;
-        if (!k.procesi->PokreniIČekaj(program,
-                                      {QStringLiteral("l"), QStringLiteral("-slt"),
-                                       QStringLiteral("-sccUTF-8"), QStringLiteral("--"), arhiva},
-                                      -1, &opis, &popis))
-            return Greška(k, QStringLiteral("UNZIP: ") + arhiva + opis);
+        if (!u.procesi.PokreniIČekaj(program,
+                                     {QStringLiteral("l"), QStringLiteral("-slt"),
+                                      QStringLiteral("-sccUTF-8"), QStringLiteral("--"), arhiva},
+                                     -1, &opis, &popis))
+            return Greška(u, QStringLiteral("UNZIP: ") + arhiva + opis);
         const QString razlog = RazlogOdbijanja(popis, imeDatoteke, NajvišeRaspakirano(s, imeDatoteke));
         if (!razlog.isEmpty())
-            return Greška(k, QStringLiteral("UNZIP: ") + arhiva + QStringLiteral(" - ") + razlog);
+            return Greška(u, QStringLiteral("UNZIP: ") + arhiva + QStringLiteral(" - ") + razlog);
 
         int kod = -1;
-        if (!k.procesi->PokreniIČekaj(program, argumenti, -1, &opis, nullptr, &kod))
-            return Greška(k, QStringLiteral("UNZIP: ") + arhiva + opis);
+        if (!u.procesi.PokreniIČekaj(program, argumenti, -1, &opis, nullptr, &kod))
+            return Greška(u, QStringLiteral("UNZIP: ") + arhiva + opis);
         qint64 veličina = 0;
-        if (k.datoteke->Veličina(arhiva, veličina).uspjeh()) k.Pričekaj(SekundiZaArhivu(veličina));
+        if (u.datoteke.Veličina(arhiva, veličina).uspjeh()) u.sat.Pričekaj(SekundiZaArhivu(veličina));
         // A damaged archive (a CRC error) still leaves a file behind: only the exit code tells.
         if (kod != 0)
             return Greška(
-                k, QStringLiteral("UNZIP: ") + arhiva +
+                u, QStringLiteral("UNZIP: ") + arhiva +
                        QStringLiteral(" - 7-Zip nije ispravno raspakirao arhivu (izlazni kod %1)").arg(kod));
         s.PorukeAkcija += CRLF + QStringLiteral("UNZIP: ") + arhiva;
     }
     const QString raspakirana = s.UpdateDirektorija + imeDatoteke;
-    if (k.datoteke->PostojiDatoteka(raspakirana)) PostaviPrava(k, raspakirana, imeDatoteke);
+    if (u.datoteke.PostojiDatoteka(raspakirana)) PostaviPrava(u.log, raspakirana, imeDatoteke);
 
-    k.PrikažiAkciju(QString());
-    k.LogirajGrešku(QStringLiteral("Unzipaj- Kraj ") + imeDatoteke);
+    u.status.PrikažiAkciju(QString());
+    u.log.LogirajGrešku(QStringLiteral("Unzipaj- Kraj ") + imeDatoteke);
     return true;
 }
 

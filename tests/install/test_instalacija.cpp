@@ -100,6 +100,7 @@ struct Okolina {
     }
     static QString Sadržaj(const QString& put) { return TestOkruženje::Pročitaj(put); }
     template <class... T> static QStringList Sadržaji(const T&... put) { return {Sadržaj(put)...}; }
+    UslugeZamjene Zamjena() { return {o.stanje, datoteke, *o.log, korisnik, o.status, procesi}; }
     QString LogTekst() const { return Sadržaj(o.log->Put()); } // the whole log, for entries that span lines
     static QString RegSvr32(const QString& put, const char* s) { return "RegSvr32.exe \"" + put + "\" " + s; }
     static QString Opis(int kod) { return GreškaIzSustava(kod).opis; }
@@ -129,7 +130,8 @@ struct Okolina {
     // does it, with a journal.
     QString ime;
     std::function<bool(Okolina&)> radnja = [](Okolina& o) {
-        return ZapočniDnevnik(o.o.k, {o.ime}).uspjeh() && ZamijeniDatotekuPoVrsti(o.o.k, o.ime);
+        return ZapočniDnevnik(o.datoteke, o.o.stanje, {o.ime}).uspjeh() &&
+               ZamijeniDatotekuPoVrsti(o.Zamjena(), o.ime);
     };
 };
 
@@ -143,9 +145,9 @@ TEST_F(Instalacija, EachKindIsReplacedInItsOwnDirectory) {
     StaraINova(hlp, "Upute.chm");
     StaraINova(dir, "Izvoz.dll");
     const QStringList imena{"Plaće21.exe", "Izmjena 7.enc", "Upute.chm", "Izvoz.dll", "Glavna.EXE", "ab"};
-    ASSERT_TRUE(ZapočniDnevnik(o.k, imena).uspjeh());
+    ASSERT_TRUE(ZapočniDnevnik(datoteke, o.stanje, imena).uspjeh());
     for (const QString& ime : imena)
-        EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, ime)) << ime.toStdString();
+        EXPECT_TRUE(ZamijeniDatotekuPoVrsti(Zamjena(), ime)) << ime.toStdString();
 
     EXPECT_EQ(Sadržaji(dir + "Plaće21.exe", skr + "Izmjena 7.enc", hlp + "Upute.chm", dir + "Izvoz.dll"),
               QStringList(4, "nova"));
@@ -323,10 +325,10 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              TestOkruženje::Zapiši(o.bak + "Stara.enc", "stara");
              QDir().mkpath(o.skr + "Stara.enc/x");
-             ZapočniDnevnik(o.o.k, {"Stara.enc"});
-             ZabilježiUDnevnik(o.o.k, DnevnikBackup, "Stara.enc");
-             ZabilježiUDnevnik(o.o.k, DnevnikSpremljena, "Stara.enc");
-             o.radnja = [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.o.k); };
+             ZapočniDnevnik(o.datoteke, o.o.stanje, {"Stara.enc"});
+             ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikBackup, "Stara.enc");
+             ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikSpremljena, "Stara.enc");
+             o.radnja = [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.Zamjena()); };
          },
          {{"Nastala je greška u kopiranju nazad datoteke: Stara.enc" + Detalj +
                "…\r\nProgram ne može razriješiti problem te ćete morati reinstalirati program!",
@@ -499,9 +501,9 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              TestOkruženje::Zapiši(o.o.vanjski("strana/A.exe"), "strana");
              QDir(o.bak).removeRecursively();
              QFile::link(o.o.vanjski("strana"), o.bak.chopped(1));
-             ZapočniDnevnik(o.o.k, {"A.exe"});
+             ZapočniDnevnik(o.datoteke, o.o.stanje, {"A.exe"});
              for (const QString& oznaka : {DnevnikBackup, DnevnikSpremljena})
-                 ZabilježiUDnevnik(o.o.k, oznaka, "A.exe");
+                 ZabilježiUDnevnik(o.datoteke, o.o.stanje, oznaka, "A.exe");
              o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
          },
          {{"Direktorija {bak} je simbolička veza na drugo mjesto.…", Ikona::Kritična}},
@@ -537,10 +539,7 @@ TEST(Prozori, SuiteProgramsAndWellKnownApplicationsOnAPrivateXServer) {
     PrivatniZaslon zaslon;
     if (!zaslon.radi()) GTEST_SKIP() << "Xvfb is not available";
     SustavniProzori prozori(zaslon.ime());
-    TestOkruženje o;
-    Kontekst& k = o.k;
-    k.prozori = &prozori;
-    EXPECT_EQ(PokrenutiProgrami(k), "");
+    EXPECT_EQ(PokrenutiProgrami(prozori), "");
 
     zaslon.Otvori("Morvela URA 21");
     zaslon.Otvori("Morvela Plaće 21");
@@ -551,16 +550,17 @@ TEST(Prozori, SuiteProgramsAndWellKnownApplicationsOnAPrivateXServer) {
     zaslon.Otvori("Knjiga1 - Excel", QByteArray("excel\0XLMain\0", 13));
     zaslon.Otvori("Word");
     // Display names, in the table's order.
-    EXPECT_EQ(PokrenutiProgrami(k), "Morvela Plaće 21\r\nKnjiga ulaznih računa\r\n");
+    EXPECT_EQ(PokrenutiProgrami(prozori), "Morvela Plaće 21\r\nKnjiga ulaznih računa\r\n");
     // Keys by class in any case, other names by whole title: "word" is a key, so the window titled
     // Word is not it, and a class name is no title.
-    EXPECT_EQ((QList<bool>{AppJeStartana(k, "ExCeL", false), AppJeStartana(k, "Knjiga1 - Excel", true),
-                           AppJeStartana(k, "Word", false), AppJeStartana(k, "XLMain", false)}),
-              (QList<bool>{true, true, false, false}));
+    EXPECT_EQ(
+        (QList<bool>{AppJeStartana(prozori, "ExCeL", false), AppJeStartana(prozori, "Knjiga1 - Excel", true),
+                     AppJeStartana(prozori, "Word", false), AppJeStartana(prozori, "XLMain", false)}),
+        (QList<bool>{true, true, false, false}));
 
     // A window manager lists minimised windows too: that program still runs.
     zaslon.PostaviKlijente(minimiziran);
-    EXPECT_EQ(PokrenutiProgrami(k), "Morvela Kamate 21\r\n");
+    EXPECT_EQ(PokrenutiProgrami(prozori), "Morvela Kamate 21\r\n");
 }
 
 } // namespace

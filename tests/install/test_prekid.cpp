@@ -218,7 +218,7 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
     TestOkruženje::Zapiši(p + "Verzije.txt", "nova lista");
     TestOkruženje::Zapiši(b + "Verzije.txt", "stara lista");
     TestOkruženje::Zapiši(p + "A.exe" + NastavakPrivremene, "pola");
-    ASSERT_TRUE(ZapočniDnevnik(o.k, {"A.exe", "Izvoz.dll", "N.enc", "B.exe"}).uspjeh());
+    ASSERT_TRUE(ZapočniDnevnik(o.datoteke, o.stanje, {"A.exe", "Izvoz.dll", "N.enc", "B.exe"}).uspjeh());
     for (const auto& [oznaka, ime] : QList<QPair<QString, QString>>{{DnevnikBackup, "A.exe"},
                                                                     {DnevnikSpremljena, "A.exe"},
                                                                     {DnevnikGotovo, "A.exe"},
@@ -230,7 +230,7 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
                                                                     {DnevnikBackup, "B.exe"},
                                                                     {DnevnikBackup, "Verzije.txt"},
                                                                     {DnevnikSpremljena, "Verzije.txt"}})
-        ASSERT_TRUE(ZabilježiUDnevnik(o.k, oznaka, ime).uspjeh());
+        ASSERT_TRUE(ZabilježiUDnevnik(o.datoteke, o.stanje, oznaka, ime).uspjeh());
 
     ObnoviPrekinutuInstalaciju(o.k);
     EXPECT_EQ((QStringList{TestOkruženje::Pročitaj(p + "A.exe"), TestOkruženje::Pročitaj(p + "Izvoz.dll"),
@@ -259,9 +259,9 @@ TEST_F(Prekid, RecoveryRestoresWhatTheJournalNamesAndTellsOnce) {
               "Izvoz.dll|/u|/s|nova\nIzvoz.dll|/s|stara\n");
 
     // A file that cannot go back keeps the journal, and with it the backup directory.
-    ASSERT_TRUE(ZapočniDnevnik(o.k, {"C.exe"}).uspjeh());
-    ASSERT_TRUE(ZabilježiUDnevnik(o.k, DnevnikBackup, "C.exe").uspjeh());
-    ASSERT_TRUE(ZabilježiUDnevnik(o.k, DnevnikSpremljena, "C.exe").uspjeh());
+    ASSERT_TRUE(ZapočniDnevnik(o.datoteke, o.stanje, {"C.exe"}).uspjeh());
+    ASSERT_TRUE(ZabilježiUDnevnik(o.datoteke, o.stanje, DnevnikBackup, "C.exe").uspjeh());
+    ASSERT_TRUE(ZabilježiUDnevnik(o.datoteke, o.stanje, DnevnikSpremljena, "C.exe").uspjeh());
     TestOkruženje::Zapiši(b + "C.exe", "stara");
     QDir().mkpath(p + "C.exe");
     o.poruke.upiti.clear();
@@ -282,7 +282,9 @@ TEST_F(Prekid, FullDiskLeavesTheOldProgramAndListWhole) {
     const QString p = s.ProgramskaDirektorija = o.vanjski("disk") + Separator();
     s.UpdateDirektorija = p + "Update" + Separator();
     s.BackupDirektorija = p + "UpdateBackup" + Separator();
+    QtProcesi procesi;
     BezProzora prozori;
+    o.k.procesi = &procesi;
     o.k.prozori = &prozori;
     o.izvor.odabrana = UpdateLokacija::MrežnaLokacija; // the check afterwards finds nothing
     const QByteArray stariProgram(3000, 's'), staraLista = "A.exe;21;1;0;10;20;\r\n";

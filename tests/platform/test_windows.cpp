@@ -108,14 +108,13 @@ TEST_F(Windows, SuiteWindowsAreFoundByTitleWhileTheyAreOpen) {
         if (p.naslov == QStringLiteral("Morvela Proračun 21")) program = &p;
     ASSERT_NE(program, nullptr);
     SustavniProzori prozori;
-    o.k.prozori = &prozori;
-    EXPECT_EQ(PokrenutiProgrami(o.k), QString());
+    EXPECT_EQ(PokrenutiProgrami(prozori), QString());
 
     auto prozor = Pomoćnik(QStringLiteral("prozor"), program->naslov);
-    EXPECT_EQ(PokrenutiProgrami(o.k), program->prikaz + CRLF);
+    EXPECT_EQ(PokrenutiProgrami(prozori), program->prikaz + CRLF);
     EXPECT_TRUE(prozori.NađiProzor(QStringLiteral("MorvelaTestProzor"), QString(), false));
     Završi(*prozor);
-    EXPECT_EQ(PokrenutiProgrami(o.k), QString());
+    EXPECT_EQ(PokrenutiProgrami(prozori), QString());
 }
 
 TEST_F(Windows, SettingsLiveInTheUsersRegistryAsText) {
@@ -173,10 +172,9 @@ TEST_F(Windows, RegSvr32GetsTheComponentAsOneArgument) {
     const QString zapis = o.vanjski(QStringLiteral("regsvr32.txt"));
     qputenv("MORVELA_REGSVR32_ZAPIS", zapis.toUtf8());
     QtProcesi procesi;
-    o.k.procesi = &procesi;
     const QString komponenta = QStringLiteral("Izvoz ") + HrvatskaSlova + QStringLiteral(".dll");
-    ASSERT_TRUE(DeregistrirajKomponentu(o.k, hr, komponenta));
-    ASSERT_TRUE(RegistrirajKomponentu(o.k, hr, komponenta));
+    ASSERT_TRUE(DeregistrirajKomponentu(procesi, *o.log, hr, komponenta));
+    ASSERT_TRUE(RegistrirajKomponentu(procesi, *o.log, hr, komponenta));
     const QString put = hr + komponenta;
     EXPECT_EQ(QString::fromUtf8(TestOkruženje::Pročitaj(zapis)), put + "\n/u\n/s\n\n" + put + "\n/s\n\n");
 }
@@ -188,7 +186,6 @@ TEST_F(Windows, TheRealSevenZipUnpacksIntoAPathWithCroatianLetters) {
     ASSERT_TRUE(QDir().mkpath(upd));
     ASSERT_TRUE(QFile::copy(IzGradnje(MORVELA_7ZA), hr + QStringLiteral("7za.exe")));
     QtProcesi procesi;
-    o.k.procesi = &procesi;
     const QString ime = QStringLiteral("Račun ") + HrvatskaSlova + QStringLiteral(".exe");
     QTemporaryDir izvor;
     TestOkruženje::Zapiši(izvor.filePath(ime), "program");
@@ -198,7 +195,7 @@ TEST_F(Windows, TheRealSevenZipUnpacksIntoAPathWithCroatianLetters) {
     o.stanje.NoveVerzije.postavi(0, Ime, ime);
     o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QStringLiteral("7"));
 
-    ASSERT_TRUE(Unzipaj(o.k, ime));
+    ASSERT_TRUE(Unzipaj({o.stanje, o.datoteke, procesi, *o.log, o.status, o.sat}, ime));
     EXPECT_EQ(TestOkruženje::Pročitaj(upd + ime), "program");
 }
 
@@ -206,14 +203,14 @@ TEST_F(Windows, TheRealSevenZipUnpacksIntoAPathWithCroatianLetters) {
 // same on every system.
 TEST_F(Windows, AProgramHeldOpenBringsTheQuestionAndASecondTryWorksOnceItIsClosed) {
     QtProcesi procesi;
-    o.k.procesi = &procesi;
     TestOkruženje::Zapiši(o.dir() + "A.exe", "stara");
     TestOkruženje::Zapiši(o.updateDir() + "A.exe", "nova");
     QDir().mkpath(o.stanje.BackupDirektorija);
     auto drži = Pomoćnik(QStringLiteral("drzi"), o.dir() + "A.exe");
     o.poruke.odgovori[VrstaPitanja::PonovniPokušajDatoteke] = {Odgovor::Da};
     o.poruke.zatim = [&drži] { Završi(*drži); };
-    EXPECT_TRUE(ZamijeniDatotekuPoVrsti(o.k, "A.exe"));
+    EXPECT_TRUE(
+        ZamijeniDatotekuPoVrsti({o.stanje, o.datoteke, *o.log, o.poruke, o.status, procesi}, "A.exe"));
     ASSERT_EQ(o.poruke.upiti.size(), 1);
     EXPECT_EQ(o.poruke.upiti[0].ikona, Ikona::Pitanje);
     EXPECT_TRUE(o.poruke.upiti[0].tekst.startsWith("Nastala je greška u premještanju programa: A.exe"));

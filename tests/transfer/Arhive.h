@@ -5,6 +5,7 @@
 #include "TestServer.h"
 #include "platform/Procesi.h"
 #include "transfer/HttpPreuzimanje.h"
+#include "transfer/Unzipaj.h"
 #include "versions/PravilaVerzija.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +45,9 @@ struct Prijenos : ::testing::Test {
         o.stanje.NoveVerzije.postavi(red, TrebaInstalirati, qint16(1));
     }
     QByteArray Pročitaj(const QString& ime) const { return TestOkruženje::Pročitaj(upd + ime); }
+    bool Raspakiraj(const QString& ime) {
+        return Unzipaj({o.stanje, o.datoteke, procesi, *o.log, o.status, o.sat}, ime);
+    }
     // One file from the download server the source leads to, as the settings stand now.
     bool Dohvati(const QString& ime, const QString& dir) {
         return o.seta().Server().Preuzmi(o.stanje, ime, dir);
