@@ -130,7 +130,7 @@ int main(int argc, char* argv[]) {
     // All real, but for the suite directory and, with an update set, the servers in the settings.
     morvela::StvarneUsluge stvarne;
     morvela::OvisnostiProzora o = morvela::StvarneOvisnosti(stvarne);
-    o.izvršnaDirektorija = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    o.svijet.izvršnaDirektorija = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     std::unique_ptr<SporiPoslužitelj> server;
     std::unique_ptr<PostavkeSnimke> postavke;
     if (argc == 4) {
@@ -141,7 +141,7 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         postavke = std::make_unique<PostavkeSnimke>(QStringLiteral("127.0.0.1:%1").arg(port));
-        o.postavke = postavke.get();
+        o.svijet.postavke = postavke.get();
     }
     morvela::frmLiveUpdate prozor(o);
     prozor.PokreniProzor();

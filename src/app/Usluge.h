@@ -33,6 +33,17 @@ struct StvarneUsluge {
     StvarneUsluge();
     // Ends the whole program at once, as a failure.
     static void ZavršiProgram();
+    // All of it, as a run takes it.
+    VanjskiSvijet Svijet() {
+        return {.sat = sat,
+                .datoteke = datoteke,
+                .imena = imena,
+                .postavke = postavke,
+                .procesi = procesi,
+                .prozori = prozori,
+                .izvršnaDirektorija = izvršnaDirektorija,
+                .završiProgram = ZavršiProgram};
+    }
 };
 
 // What a run makes from its context: the update set's front door, fetching

@@ -112,40 +112,27 @@ QString TekstPlana(qsizetype programa, double bajtova) {
            QString::fromUtf8(" za ažuriranje, ") + QLocale().toString(mb, 'f', 1) + QStringLiteral(" MB");
 }
 
+// The executable directory in the system's own separators, as the log and the operations write it.
+OvisnostiProzora SaPutemSustava(OvisnostiProzora o) {
+    o.svijet.izvršnaDirektorija = QDir::toNativeSeparators(o.svijet.izvršnaDirektorija);
+    return o;
+}
+
 } // namespace
 
 OvisnostiProzora StvarneOvisnosti(StvarneUsluge& stvarne) {
     return {.osoba = Stvarni{},
-            .sat = stvarne.sat,
-            .imena = stvarne.imena,
-            .postavke = stvarne.postavke,
-            .procesi = stvarne.procesi,
-            .prozori = stvarne.prozori,
-            .datoteke = stvarne.datoteke,
+            .svijet = stvarne.Svijet(),
             .preuzimanje = Stvarni{},
-            .izvršnaDirektorija = stvarne.izvršnaDirektorija,
-            .završiProgram = StvarneUsluge::ZavršiProgram,
             .odaberiDatoteku = Stvarni{},
             .izlaz = Stvarni{}};
 }
 
 frmLiveUpdate::frmLiveUpdate(OvisnostiProzora ovisnosti)
-    : m_ovisnosti(std::move(ovisnosti)), m_log(QDir::toNativeSeparators(m_ovisnosti.izvršnaDirektorija),
-                                               *this, *m_ovisnosti.sat, *m_ovisnosti.datoteke),
-      m_k{.stanje = m_stanje,
-          .poruke = this,
-          .status = this,
-          .sat = m_ovisnosti.sat,
-          .izvor = this,
-          .mreža = this,
-          .datoteke = m_ovisnosti.datoteke,
-          .imena = m_ovisnosti.imena,
-          .postavke = m_ovisnosti.postavke,
-          .log = m_log,
-          .procesi = m_ovisnosti.procesi,
-          .prozori = m_ovisnosti.prozori,
-          .izvršnaDirektorija = QDir::toNativeSeparators(m_ovisnosti.izvršnaDirektorija),
-          .završiProgram = m_ovisnosti.završiProgram} {
+    : m_ovisnosti(SaPutemSustava(std::move(ovisnosti))),
+      m_log(m_ovisnosti.svijet.izvršnaDirektorija, *this, *m_ovisnosti.svijet.sat,
+            *m_ovisnosti.svijet.datoteke),
+      m_k(m_ovisnosti.svijet, m_stanje, *this, *this, *this, *this, m_log) {
     if (const auto* osoba = std::get_if<Nužan<IPoruke>>(&m_ovisnosti.osoba))
         m_osoba = *osoba;
     else

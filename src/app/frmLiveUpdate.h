@@ -49,16 +49,8 @@ template <class T> using IliStvarni = std::variant<T, Stvarni>;
 struct OvisnostiProzora {
     // Who answers the boxes.
     IliStvarni<Nužan<IPoruke>> osoba;
-    Nužan<ISat> sat;
-    Nužan<IImena> imena;
-    Nužan<IPostavke> postavke;
-    Nužan<IProcesi> procesi;
-    Nužan<IProzori> prozori;
-    Nužan<IDatoteke> datoteke;
+    VanjskiSvijet svijet;
     IliStvarni<Nužan<IPreuzimanje>> preuzimanje;
-    Zadan<QString> izvršnaDirektorija;
-    // Ends the whole program at once, without the window's closing steps.
-    Zadan<std::function<void()>> završiProgram;
     // The browse dialog: returns the chosen file's full path, "" when cancelled.
     IliStvarni<Zadan<std::function<QString(const QString& početnaDirektorija)>>> odaberiDatoteku;
     // Leaves the application's event loop with the given code.

@@ -1,7 +1,7 @@
 #pragma once
 // Everything an operation needs: the window's run state and the seams to the
 // person, the window, time and the outside world. Every one of them is given
-// where it is built (by name, in this order); none has a default.
+// where it is built; none has a default.
 
 #include "platform/Datoteke.h"
 #include "platform/Seams.h"
@@ -15,23 +15,35 @@
 
 namespace morvela {
 
-struct Kontekst {
-    Nužan<StanjeRada> stanje;
-    Nužan<IPoruke> poruke;
-    Nužan<IStatusLinija> status;
+// What a run takes from the computer it runs on, the same whichever front end
+// starts it: the real one, or a test's.
+struct VanjskiSvijet {
     Nužan<ISat> sat;
-    Nužan<IIzvor> izvor;
-    Nužan<IMrežaPlana> mreža;
     Nužan<IDatoteke> datoteke;
     Nužan<IImena> imena;
     Nužan<IPostavke> postavke;
-    Nužan<UpdateLog> log;
     Nužan<IProcesi> procesi;
     Nužan<IProzori> prozori;
     // The directory of the running executable (no trailing separator needed).
     Zadan<QString> izvršnaDirektorija;
     // Ends the whole program at once, without the window's closing steps.
     Zadan<std::function<void()>> završiProgram;
+};
+
+// The outside world joined with the front end's own parts: its run state, the
+// person, the status line, the locations, the plan grid and the log.
+struct Kontekst : VanjskiSvijet {
+    Kontekst(VanjskiSvijet svijet, StanjeRada& stanje, IPoruke& poruke, IStatusLinija& status, IIzvor& izvor,
+             IMrežaPlana& mreža, UpdateLog& log)
+        : VanjskiSvijet(std::move(svijet)), stanje(stanje), poruke(poruke), status(status), izvor(izvor),
+          mreža(mreža), log(log) {}
+
+    Nužan<StanjeRada> stanje;
+    Nužan<IPoruke> poruke;
+    Nužan<IStatusLinija> status;
+    Nužan<IIzvor> izvor;
+    Nužan<IMrežaPlana> mreža;
+    Nužan<UpdateLog> log;
 
     void LogirajGrešku(const QString& poruka) const { log->LogirajGrešku(poruka); }
     Odgovor Pokaži(const QString& tekst, Ikona ikona) const { return poruke->Pokaži(tekst, ikona); }

@@ -363,24 +363,13 @@ TEST_F(NaredbenaLinija, WindowOperationsWaitForTheCommandLine) {
     posluzitelj.PostaviKvar("Verzije.txt", Kvar::Zastoj);
     QProcess* naredba = ZapočniDo("Verzije.txt", dir, {"--provjeri", "--izvor", "sekundarni"});
 
-    LažnePoruke poruke;
-    LažniSat sat;
-    MemorijskePostavke postavke;
-    LažnaImena imena;
-    // The lock keeps every operation from starting: nothing may start a program or look for a window.
-    NepozvaniProcesi procesi;
-    NepozvaniProzori prozori;
-    StvarneDatoteke datoteke;
+    // The lock keeps every operation from starting: the environment's processes and window
+    // finder fail the test if anything starts a program or looks for a window.
+    TestOkruženje o(dir);
+    LažnePoruke& poruke = o.poruke;
     frmLiveUpdate prozor({.osoba = &poruke,
-                          .sat = sat,
-                          .imena = imena,
-                          .postavke = postavke,
-                          .procesi = procesi,
-                          .prozori = prozori,
-                          .datoteke = datoteke,
+                          .svijet = o.k,
                           .preuzimanje = Stvarni{},
-                          .izvršnaDirektorija = dir,
-                          .završiProgram = [] { ADD_FAILURE() << "The window ended the program"; },
                           .odaberiDatoteku = Stvarni{},
                           .izlaz = Stvarni{}});
     const auto Log = [&] {
@@ -398,12 +387,13 @@ TEST_F(NaredbenaLinija, WindowOperationsWaitForTheCommandLine) {
     EXPECT_EQ(poruke.tekstovi(), QStringList(2, Zaključano));
     // A scheduled run leaves one line instead.
     prozor.numVrijemeDownloada->setValue(1);
-    sat.sada = QDateTime(QDate(2026, 3, 14), QTime(14, 0, 10));
+    o.sat.sada = QDateTime(QDate(2026, 3, 14), QTime(14, 0, 10));
     prozor.tmrUpdate_Timer();
     const QStringList log = Log();
     ASSERT_EQ(log.size(), redova + 2);
     EXPECT_TRUE(log.last().endsWith("tmrUpdate - automatsko preuzimanje preskočeno: " + Zaključano));
     EXPECT_EQ(poruke.upiti.size(), 2);
+    EXPECT_EQ(o.završetaka, 0);
     naredba->kill();
     naredba->waitForFinished();
 }

@@ -119,15 +119,15 @@ struct Prozor {
             using Izlaz = decltype(OvisnostiProzora::izlaz);
             prozor = std::make_unique<frmLiveUpdate>(OvisnostiProzora{
                 .osoba = &poruke,
-                .sat = sat,
-                .imena = imena,
-                .postavke = *postavke,
-                .procesi = procesi,
-                .prozori = prozori,
-                .datoteke = datoteke,
+                .svijet = {.sat = sat,
+                           .datoteke = datoteke,
+                           .imena = imena,
+                           .postavke = *postavke,
+                           .procesi = procesi,
+                           .prozori = prozori,
+                           .izvršnaDirektorija = suite,
+                           .završiProgram = [] { ADD_FAILURE() << "The window ended the program"; }},
                 .preuzimanje = pravaVeza ? IliStvarni<Nužan<IPreuzimanje>>(Stvarni{}) : &veza,
-                .izvršnaDirektorija = suite,
-                .završiProgram = [] { ADD_FAILURE() << "The window ended the program"; },
                 .odaberiDatoteku =
                     praviDijalog ? Biranje(Stvarni{}) : Biranje([this](const QString& početna) {
                         pretraživanja << početna;

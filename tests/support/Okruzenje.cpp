@@ -27,22 +27,16 @@ QString PripremiSuite(QTemporaryDir& korijen, const QString& postojeći) {
 
 TestOkruženje::TestOkruženje(const QString& postojeći)
     : m_suite(PripremiSuite(korijen, postojeći)),
-      log(std::make_unique<UpdateLog>(m_suite, poruke, sat, datoteke)), k{.stanje = stanje,
-                                                                          .poruke = poruke,
-                                                                          .status = status,
-                                                                          .sat = sat,
-                                                                          .izvor = izvor,
-                                                                          .mreža = mreža,
-                                                                          .datoteke = datoteke,
-                                                                          .imena = imena,
-                                                                          .postavke = postavke,
-                                                                          .log = *log,
-                                                                          .procesi = procesi,
-                                                                          .prozori = prozori,
-                                                                          .izvršnaDirektorija = m_suite,
-                                                                          .završiProgram = [this] {
-                                                                              ++završetaka;
-                                                                          }} {
+      log(std::make_unique<UpdateLog>(m_suite, poruke, sat, datoteke)),
+      k(VanjskiSvijet{.sat = sat,
+                      .datoteke = datoteke,
+                      .imena = imena,
+                      .postavke = postavke,
+                      .procesi = procesi,
+                      .prozori = prozori,
+                      .izvršnaDirektorija = m_suite,
+                      .završiProgram = [this] { ++završetaka; }},
+        stanje, poruke, status, izvor, mreža, *log) {
     stanje.PostaviDirektorije(QDir::toNativeSeparators(m_suite), QString());
 }
 
