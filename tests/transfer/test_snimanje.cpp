@@ -23,15 +23,47 @@ const QString NisuIste =
 
 // The served directory is also the network location. The plan: a program whose
 // archive name loses its č and a help file that travels as it is, around a row
-// that is not planned and one without a name.
+// that is not planned and one without a name. The plan total leaves out one byte,
+// so the second archive's size passes the bar's maximum.
 struct Snimanje : Prijenos {
+    void TestBody() override {}
     Snimanje() {
+        o.k.datoteke = &datoteke;
         o.izvor.lokacije[0] = lok;
         Ponudi(0, "Račun21.exe", "račun");
         o.stanje.NoveVerzije.postavi(1, Ime, QString("Nije u planu21.exe"));
         Ponudi(2, "Pomoć 21.chm", "pomoć");
         o.stanje.NoveVerzije.postavi(3, TrebaInstalirati, qint16(1));
+        o.stanje.UkupnoZaPrijenos =
+            Veličina(lok + "Racun21.7z").toInt() + Veličina(lok + "Pomoć 21.7z").toInt() - 1;
     }
+    void Kvar(const char* operacija, const QString& put) {
+        datoteke.kvar = [=](const char* op, const QString& p) {
+            return qstrcmp(op, operacija) == 0 && p == put;
+        };
+    }
+    // The served set signed with a key made here, the key trusted, and the signature kept as the
+    // check keeps it.
+    void Potpiši() {
+        TestOkruženje::Zapiši(lok + "Verzije.txt", "A;1;1;1;1;1;\r\n");
+        const QString ključ = ključevi.filePath("k");
+        EXPECT_EQ(QProcess::execute("minisign", {"-G", "-W", "-p", ključ + ".pub", "-s", ključ + ".key"}), 0);
+        EXPECT_EQ(
+            QProcess::execute("bash", {MORVELA_SKRIPTE_DIR "/potpisi-set.sh", "-s", ključ + ".key", lok}), 0);
+        o.postavke.Snimi("Settings", "JavniKljuc",
+                         QString::fromLatin1(TestOkruženje::Pročitaj(ključ + ".pub")));
+        o.stanje.ManifestSeta = TestOkruženje::Pročitaj(lok + "Verzije.b2");
+        o.stanje.PotpisSeta = TestOkruženje::Pročitaj(lok + "Verzije.b2.minisig");
+    }
+    // Changed after signing, to the byte: the size check alone would pass it.
+    void IzmijeniPotpisano() {
+        Potpiši();
+        QByteArray arhiva = TestOkruženje::Pročitaj(lok + "Racun21.7z");
+        arhiva[arhiva.size() - 1] = char(arhiva.back() ^ 1);
+        TestOkruženje::Zapiši(lok + "Racun21.7z", arhiva);
+    }
+    DatotekeSKvarom datoteke;
+    QTemporaryDir ključevi;
     QStringList Log(const QString& p) const { return o.LogPoruke().filter(p).replaceInStrings(p, ""); }
     // The row states the grid was given since the last look.
     QString Stanja() {
@@ -182,26 +214,6 @@ TEST_F(Snimanje, FromTheNetworkACopyArrivesWholeAndTellsTheTransferLineAsItGoes)
     }
 }
 
-// Two planned rows served by the loopback server, whose directory is also the network location.
-// The plan total leaves out one byte, so the second archive's size passes the bar's maximum.
-struct Okolina : Prijenos {
-    void TestBody() override {}
-    Okolina() {
-        o.k.datoteke = &datoteke;
-        o.izvor.lokacije[0] = lok;
-        Ponudi(0, "Račun21.exe", "račun");
-        Ponudi(1, "Pomoć 21.chm", "pomoć");
-        o.stanje.UkupnoZaPrijenos =
-            Veličina(lok + "Racun21.7z").toInt() + Veličina(lok + "Pomoć 21.7z").toInt() - 1;
-    }
-    void Kvar(const char* operacija, const QString& put) {
-        datoteke.kvar = [=](const char* op, const QString& p) {
-            return qstrcmp(op, operacija) == 0 && p == put;
-        };
-    }
-    DatotekeSKvarom datoteke;
-};
-
 // One fault of a run: the source, how it is set up, the box shown (a text with "…" gives its start
 // and its end, for texts that carry the platform's words), the start of a log line, the result,
 // whether the progress bar is still shown and any further check. Texts name the update directory
@@ -211,10 +223,10 @@ struct Okolina : Prijenos {
 struct Red {
     const char* naziv;
     bool mreža;
-    std::function<void(Okolina&)> postavi;
+    std::function<void(Snimanje&)> postavi;
     QString okvir, log;
     bool rezultat = false, trakaVidljiva = true;
-    std::function<void(const Okolina&)> još = [](const Okolina&) {};
+    std::function<void(const Snimanje&)> još = [](const Snimanje&) {};
 };
 
 const QString Prekida = " Prekida se ažuriranje!";
@@ -226,50 +238,79 @@ TEST(Kvarovi, EveryFailureOfTheDownloadAndTheNetworkCopy) {
                   nemaArhive = Mreža +
                                "Nije nađena 7z datoteka: {lok}Pomoć 21.7z pa je nije moguće instalirati." +
                                Prekida;
+    const QString nePotpisana =
+                      "Sadržaj datoteke Racun21.7z nije onaj koji je izdavač potpisao (sažetak se ne slaže).",
+                  nijePrihvaćen = "Skup nadogradnji nije prihvaćen. Nema potpisanog skupa nadogradnji: prije "
+                                  "ažuriranja treba provjeriti nove verzije." +
+                                  Prekida;
+    const auto potpisana = [](const Snimanje& o) { EXPECT_EQ(o.Pročitaj("Račun21.exe"), "račun"); };
+    const auto ništa = [](const Snimanje& o) {
+        EXPECT_EQ(QDir(o.upd).entryList(QDir::Files), QStringList("Update.log"));
+    };
+    const auto bezSeta = [](Snimanje& o) {
+        o.Potpiši();
+        o.o.stanje.ManifestSeta.clear();
+    };
     const Red redovi[] = {
         // The status panels keep what was under way.
-        {"local file cannot be written", false, [](Okolina& o) { QDir().mkpath(o.upd + "Racun21.7z/x"); },
+        {"local file cannot be written", false, [](Snimanje& o) { QDir().mkpath(o.upd + "Racun21.7z/x"); },
          "DownInet: Greška u downloadu datoteke: Racun21.7z …",
          "DownInet: Greška u downloadu datoteke: Racun21.7z ", false, true,
-         [](const Okolina& o) { EXPECT_EQ(o.o.status.akcija, "Download: Racun21.7z"); }},
+         [](const Snimanje& o) { EXPECT_EQ(o.o.status.akcija, "Download: Racun21.7z"); }},
         // Cut off as larger than the list allows, it is the wrong size it is.
         {"archive over its listed size", false,
-         [](Okolina& o) {
-             const QString listano = Okolina::Veličina(o.lok + "Racun21.7z");
+         [](Snimanje& o) {
+             const QString listano = Snimanje::Veličina(o.lok + "Racun21.7z");
              TestOkruženje::Zapiši(o.lok + "Racun21.7z", QByteArray(listano.toInt() + (1 << 20) + 1, 'x'));
              o.o.stanje.NoveVerzije.postavi(0, VeličinaDownload, listano);
          },
          "{veći}" + NisuIste, Internet + "{veći}"},
-        {"unpacking cannot start", false, [](Okolina& o) { QFile::remove(o.o.dir() + "7za"); },
+        {"unpacking cannot start", false, [](Snimanje& o) { QFile::remove(o.o.dir() + "7za"); },
          "Desila se greška: UNZIP: {upd}Racun21.7z…" + Prekida, "Unzipaj- Greška UNZIP: {upd}Racun21.7z"},
         // The rows before it stay copied and unpacked.
         {"archive missing at the network location", true,
-         [](Okolina& o) { QFile::remove(o.lok + "Pomoć 21.7z"); }, "", nemaArhive, false, true,
-         [](const Okolina& o) { EXPECT_EQ(o.Pročitaj("Račun21.exe"), "račun"); }},
-        {"location without the separator", true, [](Okolina& o) { o.o.izvor.lokacije[0] = o.lok.chopped(1); },
-         "", QString(nemaArhive).replace("{lok}Pomoć 21.7z", "{lok-}Racun21.7z")},
-        {"archive copy fails", true, [](Okolina& o) { o.Kvar("kopiraj", o.upd + "Racun21.7z"); }, kopija,
+         [](Snimanje& o) { QFile::remove(o.lok + "Pomoć 21.7z"); }, "", nemaArhive, false, true,
+         [](const Snimanje& o) { EXPECT_EQ(o.Pročitaj("Račun21.exe"), "račun"); }},
+        {"location without the separator", true,
+         [](Snimanje& o) { o.o.izvor.lokacije[0] = o.lok.chopped(1); }, "",
+         QString(nemaArhive).replace("{lok}Pomoć 21.7z", "{lok-}Racun21.7z")},
+        {"archive copy fails", true, [](Snimanje& o) { o.Kvar("kopiraj", o.upd + "Racun21.7z"); }, kopija,
          Mreža + kopija},
-        {"archive size unreadable", true, [](Okolina& o) { o.Kvar("velicina", o.upd + "Racun21.7z"); },
+        {"archive size unreadable", true, [](Snimanje& o) { o.Kvar("velicina", o.upd + "Racun21.7z"); },
          veličina, Mreža + veličina},
-        {"unpacked size unreadable", false, [](Okolina& o) { o.Kvar("velicina", o.upd + "Račun21.exe"); },
+        {"unpacked size unreadable", false, [](Snimanje& o) { o.Kvar("velicina", o.upd + "Račun21.exe"); },
          raspakirana, Internet + raspakirana, false, false},
         // The fetch replaces it anyway; the bar took the first size and refused the sum past its maximum.
         {"leftover archive cannot be deleted", false,
-         [](Okolina& o) {
+         [](Snimanje& o) {
              TestOkruženje::Zapiši(o.upd + "Racun21.7z", "ostatak");
              o.Kvar("brisi", o.upd + "Racun21.7z");
          },
          "", Internet + "Nije uspješno izbrisana 7z datoteka: {upd}Racun21.7z pa je to problem: {kvar}", true,
          false,
-         [](const Okolina& o) {
+         [](const Snimanje& o) {
              EXPECT_EQ(o.o.status.vrh, o.o.stanje.UkupnoZaPrijenos);
-             EXPECT_EQ(o.o.status.vrijednost, Okolina::Veličina(o.lok + "Racun21.7z").toFloat());
+             EXPECT_EQ(o.o.status.vrijednost, Snimanje::Veličina(o.lok + "Racun21.7z").toFloat());
          }},
+        {"signed archives from the server", false, [](Snimanje& o) { o.Potpiši(); }, "",
+         Internet + "Početak provjere veličine datoteka", true, false, potpisana},
+        {"signed archives from the network location", true, [](Snimanje& o) { o.Potpiši(); }, "",
+         Mreža + "Početak provjere veličine datoteka", true, false, potpisana},
+        {"archive changed after signing at the server", false, [](Snimanje& o) { o.IzmijeniPotpisano(); }, "",
+         "Greška: Download: Racun21.7z " + nePotpisana, false, true, ništa},
+        {"archive changed after signing at the network location", true,
+         [](Snimanje& o) { o.IzmijeniPotpisano(); },
+         "Greška u kopiranju Racun21.7z. " + nePotpisana + Prekida,
+         Mreža + "Greška u kopiranju Racun21.7z. " + nePotpisana + Prekida, false, true, ništa},
+        // A key is set but no check has accepted a set: nothing is fetched.
+        {"no accepted set for the server", false, bezSeta, nijePrihvaćen, Internet + nijePrihvaćen, false,
+         true, ništa},
+        {"no accepted set for the network location", true, bezSeta, nijePrihvaćen, Mreža + nijePrihvaćen,
+         false, true, ništa},
     };
     for (const Red& red : redovi) {
         SCOPED_TRACE(red.naziv);
-        Okolina o;
+        Snimanje o;
         red.postavi(o);
         const QByteArray naLokaciji = TestOkruženje::Pročitaj(o.lok + "Racun21.7z");
         EXPECT_EQ(Snimi(o.o, red.mreža ? UpdateLokacija::MrežnaLokacija : UpdateLokacija::InternetPrimarni),
@@ -279,7 +320,7 @@ TEST(Kvarovi, EveryFailureOfTheDownloadAndTheNetworkCopy) {
                               {"lok-", o.lok.chopped(1)},
                               {"lok", o.lok},
                               {"veći", "Veličina presnimljene datoteke Racun21.7z je " +
-                                           Okolina::Veličina(o.lok + "Racun21.7z") +
+                                           Snimanje::Veličina(o.lok + "Racun21.7z") +
                                            ", a veličina originalne datoteke je " +
                                            o.o.stanje.NoveVerzije.tekst(0, VeličinaDownload)},
                               {"kvar", DatotekeSKvarom::Greška(o.upd + "Racun21.7z").opis}});
@@ -292,63 +333,6 @@ TEST(Kvarovi, EveryFailureOfTheDownloadAndTheNetworkCopy) {
         EXPECT_EQ(o.o.status.vidljiv, red.trakaVidljiva);
         EXPECT_EQ(TestOkruženje::Pročitaj(o.lok + "Racun21.7z"), naLokaciji);
         red.još(o);
-    }
-}
-
-// The served set signed with a key made here, the key trusted, and the signature kept as the
-// check keeps it.
-struct Potpisan : Okolina {
-    Potpisan() {
-        TestOkruženje::Zapiši(lok + "Verzije.txt", "A;1;1;1;1;1;\r\n");
-        const QString ključ = ključevi.filePath("k");
-        EXPECT_EQ(QProcess::execute("minisign", {"-G", "-W", "-p", ključ + ".pub", "-s", ključ + ".key"}), 0);
-        EXPECT_EQ(
-            QProcess::execute("bash", {MORVELA_SKRIPTE_DIR "/potpisi-set.sh", "-s", ključ + ".key", lok}), 0);
-        o.postavke.Snimi("Settings", "JavniKljuc",
-                         QString::fromLatin1(TestOkruženje::Pročitaj(ključ + ".pub")));
-        o.stanje.ManifestSeta = TestOkruženje::Pročitaj(lok + "Verzije.b2");
-        o.stanje.PotpisSeta = TestOkruženje::Pročitaj(lok + "Verzije.b2.minisig");
-    }
-    QTemporaryDir ključevi;
-};
-
-TEST(Potpis, OnlyTheArchivesThePublisherSignedAreUnpacked) {
-    const QString razlog =
-        "Sadržaj datoteke Racun21.7z nije onaj koji je izdavač potpisao (sažetak se ne slaže).";
-    for (const UpdateLokacija izvor : {UpdateLokacija::InternetPrimarni, UpdateLokacija::MrežnaLokacija}) {
-        SCOPED_TRACE(int(izvor));
-        {
-            Potpisan o;
-            EXPECT_TRUE(Snimi(o.o, izvor));
-            EXPECT_EQ(TestOkruženje::Pročitaj(o.upd + "Račun21.exe"), "račun");
-        }
-        {
-            // Changed after signing, to the byte: the size check alone would pass it.
-            Potpisan o;
-            QByteArray arhiva = TestOkruženje::Pročitaj(o.lok + "Racun21.7z");
-            arhiva[arhiva.size() - 1] = char(arhiva.back() ^ 1);
-            TestOkruženje::Zapiši(o.lok + "Racun21.7z", arhiva);
-            EXPECT_FALSE(Snimi(o.o, izvor));
-            EXPECT_TRUE(
-                ImaRed(o.o.LogPoruke(), izvor == UpdateLokacija::MrežnaLokacija
-                                            ? Mreža + "Greška u kopiranju Racun21.7z. " + razlog + Prekida
-                                            : "Greška: Download: Racun21.7z " + razlog));
-            EXPECT_FALSE(QFile::exists(o.upd + "Racun21.7z"));
-            EXPECT_FALSE(QFile::exists(o.upd + "Račun21.exe"));
-            EXPECT_EQ(QDir(o.upd).entryList({"*.mlu-novo"}, QDir::Files), QStringList());
-        }
-        {
-            // A key is set but no check has accepted a set: nothing is fetched.
-            Potpisan o;
-            o.o.stanje.ManifestSeta.clear();
-            EXPECT_FALSE(Snimi(o.o, izvor));
-            EXPECT_EQ(
-                o.o.poruke.tekstovi().join(""),
-                "Skup nadogradnji nije prihvaćen. Nema potpisanog skupa nadogradnji: prije ažuriranja treba "
-                "provjeriti nove verzije." +
-                    Prekida);
-            EXPECT_FALSE(QFile::exists(o.upd + "Racun21.7z"));
-        }
     }
 }
 
