@@ -43,33 +43,15 @@ TEST_F(Prijenos, HostileArchivesAreRefusedBeforeTheExtractorWritesAnything) {
         ASSERT_TRUE(QFile::remove(upd + "Program21.7z") || !QFile::exists(upd + "Program21.7z"));
         ASSERT_TRUE(QFile::copy(Podaci + a.datoteka, upd + "Program21.7z"));
         const auto prije = StanjeStabla(o.korijen.path());
-        o.stanje.PorukeGrešaka.clear();
+        o.stanje.PorukeGrešaka = "prije";
 
         EXPECT_FALSE(Raspakiraj("Program21.exe"));
         const QString zp = "UNZIP: " + upd + "Program21.7z - " + a.razlog;
         EXPECT_EQ(o.stanje.ZadnjaPoruka, zp);
-        EXPECT_EQ(o.stanje.PorukeGrešaka, CRLF + zp);
+        EXPECT_EQ(o.stanje.PorukeGrešaka, "prije" + CRLF + zp);
         EXPECT_EQ(o.LogPoruke().last(), "Unzipaj- Greška " + zp);
         EXPECT_EQ(Promjene(prije, StanjeStabla(o.korijen.path())), QStringList("Suite/Update/Update.log"));
     }
-}
-
-TEST_F(Prijenos, ADamagedArchiveOfTheRightSizeIsAFailedUnpacking) {
-    QByteArray sadržaj(64 * 1024, '\0');
-    for (qsizetype i = 0; i < sadržaj.size(); ++i)
-        sadržaj[i] = char(i * 31 % 253);
-    Spakiraj(upd + "Program21.7z", "Program21.exe", sadržaj);
-    // One byte of the packed data changed: the listing still reads, the unpacking fails its CRC.
-    QByteArray arhiva = TestOkruženje::Pročitaj(upd + "Program21.7z");
-    arhiva[64] = char(arhiva[64] ^ 0x5a);
-    TestOkruženje::Zapiši(upd + "Program21.7z", arhiva);
-    o.stanje.NoveVerzije.postavi(0, Ime, "Program21.exe");
-    o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString::number(sadržaj.size()));
-
-    EXPECT_FALSE(Raspakiraj("Program21.exe"));
-    EXPECT_EQ(o.stanje.ZadnjaPoruka,
-              "UNZIP: " + upd + "Program21.7z - 7-Zip nije ispravno raspakirao arhivu (izlazni kod 2)");
-    EXPECT_EQ(o.LogPoruke().last(), "Unzipaj- Greška " + o.stanje.ZadnjaPoruka);
 }
 
 TEST_F(Prijenos, ArchivesUnpackWhateverTheirNamesAndTheProgramDirectoryHold) {

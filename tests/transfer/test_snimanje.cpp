@@ -108,8 +108,6 @@ TEST_F(Snimanje, FromTheInternetAFailedRowStopsTheRunAndARerunTakesEveryRowInOrd
     EXPECT_EQ(Pročitaj("Račun21.exe") + Pročitaj("Pomoć 21.chm"), "računpomoć");
     EXPECT_EQ(Stanja(), "Račun21.exe 1, Račun21.exe 2, Pomoć 21.chm 1, Pomoć 21.chm 2");
     EXPECT_EQ(o.sat.čekanja, QList<int>({0, 5}));
-    const QString linija = "\"" + o.dir() + "7za\" e \"" + upd + "Racun21.7z\" -aoa -o\"" + upd + "\"";
-    EXPECT_TRUE(o.LogPoruke().contains("Unzipaj- " + linija)) << linija.toStdString();
     EXPECT_TRUE(o.status.akcije.contains("UnZipanje datoteke: Racun21.7z"));
     EXPECT_EQ(
         QStringList({o.status.txtPor, o.status.txtPorGr, o.status.akcija, o.poruke.tekstovi().join("")}),
@@ -353,9 +351,13 @@ TEST_F(Prijenos, UnzipajWaitsASecondPerMegabyteWithHalvesToEvenEvenForADamagedAr
         spremi(bajtova - zaglavlje);
         QByteArray sadržaj = TestOkruženje::Pročitaj(arhiva);
         ASSERT_EQ(sadržaj.size(), bajtova);
-        sadržaj[32] = 'x'; // the stored file no longer matches its CRC
+        // The stored file no longer matches its CRC: the listing still reads, the unpacking fails.
+        sadržaj[32] = 'x';
         TestOkruženje::Zapiši(arhiva, sadržaj);
         EXPECT_FALSE(Raspakiraj("Oštećen21.exe"));
+        EXPECT_EQ(o.stanje.ZadnjaPoruka,
+                  "UNZIP: " + arhiva + " - 7-Zip nije ispravno raspakirao arhivu (izlazni kod 2)");
+        EXPECT_EQ(o.LogPoruke().last(), "Unzipaj- Greška " + o.stanje.ZadnjaPoruka);
     }
     EXPECT_EQ(o.sat.čekanja, QList<int>({0, 1, 2, 2}));
 }
@@ -369,13 +371,9 @@ TEST_F(Prijenos, UnzipajCopiesHelpFilesAndScriptsWithoutTheExtractor) {
     EXPECT_TRUE(Raspakiraj("Skripta 5.enc"));
     EXPECT_EQ(Pročitaj("Pomoć21.chm") + Pročitaj("Skripta 5.enc"), "nova pomoćALTER TABLE");
 
-    o.stanje.PorukeGrešaka = "prije";
     EXPECT_FALSE(Raspakiraj("Pomoć21.CHM")); // upper case is a packed kind
     const QString zp = o.stanje.ZadnjaPoruka, početak = "UNZIP: " + upd + "Pomoć21.7z";
-    EXPECT_TRUE(zp.startsWith(početak)) << zp.toStdString();
-    EXPECT_GT(zp.size(), početak.size());
-    EXPECT_EQ(o.stanje.PorukeGrešaka, "prije" + CRLF + zp);
-    EXPECT_EQ(o.LogPoruke().last(), "Unzipaj- Greška " + zp);
+    EXPECT_TRUE(zp.startsWith(početak) && zp.size() > početak.size()) << zp.toStdString();
 }
 
 } // namespace
