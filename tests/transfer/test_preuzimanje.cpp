@@ -3,6 +3,7 @@
 #include "TestProxy.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTimer>
 
@@ -102,23 +103,19 @@ TEST_P(ObaPrijenosa, StopsABodyLargerThanTheListAllows) {
     }
 }
 
-// Proxy variables for one test, removed again at its end (tests start without any).
-struct ProxyOkolina {
-    ~ProxyOkolina() {
+TEST_P(ObaPrijenosa, GoesThroughTheSystemProxyUnlessTheHostIsExempt) {
+    // Tests start without proxy variables; this one removes its own again.
+    const auto okolina = qScopeGuard([] {
         for (const char* ime : {"http_proxy", "https_proxy", "no_proxy"})
             qunsetenv(ime);
-    }
-    void Postavi(const QString& proxy, const QString& izuzeti = QString()) {
+    });
+    const auto postavi = [](const QString& proxy, const QString& izuzeti = QString()) {
         qputenv("http_proxy", proxy.toLatin1());
         qputenv("https_proxy", proxy.toLatin1());
         qputenv("no_proxy", izuzeti.toLatin1());
-    }
-};
-
-TEST_P(ObaPrijenosa, GoesThroughTheSystemProxyUnlessTheHostIsExempt) {
-    ProxyOkolina okolina;
+    };
     TestProxy proxy, sPrijavom(true);
-    okolina.Postavi(proxy.Adresa());
+    postavi(proxy.Adresa());
     ASSERT_TRUE(Preuzmi("p.7z", "kroz proxy")) << o.stanje.ZadnjaPoruka.toStdString();
     EXPECT_EQ(Pročitaj("p.7z"), "kroz proxy");
     const QString host = https ? server.HttpsHost() : server.HttpHost();
@@ -126,11 +123,11 @@ TEST_P(ObaPrijenosa, GoesThroughTheSystemProxyUnlessTheHostIsExempt) {
               QStringList{https ? "CONNECT " + host + " HTTP/1.1" : "GET " + url + "p.7z HTTP/1.1"});
     EXPECT_EQ(server.Zahtjevi().size(), 1);
 
-    okolina.Postavi(proxy.Adresa(), "127.0.0.1");
+    postavi(proxy.Adresa(), "127.0.0.1");
     ASSERT_TRUE(Preuzmi("p.7z", "izravno"));
     EXPECT_EQ(proxy.Zahtjevi().size(), 1);
 
-    okolina.Postavi(sPrijavom.Adresa());
+    postavi(sPrijavom.Adresa());
     EXPECT_FALSE(Preuzmi("p.7z", "nikad"));
     EXPECT_EQ(Pročitaj("p.7z"), "izravno");
     EXPECT_TRUE(o.stanje.ZadnjaPoruka.startsWith("Proxy traži prijavu (407)"))
@@ -142,7 +139,7 @@ TEST_P(ObaPrijenosa, GoesThroughTheSystemProxyUnlessTheHostIsExempt) {
     // A refused certificate is looked at along the same route.
     TestServer nepovjerljiv(posluženo.path(), Certifikat::Samopotpisan);
     o.postavke.Snimi("Settings", "PrimarniServer21", nepovjerljiv.HttpsHost());
-    okolina.Postavi(proxy.Adresa());
+    postavi(proxy.Adresa());
     EXPECT_FALSE(Preuzmi("p.7z", "nikad"));
     EXPECT_TRUE(
         o.stanje.ZadnjaPoruka.startsWith("Certifikat poslužitelja nije pouzdan (O=Nepoznat, CN=127.0.0.1)"))
@@ -171,12 +168,8 @@ TEST_P(ObaPrijenosa, EveryFailureKeepsTheOldFileAndNamesItsClassInTheMessageAndT
     // Where the file goes: the update directory, or a small file system, full or read-only.
     enum Cilj { Uobičajeni, PunDisk, SamoZaČitanje };
     // A fetch limited to 0.4 s whatever the size, with a floor a drip passes.
-    HttpPreuzimanje kratko{o.status,
-                           o.poruke,
-                           *o.log,
-                           o.datoteke,
-                           o.stanje.ZadnjaPoruka,
-                           RokoviPrijenosa{Rokovi.zastojMs, Rokovi.prozorBrzineMs, 1, 400, qint64(1) << 40}};
+    const RokoviPrijenosa kratkiRokovi{Rokovi.zastojMs, Rokovi.prozorBrzineMs, 1, 400, qint64(1) << 40};
+    HttpPreuzimanje kratko{o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka, kratkiRokovi};
     const QString skheme = https ? "https://" : "http://", krug = url + "f.7z",
                   prekinut = "Prijenos je prekinut prije kraja";
     // riječi: what must follow the class in the log, when anything does.
