@@ -1,6 +1,7 @@
 #pragma once
 // What the transfer tests share: the loopback download server and the real 7-Zip.
 
+#include "Kvarovi.h"
 #include "Okruzenje.h"
 #include "TestServer.h"
 #include "platform/Procesi.h"
@@ -12,7 +13,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -21,24 +21,17 @@ using namespace morvela::test;
 // loopback server as the primary download server over the transport's scheme.
 struct Prijenos : ::testing::Test {
     explicit Prijenos(bool https = true) {
-        o.k.procesi = &procesi;
+        Postavi7Zip(o.k, procesi);
         o.preuzimanje = &preuzimanje;
         o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
         o.postavke.Snimi("Settings", "PrimarniServer21", https ? server.HttpsHost() : server.HttpHost());
         o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", https ? "True" : "False");
-        EXPECT_TRUE(QFile::link("/usr/bin/7za", o.dir() + "7za"));
-    }
-    // Packs the bytes, stored under the file name ime, into a new archive.
-    static void Spakiraj(const QString& arhiva, const QString& ime, const QByteArray& sadržaj) {
-        QTemporaryDir izvor;
-        TestOkruženje::Zapiši(izvor.filePath(ime), sadržaj);
-        ASSERT_EQ(QProcess::execute("/usr/bin/7za", {"a", "-bso0", "-mx1", arhiva, izvor.filePath(ime)}), 0);
     }
     static QString Veličina(const QString& put) { return QString::number(QFileInfo(put).size()); }
     // Offers a planned row at the server: an archive of the file, or the file itself for help files.
     void Ponudi(int red, const QString& ime, const QByteArray& sadržaj) {
         const QString arhiva = lok + ImeArhive(ime);
-        ime.endsWith(".chm") ? TestOkruženje::Zapiši(arhiva, sadržaj) : Spakiraj(arhiva, ime, sadržaj);
+        TestOkruženje::Zapiši(arhiva, ime.endsWith(".chm") ? sadržaj : Arhiva7z(ime, sadržaj));
         o.stanje.NoveVerzije.postavi(red, Ime, ime);
         o.stanje.NoveVerzije.postavi(red, VeličinaDownload, Veličina(arhiva));
         o.stanje.NoveVerzije.postavi(red, StvarnaVeličina, QString::number(sadržaj.size()));

@@ -63,7 +63,7 @@ TEST_F(Prijenos, ArchivesUnpackWhateverTheirNamesAndTheProgramDirectoryHold) {
     ASSERT_TRUE(QDir().mkpath(u) && QDir().mkpath(dir) && QFile::link("/usr/bin/7za", dir + "7za"));
     o.stanje.NoveVerzije.postavi(0, Ime, "Račun21.exe");
     o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, "7");
-    Spakiraj(u + "Racun21.7z", "Račun21.exe", "program");
+    TestOkruženje::Zapiši(u + "Racun21.7z", Arhiva7z("Račun21.exe", "program"));
     const auto prije = StanjeStabla(o.korijen.path());
 
     ASSERT_TRUE(Raspakiraj("Račun21.exe"));

@@ -337,19 +337,12 @@ TEST(Kvarovi, EveryFailureOfTheDownloadAndTheNetworkCopy) {
 TEST_F(Prijenos, UnzipajWaitsASecondPerMegabyteWithHalvesToEvenEvenForADamagedArchive) {
     const QString arhiva = upd + "Oštećen21.7z";
     // Stored without packing, an archive is its content and a header of a fixed size.
-    const auto spremi = [&](qint64 sadržaja) {
-        QTemporaryDir izvor;
-        TestOkruženje::Zapiši(izvor.filePath("Oštećen21.exe"), QByteArray(sadržaja, 'o'));
-        QFile::remove(arhiva);
-        QProcess::execute("/usr/bin/7za", {"a", "-bso0", "-mx0", arhiva, izvor.filePath("Oštećen21.exe")});
-        return QFileInfo(arhiva).size() - sadržaja;
-    };
+    const auto arhivaS = [](qint64 sadržaja) { return Arhiva7z("Oštećen21.exe", QByteArray(sadržaja, 'o')); };
     o.stanje.NoveVerzije.postavi(0, Ime, "Oštećen21.exe");
     o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, "2500000");
-    const qint64 zaglavlje = spremi(1000);
+    const qint64 zaglavlje = arhivaS(1000).size() - 1000;
     for (qint64 bajtova : {500'000, 500'001, 1'500'000, 2'500'000}) {
-        spremi(bajtova - zaglavlje);
-        QByteArray sadržaj = TestOkruženje::Pročitaj(arhiva);
+        QByteArray sadržaj = arhivaS(bajtova - zaglavlje);
         ASSERT_EQ(sadržaj.size(), bajtova);
         // The stored file no longer matches its CRC: the listing still reads, the unpacking fails.
         sadržaj[32] = 'x';
