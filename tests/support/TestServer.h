@@ -3,15 +3,18 @@
 // It serves the files of one directory as the download servers do, under
 // "/download/Verzija21/<name>", and breaks chosen transfers on purpose.
 // Both listeners run on background threads; ports are picked by the system.
+// And a small HTTP proxy in front of it.
 
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -30,7 +33,7 @@ enum class Kvar {
     PogrešnaDužina,   // announces more bytes than the file holds, sends the file and closes
     Zastoj,           // sends half of the file, then nothing until the server stops
     Polagano,         // sends the file in a few pieces with pauses between them
-    Kapanje,          // sends the file one byte at a time, a byte every KapanjeMs
+    Kapanje,          // sends the file one byte at a time, a byte every 40 ms
     Komadno,          // sends the whole file chunked, with no length announced
     KomadnoPrekinuto, // chunked, half of the file, then closes without the last chunk
     // Redirects (302) to the same file under another path: of the same server,
@@ -41,9 +44,6 @@ enum class Kvar {
     PreusmjeriNaHttp,
     PreusmjeriUKrug,
 };
-
-// How often a dripping answer sends its next byte.
-inline constexpr int KapanjeMs = 40;
 
 // Which certificate the HTTPS listener shows.
 enum class Certifikat { OdTestnogCa, Samopotpisan };
@@ -80,6 +80,34 @@ private:
     mutable std::mutex m_mutex;
     QMap<QString, Kvar> m_kvarovi;
     QList<Zahtjev> m_zahtjevi;
+};
+
+// A small HTTP proxy on 127.0.0.1: plain requests with an absolute URL are passed
+// on, CONNECT opens a tunnel (for https). It can ask every client for credentials
+// instead (407). Records what it was asked.
+class TestProxy {
+public:
+    explicit TestProxy(bool tražiPrijavu = false);
+    ~TestProxy();
+    TestProxy(const TestProxy&) = delete;
+    TestProxy& operator=(const TestProxy&) = delete;
+
+    // "http://127.0.0.1:<port>", as http_proxy and https_proxy take it.
+    QString Adresa() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    // The request line of every request, e.g. "CONNECT 127.0.0.1:4433 HTTP/1.1".
+    QStringList Zahtjevi() const;
+
+private:
+    void Posluži(int klijent);
+
+    const bool m_tražiPrijavu;
+    int m_slušatelj = -1;
+    int m_port = 0;
+    std::atomic<bool> m_zaustavlja{false};
+    std::thread m_nit;
+    mutable std::mutex m_mutex;
+    std::vector<std::thread> m_veze;
+    QStringList m_zahtjevi;
 };
 
 } // namespace morvela::test

@@ -1,6 +1,5 @@
 #include "Arhive.h"
 #include "MaliDisk.h"
-#include "TestProxy.h"
 
 #include <QRegularExpression>
 #include <QScopeGuard>
