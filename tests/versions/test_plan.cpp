@@ -34,7 +34,12 @@ struct Okolina {
         t.Zapiši(upd + "Verzije.txt", "prijašnja");
         t.Zapiši(upd + "Update.txt", "prijašnji");
     }
-    void NovaLista() { t.Zapiši(upd + "Verzije.txt", t.Pročitaj(lok + "Verzije.txt")); }
+    // The plan alone, on the list a check has put in the update directory.
+    void NovaLista() {
+        t.Zapiši(upd + "Verzije.txt", t.Pročitaj(lok + "Verzije.txt"));
+        samoPlan = true;
+    }
+    bool samoPlan = false;
     // The copy of the new list fails, or with bezDatoteke claims success and writes nothing.
     void Mreža(bool bezDatoteke) {
         t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
@@ -48,22 +53,20 @@ struct Okolina {
     QString Popuni(const QString& tekst) const {
         return test::Popuni(tekst, {{"dir", dir}, {"upd", upd}, {"lok", lok}});
     }
-    // A stop leaves the grid as it was.
-    static std::function<bool(Okolina&)> Radnja(bool (*radnja)(TestOkruženje&)) {
-        return [radnja](Okolina& o) {
-            const QString cwd = QDir::currentPath();
-            const bool rezultat = radnja(o.t);
-            QDir::setCurrent(cwd);
-            if (!rezultat) {
-                EXPECT_EQ(o.t.mreža.prikaza, 0);
-            }
-            EXPECT_EQ(o.t.mreža.ažuriranjeOmogućeno, o.ažuriranje);
-            return rezultat;
-        };
-    }
 };
 using Kvar = RedKvara<Okolina>;
-const auto Provjera = Okolina::Radnja([](TestOkruženje& t) { return PripremiVerzijaTXT(t.k, t.seta()); });
+// The check, or the plan alone; a stop leaves the grid as it was.
+const std::function<bool(Okolina&)> Provjera = [](Okolina& o) {
+    const QString cwd = QDir::currentPath();
+    const bool rezultat =
+        o.samoPlan ? NapraviRsŠtoTrebaAžurirati(o.t.k) : PripremiVerzijaTXT(o.t.k, o.t.seta());
+    QDir::setCurrent(cwd);
+    if (!rezultat) {
+        EXPECT_EQ(o.t.mreža.prikaza, 0);
+    }
+    EXPECT_EQ(o.t.mreža.ažuriranjeOmogućeno, o.ažuriranje);
+    return rezultat;
+};
 
 const QString NemaListe =
                   "Ne postoji datoteka {dir}Verzije.txt Program za automatsko ažuriranje novih programa "
@@ -101,7 +104,14 @@ void Mrežom(Okolina& o) {
     o.t.izvor.odabrana = UpdateLokacija::MrežnaLokacija;
 }
 
-TEST(Kvarovi, EveryFailureOfTheCheck) {
+TEST(Kvarovi, EveryFailureOfTheCheckAndThePlan) {
+    // The updater's row looks for the running program's own file.
+    const QString vlastito = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    const QString stara = "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu-STARI. "
+                          "Prekida se ažuriranje!",
+                  nemaStare =
+                      "Ne postoji datoteka: {dir}Verzije.txt te nije moguće nastaviti sa ažuriranjem. "
+                      "Kontaktirajte Morvela!";
     const std::initializer_list<Kvar> redovi = {
         Zaustavlja("installed list missing", [](Okolina& o) { QFile::remove(o.dir + "Verzije.txt"); },
                    NemaListe, Priprema, {"{upd}Verzije.txt", "{upd}Update.txt"}),
@@ -192,6 +202,37 @@ TEST(Kvarovi, EveryFailureOfTheCheck) {
         Prolazi(
             "remote support fetched but missing", [](Okolina& o) { o.server.bezDatoteke = {ImeTeamViewera}; },
             "Download na lokaciju- Učitao sa interneta TeamViewerQS.exe, ali one ne postoje u {dir}"),
+        // The plan reads the list the check has put in the update directory.
+        {"installed list missing",
+         [](Okolina& o) {
+             o.NovaLista();
+             QFile::remove(o.dir + "Verzije.txt");
+         },
+         {{nemaStare, Ikona::Informacija}},
+         {"NapraviRsŠtoTrebaAžurirati " + nemaStare},
+         false,
+         Isto({"{upd}Update.txt"})},
+        Zaustavlja("installed list unreadable",
+                   [](Okolina& o) {
+                       o.NovaLista();
+                       o.t.Zapiši(o.dir + "Verzije.txt", "bez točke-zareza\r\n");
+                   },
+                   stara, "", {"{upd}Update.txt"}),
+        // The updater's missing file is looked for; the run's messages start empty.
+        {"plan built",
+         [](Okolina& o) {
+             o.NovaLista();
+             o.t.stanje.PorukeAkcija = "prijašnje akcije";
+             o.t.stanje.PorukeGrešaka = "prijašnje greške";
+         },
+         {},
+         {"NapraviRsŠtoTrebaAžurirati - Nije nađena datoteka: " + vlastito + " pa se mora napraviti"},
+         true,
+         {{"{upd}Update.txt", "-"}},
+         [](const Okolina& o) {
+             EXPECT_EQ(o.t.stanje.PorukeAkcija, "");
+             EXPECT_EQ(o.t.stanje.PorukeGrešaka, "");
+         }},
     };
     ProvjeriKvarove(redovi, Provjera);
 }
@@ -258,51 +299,6 @@ TEST(Kvarovi, OnlyASignedSetIsPlannedWhereAKeyIsSet) {
             provjera + "Skup nadogradnji se ne provjerava: u programu nije postavljen javni ključ izdavača."),
     };
     ProvjeriKvarove(redovi, Provjera);
-}
-
-// The plan reads the list the check has put in the update directory.
-TEST(Kvarovi, EveryFailureOfThePlan) {
-    // The updater's row looks for the running program's own file.
-    const QString vlastito = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-    const QString stara = "NapraviRsŠtoTrebaAžurirati - Desila se greška u čitanju zapisa u matricu-STARI. "
-                          "Prekida se ažuriranje!",
-                  nemaStare =
-                      "Ne postoji datoteka: {dir}Verzije.txt te nije moguće nastaviti sa ažuriranjem. "
-                      "Kontaktirajte Morvela!";
-    const std::initializer_list<Kvar> redovi = {
-        {"installed list missing",
-         [](Okolina& o) {
-             o.NovaLista();
-             QFile::remove(o.dir + "Verzije.txt");
-         },
-         {{nemaStare, Ikona::Informacija}},
-         {"NapraviRsŠtoTrebaAžurirati " + nemaStare},
-         false,
-         Isto({"{upd}Update.txt"})},
-        Zaustavlja("installed list unreadable",
-                   [](Okolina& o) {
-                       o.NovaLista();
-                       o.t.Zapiši(o.dir + "Verzije.txt", "bez točke-zareza\r\n");
-                   },
-                   stara, "", {"{upd}Update.txt"}),
-        // The updater's missing file is looked for; the run's messages start empty.
-        {"plan built",
-         [](Okolina& o) {
-             o.NovaLista();
-             o.t.stanje.PorukeAkcija = "prijašnje akcije";
-             o.t.stanje.PorukeGrešaka = "prijašnje greške";
-         },
-         {},
-         {"NapraviRsŠtoTrebaAžurirati - Nije nađena datoteka: " + vlastito + " pa se mora napraviti"},
-         true,
-         {{"{upd}Update.txt", "-"}},
-         [](const Okolina& o) {
-             EXPECT_EQ(o.t.stanje.PorukeAkcija, "");
-             EXPECT_EQ(o.t.stanje.PorukeGrešaka, "");
-         }},
-    };
-    ProvjeriKvarove(redovi,
-                    Okolina::Radnja([](TestOkruženje& t) { return NapraviRsŠtoTrebaAžurirati(t.k); }));
 }
 
 const QString P = "NapraviRsŠtoTrebaAžurirati - ", r = ";1;1;1;5;9;"; // r: an unchanged version and sizes
