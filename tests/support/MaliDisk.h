@@ -47,7 +47,6 @@ public:
         punjenje.close();
         if (ostaviKb > 0) punjenje.resize(qMax<qint64>(0, punjenje.size() - qint64(ostaviKb) * 1024));
     }
-    void Isprazni() { QFile::remove(m_put + QStringLiteral("/.punjenje")); }
 
     QString razlog;
 
