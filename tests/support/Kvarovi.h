@@ -164,7 +164,7 @@ inline void UsporediOkvire(const QList<Upit>& pokazani, const Okviri& očekivani
     ASSERT_EQ(pokazani.size(), očekivani.size()) << tekstovi.join(" | ").toStdString();
     for (int i = 0; i < pokazani.size(); ++i) {
         const QString t = popuni(očekivani[i].first);
-        const std::string kraj = "\n" + tekstovi[i].toStdString() + "\n" + t.toStdString();
+        const std::string kraj = (u'\n' + tekstovi[i] + u'\n' + t).toStdString();
         EXPECT_TRUE(tekstovi[i].startsWith(t.section(u'…', 0, 0))) << "start" << kraj;
         EXPECT_TRUE(tekstovi[i].contains(t.section(u'…', 1, 1))) << "middle" << kraj;
         EXPECT_TRUE(tekstovi[i].endsWith(t.section(u'…', -1))) << "end" << kraj;
