@@ -1,10 +1,13 @@
 #include "Kvarovi.h"
 #include "MaliDisk.h"
 #include "Okruzenje.h"
+#include "Stablo.h"
 #include "TestServer.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "install/UpdatePrograma.h"
 #include "platform/Procesi.h"
 #include "transfer/HttpPreuzimanje.h"
+#include "versions/KontrolnaDatoteka.h"
 #include "versions/PravilaVerzija.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +18,12 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 namespace morvela::test {
 
@@ -128,11 +134,14 @@ TEST_F(Distribucija, OnlyASignedSetIsPublishedWhereAKeyIsSet) {
               "Sadržaj datoteke Knjige21.7z nije onaj koji je izdavač potpisao (sažetak se ne slaže).");
 }
 
-// The real transfer, from a loopback server serving the fixture's server directory.
+// The real transfer, from a loopback server serving the fixture's server directory: over https
+// (the HTTP component) or http (the transfer control).
 struct PraviPrijenos {
-    PraviPrijenos(TestOkruženje& o, const QString& dir)
-        : posluzitelj(dir), http(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka) {
-        o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
+    PraviPrijenos(TestOkruženje& o, const QString& dir, bool https = true)
+        : posluzitelj(dir), http(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka, {1000}) {
+        o.postavke.Snimi("Settings", "PrimarniServer21",
+                         https ? posluzitelj.HttpsHost() : posluzitelj.HttpHost());
+        o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", https ? "True" : "False");
         o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
         o.preuzimanje = &http;
     }
@@ -147,7 +156,6 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     EXPECT_EQ(o.poruke.upiti.value(0).tekst,
               "Ne postoji datoteka: " + L +
                   "Verzije.txt. Kopiraju se sve datoteke. Želite li nastaviti sa download-om?");
-    EXPECT_EQ(o.poruke.upiti[0].vrsta, VrstaPitanja::KopiranjeSvegaNaLokaciju);
 
     // Copying everything, an archive counts before its fetch: the failed one too.
     ne = {"MorvIzmjBaza21.7z"};
@@ -266,6 +274,110 @@ TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransf
     EXPECT_FALSE(DownloadNaLokaciju(o.k, o.seta(), false));
     EXPECT_EQ(o.Pročitaj(L + "Izmjena1.7z"), QByteArray(10, 'b'));
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
+}
+
+struct PovezanaDirektorija {
+    const char* opis;
+    std::function<QString(TestOkruženje&)> direktorija; // the working directory made a link
+    std::function<bool(TestOkruženje&)> pokreni;
+    QStringList promjene; // besides nothing at all
+    Ikona ikona;
+};
+
+// Working directories that are symbolic links are refused: nothing is read, written or deleted
+// through them.
+TEST(Veze, LinkedWorkingDirectoriesAreRefusedAndWhatTheyPointAtStaysAsItWas) {
+    const QList<PovezanaDirektorija> slučajevi = {
+        {"update",
+         [](TestOkruženje& o) { return o.updateDir(); },
+         [](TestOkruženje& o) { return PripremiVerzijaTXT(o.k, o.seta()); },
+         {},
+         Ikona::Usklicnik},
+        {"backup",
+         [](TestOkruženje& o) { return o.stanje.BackupDirektorija; },
+         [](TestOkruženje& o) { return UpdatePrograma(o.k, o.seta()); },
+         {"Suite/Update/Update.log"},
+         Ikona::Kritična},
+        {"lokacija",
+         [](TestOkruženje& o) {
+             o.izvor.lokacije[1] = o.vanjski("Lokacija");
+             return o.vanjski("Lokacija") + Separator() + "Update" + Separator();
+         },
+         [](TestOkruženje& o) { return DownloadNaLokaciju(o.k, o.seta(), true); },
+         {"Suite/Update/Update.log"},
+         Ikona::Usklicnik},
+    };
+    for (const PovezanaDirektorija& s : slučajevi) {
+        SCOPED_TRACE(s.opis);
+        TestOkruženje o;
+        o.ZapišiListu(o.dir() + "Verzije.txt", {"Knjige21.exe;21;1;0;10;100;"});
+        const QString drugdje = o.vanjski("Drugdje");
+        o.Zapiši(drugdje + "/Knjige21.exe", "tuđe");
+        o.Zapiši(drugdje + "/Update.log", "tuđi log\r\n");
+        o.Zapiši(drugdje + "/Verzije.txt", "tuđa lista");
+        QFile::setPermissions(drugdje + "/Knjige21.exe", QFileDevice::ReadOwner);
+        QDir().mkpath(o.vanjski("Lokacija"));
+        QString veza = s.direktorija(o);
+        QDir(veza).removeRecursively();
+        veza.chop(1);
+        ASSERT_TRUE(QFile::link(drugdje, veza));
+        const auto prije = StanjeStabla(o.korijen.path());
+
+        EXPECT_FALSE(s.pokreni(o));
+        ASSERT_EQ(o.poruke.upiti.size(), 1);
+        EXPECT_EQ(o.poruke.upiti[0].tekst, PorukaSimboličkeVeze(veza + Separator()));
+        EXPECT_EQ(o.poruke.upiti[0].ikona, s.ikona);
+        // The log is not written through a linked update directory either, and says so.
+        if (veza + Separator() == o.updateDir()) {
+            o.k.LogirajGrešku("x");
+            EXPECT_TRUE(o.poruke.tekstovi().last().endsWith(PorukaSimboličkeVeze(veza)));
+        }
+        EXPECT_EQ(Promjene(prije, StanjeStabla(o.korijen.path())), s.promjene);
+    }
+}
+
+// Someone who can write to the location keeps planting links to a file outside at every temporary
+// name a run uses, while it runs. Whatever the runs then report, nothing is written through a link,
+// and no link takes the place of a file the location serves.
+TEST_F(Distribucija, LinksPlantedAtTheTemporaryNamesOfARunWriteNothingOutside) {
+    const QStringList imena = {"Knjige21.exe", "Pdv21.exe", "Izvoz21.dll"};
+    QStringList stara, mjesta{L + ImeTeamViewera, L + "Verzije.txt", L + "VerzijeU.txt"};
+    for (const QString& ime : imena)
+        stara << R(ime), mjesta << L + ImeArhive(ime);
+    Objavi({R(imena[0], "21;2;0", 3000), R(imena[1], "21;2;0", 3000), R(imena[2], "21;2;0", 3000)});
+    PraviPrijenos prijenos(o, server, false);
+    const QString W = L + "Update" + Separator(), tuđa = o.vanjski("tuđa.txt");
+    mjesta << W + "Verzije.txt" << W + "VerzijeU.txt";
+    o.Zapiši(tuđa, "tuđe");
+    QDir().mkpath(W);
+
+    std::atomic<bool> sadi = true;
+    std::thread sadnja([&] {
+        while (sadi) {
+            for (const QString& mjesto : mjesta) {
+                std::error_code ec;
+                std::filesystem::create_symlink(tuđa.toStdString(), PrivremenaZa(mjesto).toStdString(), ec);
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    int dovršenih = 0;
+    for (int krug = 0; krug < 15; ++krug) {
+        // Every run fetches everything again.
+        o.ZapišiListu(L + "Verzije.txt", stara);
+        for (const QString& mjesto : mjesta.mid(0, 1) + mjesta.mid(3, 3))
+            QFile::remove(mjesto);
+        dovršenih += DownloadNaLokaciju(o.k, o.seta(), false);
+    }
+    sadi = false;
+    sadnja.join();
+
+    EXPECT_EQ(o.Pročitaj(tuđa), "tuđe");
+    for (const QString& mjesto : mjesta)
+        EXPECT_FALSE(JeSimboličkaVeza(mjesto)) << qPrintable(mjesto);
+    // The planted links were met: a run that found one refused to write there.
+    EXPECT_LT(dovršenih, 15);
+    EXPECT_FALSE(o.LogPoruke().filter("Lokalna datoteka se ne može zapisati").isEmpty());
 }
 
 namespace {
@@ -446,11 +558,16 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
          {""},
          false,
          Isto({"{L}Verzije.txt", "{L}P1.7z"})},
-        // No question: every archive is fetched.
-        {"old list unreadable",
-         [](Okolina& o) { o.t.Zapiši(o.L + "Verzije.txt", "bez točke-zareza\r\n"); },
+        // No question: every archive is fetched. Fetched lists are cut off long before this size; a
+        // location's own has no such limit.
+        {"old list too large",
+         [](Okolina& o) {
+             o.t.Zapiši(o.L + "Verzije.txt",
+                        QByteArray("P1.exe;21;1;0;10;9;\r\n").repeated(3 << 20).left(50 * MiB));
+         },
          {Dobro},
-         {Nečitljiva + " Kopiraju se sve datoteke! Želite li nastaviti? "},
+         {"UčitajMatricu - Lista je veća od 1048576 bajtova (52428800 bajtova). Datoteka: {L}Verzije.txt",
+          Nečitljiva + " Kopiraju se sve datoteke! Želite li nastaviti? "},
          true,
          {},
          [](const Okolina& o) { EXPECT_EQ(o.server.imena.filter(".7z").size(), 31); }},
