@@ -1,4 +1,5 @@
 #include "Kvarovi.h"
+#include "MaliDisk.h"
 #include "Okruzenje.h"
 #include "PrivatniZaslon.h"
 #include "install/DnevnikInstalacije.h"
@@ -10,10 +11,12 @@
 #include "install/modAppJeStartana.h"
 #include "platform/Procesi.h"
 #include "platform/Prozori.h"
+#include "versions/Plan.h"
 #include "versions/PravilaVerzija.h"
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -21,6 +24,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <optional>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -112,6 +116,7 @@ struct Okolina {
                                 {"bak", bak},
                                 {"skr", skr},
                                 {"hlp", hlp},
+                                {"bin", bin},
                                 {"dnevnik", PutDnevnika(o.stanje)},
                                 {"ENOENT", Opis(ENOENT)},
                                 {"EEXIST", Opis(EEXIST)},
@@ -268,6 +273,7 @@ const QString
     Ponovo = "\r\nPreporuka je da se prestane koristiti navedeni program i da se pokuša još jednom. Jeste "
              "li izašli iz programa i želite li nastaviti sa instalacijom (Da - Yes) ili želite prekinuti "
              "sa instalacijom (Ne - No)?",
+    O = "ObnoviPrekinutuInstalaciju - ",
     Neuspjeh = "Programi nisu uspješno instalirani. Kontaktirajte Mor-vela i prenesite im ove informacije!",
     UUporabi = "premještanju programa: A.exeNajvjerojatnije se koristi. " + Detalj,
     Otvoreni =
@@ -494,6 +500,68 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         OštećenDnevnik("damaged journal: cut off", "DNEVNIK;1\r\nPLAN;A.exe\r\nBACKUP;A.e"),
         OštećenDnevnik("damaged journal: empty", ""),
         OštećenDnevnik("damaged journal: UTF-16", QByteArray("D\0N\0E\0V\0N\0I\0K\0;\0001\0\r\0\n\0", 22)),
+        // A journal left by a run that stopped: what it moved aside goes back (a component unregistered
+        // first and registered again), what it added goes away, what it only meant to move stays, a
+        // half-written temporary goes; the person hears it once.
+        {"recovery of a run cut short",
+         [](Okolina& o) {
+             for (const QString ime : {"A.exe", "Izvoz.dll"}) {
+                 TestOkruženje::Zapiši(o.prog + ime, "nova");
+                 TestOkruženje::Zapiši(o.bak + ime, "stara");
+             }
+             TestOkruženje::Zapiši(o.skr + "N.enc", "nova");
+             TestOkruženje::Zapiši(o.prog + "B.exe", "stara");
+             TestOkruženje::Zapiši(o.prog + "Verzije.txt", "nova lista");
+             TestOkruženje::Zapiši(o.bak + "Verzije.txt", "stara lista");
+             TestOkruženje::Zapiši(o.prog + "A.exe" + NastavakPrivremene, "pola");
+             ZapočniDnevnik(o.datoteke, o.o.stanje, {"A.exe", "Izvoz.dll", "N.enc", "B.exe"});
+             for (const auto& [oznaka, ime] :
+                  QList<QPair<QString, QString>>{{DnevnikBackup, "A.exe"},
+                                                 {DnevnikSpremljena, "A.exe"},
+                                                 {DnevnikGotovo, "A.exe"},
+                                                 {DnevnikBackup, "Izvoz.dll"},
+                                                 {DnevnikBackup, "Izvoz.dll"},
+                                                 {DnevnikSpremljena, "Izvoz.dll"},
+                                                 {DnevnikBackup, "N.enc"},
+                                                 {DnevnikNova, "N.enc"},
+                                                 {DnevnikBackup, "B.exe"},
+                                                 {DnevnikBackup, "Verzije.txt"},
+                                                 {DnevnikSpremljena, "Verzije.txt"}})
+                 ZabilježiUDnevnik(o.datoteke, o.o.stanje, oznaka, ime);
+             o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
+         },
+         {{"Prethodna instalacija novih verzija je prekinuta prije kraja.\r\nVraćene su stare verzije "
+           "datoteka:\r\nA.exe\r\nIzvoz.dll\r\nVerzije.txt\r\nUklonjene su nove datoteke koje prije nisu "
+           "postojale:\r\nN.enc\r\nProgrami su u stanju prije te instalacije.",
+           Ikona::Usklicnik}},
+         {O + "Pronađen je dnevnik prekinute instalacije: {dnevnik}", O + "Vraćanje stare datoteke: A.exe",
+          O + "Vraćanje stare datoteke: Izvoz.dll", O + "Brisanje nove datoteke: N.enc",
+          O + "Nije premještena u backup, ostaje kakva jest: B.exe",
+          O + "Vraćanje stare datoteke: Verzije.txt", O + "Dnevnik prekinute instalacije je obrisan",
+          O + "Kraj"},
+         true,
+         {{"{prog}A.exe", "stara"},
+          {"{prog}Izvoz.dll", "stara"},
+          {"{prog}B.exe", "stara"},
+          {"{prog}Verzije.txt", "stara lista"},
+          {"{skr}N.enc", "-"},
+          {"{prog}A.exe" + NastavakPrivremene, "-"},
+          {"{dnevnik}", "-"},
+          {"{bin}RegSvr32.exe.txt", "{prog}Izvoz.dll|/u|/s|nova\n{prog}Izvoz.dll|/s|stara\n"}}},
+        // A file that cannot go back keeps the journal, and with it the backup directory.
+        {"recovery of a file that cannot go back",
+         [](Okolina& o) {
+             TestOkruženje::Zapiši(o.bak + "C.exe", "stara");
+             QDir().mkpath(o.prog + "C.exe");
+             ZapočniDnevnik(o.datoteke, o.o.stanje, {"C.exe"});
+             for (const QString& oznaka : {DnevnikBackup, DnevnikSpremljena})
+                 ZabilježiUDnevnik(o.datoteke, o.o.stanje, oznaka, "C.exe");
+             o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
+         },
+         {{"…nisu vraćene i čekaju u direktoriji {bak}:\r\nC.exe ({EEXIST})…", Ikona::Kritična}},
+         {},
+         true,
+         {{"{bak}C.exe", "stara"}, {"{dnevnik}", "="}}},
         // A linked backup directory is refused: nothing comes back from where it points.
         {"backup directory is a link",
          [](Okolina& o) {
@@ -561,6 +629,180 @@ TEST(Prozori, SuiteProgramsAndWellKnownApplicationsOnAPrivateXServer) {
     // A window manager lists minimised windows too: that program still runs.
     zaslon.PostaviKlijente(minimiziran);
     EXPECT_EQ(PokrenutiProgrami(prozori), "Morvela Kamate 21\r\n");
+}
+
+QByteArray Otisak(const QString& put) {
+    return QFile::exists(put)
+               ? QCryptographicHash::hash(TestOkruženje::Pročitaj(put), QCryptographicHash::Sha256)
+               : QByteArray("nema");
+}
+
+// A suite with five installed files and their six-file update (four programs and components, a
+// help file, a script whose directory does not exist yet) and the list, in the installation run
+// of a child process killed at every changing file operation in turn; then the next start's
+// recovery and check. Where the suite lives: with the help directory on a disk of its own, moving
+// the old help file aside is a copy; on a program disk too full for the new files, the run ends
+// in its rollback, and the rollback and the next start's recovery work on that full disk.
+TEST_F(Instalacija, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
+    const QStringList imena = {"Glavna21.exe", "Plaće21.exe", "Izvoz21.dll",
+                               "Kasa21.exe",   "Upute21.chm", "Izmjena21.enc"};
+    struct Raspored {
+        const char* naziv;
+        bool pomoćDrugdje;
+        int ostaviKb; // free space left on a small program disk, 0 for a roomy one
+    };
+    const Raspored rasporedi[] = {
+        {"one disk", false, 0}, {"help elsewhere", true, 0}, {"full disk", true, 28}};
+    // The operations of a whole run on one disk and with the help directory elsewhere.
+    QStringList cijeli;
+    for (const Raspored& r : rasporedi) {
+        struct Točka {
+            int n;            // the changing file operation, counted from 1; 0 never kills
+            const char* kako; // "prije": just before it; "usred": halfway through writing a file
+        };
+        QList<Točka> točke = {{0, "prije"}};
+        // One letter per changing file operation of a whole run: K a copy, Z bytes written (the journal).
+        QString operacije;
+        for (qsizetype i = 0; i < točke.size(); ++i) {
+            const Točka točka = točke[i];
+            TestOkruženje t;
+            std::optional<MaliDisk> programi, windows;
+            // On tmpfs, where a flush costs nothing: the sweep runs the whole installation many times.
+            programi.emplace(t.dir(), r.ostaviKb ? 256 : 4096);
+            if (!programi->montiran()) GTEST_SKIP() << qPrintable(programi->razlog);
+            QDir().mkpath(t.updateDir());
+            const QString winDir = r.pomoćDrugdje ? t.vanjski("Windows") : QString();
+            if (r.pomoćDrugdje) {
+                windows.emplace(winDir, 1024);
+                if (!windows->montiran()) GTEST_SKIP() << qPrintable(windows->razlog);
+                t.stanje.PostaviDirektorije(t.dir(), winDir);
+            }
+            const StanjeRada& s = t.stanje;
+            QStringList stara, nova;
+            QList<QByteArray> stari, novi;
+            for (const QString& ime : imena) {
+                const QString dir = DirektorijaZaVrstu(s, VrstaDatoteke(ime));
+                if (!ime.endsWith(".enc")) {
+                    TestOkruženje::Zapiši(dir + ime, "stara " + ime.toUtf8());
+                    stara << ime + ";21;1;0;10;20;";
+                }
+                TestOkruženje::Zapiši(s.UpdateDirektorija + ime, QByteArray(3000, 'n') + ime.toUtf8());
+                nova << ime + ";21;2;0;10;3020;";
+                stari << Otisak(dir + ime);
+                novi << Otisak(s.UpdateDirektorija + ime);
+            }
+            TestOkruženje::ZapišiListu(s.ProgramskaDirektorija + ImeListeVerzija, stara);
+            TestOkruženje::ZapišiListu(s.UpdateDirektorija + ImeListeVerzija, nova);
+            stari << Otisak(s.ProgramskaDirektorija + ImeListeVerzija);
+            novi << Otisak(s.UpdateDirektorija + ImeListeVerzija);
+            QFile::remove(bin + "RegSvr32.exe.txt");
+            if (r.ostaviKb) programi->Napuni(r.ostaviKb);
+
+            QProcess run;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("WinDir", winDir);
+            run.setProcessEnvironment(env);
+            run.start(QStringLiteral(MORVELA_PREKID_INSTALACIJE),
+                      {t.dir(), QString::number(točka.n), točka.kako});
+            ASSERT_TRUE(run.waitForFinished(60000));
+            const QString gdje = QStringLiteral("%1, %2 %3: ").arg(r.naziv, točka.kako).arg(točka.n);
+            const bool ubijen = run.exitStatus() == QProcess::CrashExit;
+            ASSERT_EQ(ubijen, točka.n > 0) << qPrintable(gdje + run.readAllStandardError());
+            if (točka.n == 0) {
+                // The whole run tells which operations there are to cut; on the full disk it fails.
+                ASSERT_EQ(run.exitCode(), r.ostaviKb ? 6 : 0)
+                    << qPrintable(gdje + run.readAllStandardError());
+                operacije = QString::fromLatin1(run.readAllStandardOutput()).trimmed();
+                for (int n = 1; n <= operacije.size(); ++n) {
+                    točke.append({n, "prije"});
+                    if (operacije[n - 1] != QLatin1Char('-')) točke.append({n, "usred"});
+                }
+            }
+
+            // The next start: recovery, then the check's plan.
+            t.k.procesi = &procesi;
+            t.k.prozori = &korisnik;
+            ObnoviPrekinutuInstalaciju(t.k);
+            QList<QByteArray> sada;
+            for (const QString& ime : imena)
+                sada << Otisak(DirektorijaZaVrstu(s, VrstaDatoteke(ime)) + ime);
+            sada << Otisak(s.ProgramskaDirektorija + ImeListeVerzija);
+            const bool novo = sada == novi;
+            EXPECT_TRUE(novo || sada == stari) << qPrintable(gdje + t.LogPoruke().join('\n'));
+            EXPECT_TRUE(novo || ubijen || r.ostaviKb) << qPrintable(gdje);
+            EXPECT_FALSE(novo && r.ostaviKb) << qPrintable(gdje);
+            EXPECT_FALSE(QFile::exists(PutDnevnika(s))) << qPrintable(gdje);
+            // At most the recovery's one box, besides the log's own on a full disk.
+            EXPECT_LE(
+                t.poruke.tekstovi().filter(QRegularExpression("^(?!Desila se greška: u upisu u LOG)")).size(),
+                1)
+                << qPrintable(gdje + t.poruke.tekstovi().join('\n'));
+            for (const QString& dir : {s.ProgramskaDirektorija, s.UpdateDirektorija, s.SkripteDirektorija,
+                                       s.HelpDirektorija, s.BackupDirektorija, DirektorijaDnevnika(s)})
+                EXPECT_TRUE(QDir(dir).entryList({"*" + NastavakPrivremene}, QDir::Files).isEmpty())
+                    << qPrintable(gdje + dir);
+            ASSERT_TRUE(NapraviRsŠtoTrebaAžurirati(t.k)) << qPrintable(gdje);
+            QStringList planirano, očekivano;
+            for (int red = 0; red < Matrica::Redova; ++red)
+                if (s.NoveVerzije.koristi(red) && s.NoveVerzije.broj(red, TrebaInstalirati) == 1)
+                    planirano << s.NoveVerzije.tekst(red, Ime);
+            for (qsizetype d = 0; d < imena.size(); ++d)
+                if (sada[d] != novi[d]) očekivano << imena[d];
+            EXPECT_EQ(planirano, očekivano) << qPrintable(gdje);
+
+            // The component last registered is the one in place.
+            const QStringList pozivi =
+                QString(Sadržaj(bin + "RegSvr32.exe.txt")).split('\n', Qt::SkipEmptyParts);
+            if (!pozivi.isEmpty()) {
+                EXPECT_EQ(pozivi.last(), s.ProgramskaDirektorija + "Izvoz21.dll|/s|" +
+                                             Sadržaj(s.ProgramskaDirektorija + "Izvoz21.dll"))
+                    << qPrintable(gdje);
+            }
+        }
+        if (!r.ostaviKb) cijeli << operacije;
+    }
+    // Every file moved and copied, the list swapped, the clean-up after it; the journal begun and
+    // written before each file is moved aside or newly added and after each has gone aside, and the
+    // planned list written in place.
+    ASSERT_EQ(cijeli.size(), 2);
+    EXPECT_GE(cijeli[0].count(QLatin1Char('K')), 7) << qPrintable(cijeli[0]);
+    EXPECT_GE(cijeli[0].count(QLatin1Char('Z')), 2 + 2 * imena.size()) << qPrintable(cijeli[0]);
+    // Across disks the help file goes aside by a copy, killed anywhere like the rest.
+    EXPECT_EQ(cijeli[1].count(QLatin1Char('K')), cijeli[0].count(QLatin1Char('K')) + 1)
+        << qPrintable(cijeli[1]);
+}
+
+// A full disk under the program directory: the new program and the new list
+// do not fit, and the old ones stay whole, byte for byte.
+TEST_F(Instalacija, FullDiskLeavesTheOldProgramAndListWhole) {
+    MaliDisk disk(o.vanjski("disk"), 128);
+    if (!disk.montiran()) GTEST_SKIP() << qPrintable(disk.razlog);
+    StanjeRada& s = o.stanje;
+    const QString p = s.ProgramskaDirektorija = o.vanjski("disk") + Separator();
+    s.UpdateDirektorija = p + "Update" + Separator();
+    s.BackupDirektorija = p + "UpdateBackup" + Separator();
+    const QByteArray stariProgram(3000, 's'), staraLista = "A.exe;21;1;0;10;20;\r\n";
+    TestOkruženje::Zapiši(p + "A.exe", stariProgram);
+    TestOkruženje::Zapiši(p + ImeListeVerzija, staraLista);
+    TestOkruženje::Zapiši(s.UpdateDirektorija + "A.exe", QByteArray(40000, 'n'));
+    TestOkruženje::Zapiši(s.UpdateDirektorija + ImeListeVerzija,
+                          QByteArray(40000, ' ') + "\r\n" + staraLista);
+    disk.Napuni(16);
+
+    Planiraj({{0, "A.exe"}});
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
+    EXPECT_EQ(Sadržaj(p + "A.exe"), stariProgram);
+    const QString pun = GreškaIzSustava(ENOSPC).opis;
+    EXPECT_EQ(korisnik.tekstovi().value(0).section("\r\n", 0, 1),
+              "Nastala je greška u kopiranju novog programa: A.exe" + Detalj + pun);
+
+    // Nothing planned: only the list is swapped, and it does not fit either.
+    o.stanje.NoveVerzije = Matrica();
+    o.stanje.NovaLista = TestOkruženje::Pročitaj(s.UpdateDirektorija + ImeListeVerzija);
+    EXPECT_TRUE(UpdatePrograma(o.k, o.seta()));
+    EXPECT_EQ(Sadržaj(p + ImeListeVerzija), staraLista);
+    EXPECT_TRUE(Log().contains(P + "Greška u kopiranju Verzije.txt " + pun)) << qPrintable(Log().join("\n"));
+    EXPECT_TRUE(QDir(p).entryList({"*" + NastavakPrivremene}).isEmpty());
 }
 
 } // namespace
