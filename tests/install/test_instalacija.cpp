@@ -635,11 +635,11 @@ QByteArray Otisak(const QString& put) {
 }
 
 // A suite with five installed files and their six-file update (four programs and components, a
-// help file, a script whose directory does not exist yet) and the list, in the installation run
-// of a child process killed at every changing file operation in turn; then the next start's
-// recovery and check. Where the suite lives: with the help directory on a disk of its own, moving
-// the old help file aside is a copy; on a program disk too full for the new files, the run ends
-// in its rollback, and the rollback and the next start's recovery work on that full disk.
+// help file, a script whose directory does not exist yet) and the list, installed by a child
+// process killed at every changing file operation in turn, then the next start's recovery. Where
+// the suite lives: with the help directory on a disk of its own, moving the old help file aside is
+// a copy; on a program disk too full for the new files, the run ends in its rollback, and the
+// rollback and the recovery work on that full disk.
 TEST_F(Instalacija, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
     const QStringList imena = {"Glavna21.exe", "Plaće21.exe", "Izvoz21.dll",
                                "Kasa21.exe",   "Upute21.chm", "Izmjena21.enc"};
