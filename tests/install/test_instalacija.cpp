@@ -100,6 +100,17 @@ struct Okolina {
         o.stanje.NoveVerzije.postavi(0, VeličinaDownload, QString("4"));
         o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString("4"));
     }
+    // The journal a run cut short would leave: its plan (every file named but the list) and the
+    // entries for each file, in this order.
+    void Dnevnik(const QList<QPair<QString, QStringList>>& zapisi) {
+        QStringList plan;
+        for (const auto& [ime, oznake] : zapisi)
+            if (ime != ImeListeVerzija) plan << ime;
+        ZapočniDnevnik(datoteke, o.stanje, plan);
+        for (const auto& [ime, oznake] : zapisi)
+            for (const QString& oznaka : oznake)
+                ZabilježiUDnevnik(datoteke, o.stanje, oznaka, ime);
+    }
     // Writes of the journal fail from the given one on, counted from 0.
     void KvarDnevnika(int od) {
         datoteke.kvar = [n = 0, od](const char* op, const QString& p) mutable {
@@ -336,9 +347,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              TestOkruženje::Zapiši(o.bak + "Stara.enc", "stara");
              QDir().mkpath(o.skr + "Stara.enc/x");
-             ZapočniDnevnik(o.datoteke, o.o.stanje, {"Stara.enc"});
-             ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikBackup, "Stara.enc");
-             ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikSpremljena, "Stara.enc");
+             o.Dnevnik({{"Stara.enc", {DnevnikBackup, DnevnikSpremljena}}});
              o.radnja = [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.Zamjena()); };
          },
          {{"Nastala je greška u kopiranju nazad datoteke: Stara.enc" + Detalj +
@@ -513,20 +522,11 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              TestOkruženje::Zapiši(o.prog + "Verzije.txt", "nova lista");
              TestOkruženje::Zapiši(o.bak + "Verzije.txt", "stara lista");
              TestOkruženje::Zapiši(o.prog + "A.exe" + NastavakPrivremene, "pola");
-             ZapočniDnevnik(o.datoteke, o.o.stanje, {"A.exe", "Izvoz.dll", "N.enc", "B.exe"});
-             for (const auto& [oznaka, ime] :
-                  QList<QPair<QString, QString>>{{DnevnikBackup, "A.exe"},
-                                                 {DnevnikSpremljena, "A.exe"},
-                                                 {DnevnikGotovo, "A.exe"},
-                                                 {DnevnikBackup, "Izvoz.dll"},
-                                                 {DnevnikBackup, "Izvoz.dll"},
-                                                 {DnevnikSpremljena, "Izvoz.dll"},
-                                                 {DnevnikBackup, "N.enc"},
-                                                 {DnevnikNova, "N.enc"},
-                                                 {DnevnikBackup, "B.exe"},
-                                                 {DnevnikBackup, "Verzije.txt"},
-                                                 {DnevnikSpremljena, "Verzije.txt"}})
-                 ZabilježiUDnevnik(o.datoteke, o.o.stanje, oznaka, ime);
+             o.Dnevnik({{"A.exe", {DnevnikBackup, DnevnikSpremljena, DnevnikGotovo}},
+                        {"Izvoz.dll", {DnevnikBackup, DnevnikBackup, DnevnikSpremljena}},
+                        {"N.enc", {DnevnikBackup, DnevnikNova}},
+                        {"B.exe", {DnevnikBackup}},
+                        {"Verzije.txt", {DnevnikBackup, DnevnikSpremljena}}});
              o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
          },
          {{"Prethodna instalacija novih verzija je prekinuta prije kraja.\r\nVraćene su stare verzije "
@@ -552,9 +552,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              TestOkruženje::Zapiši(o.bak + "C.exe", "stara");
              QDir().mkpath(o.prog + "C.exe");
-             ZapočniDnevnik(o.datoteke, o.o.stanje, {"C.exe"});
-             for (const QString& oznaka : {DnevnikBackup, DnevnikSpremljena})
-                 ZabilježiUDnevnik(o.datoteke, o.o.stanje, oznaka, "C.exe");
+             o.Dnevnik({{"C.exe", {DnevnikBackup, DnevnikSpremljena}}});
              o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
          },
          {{"…nisu vraćene i čekaju u direktoriji {bak}:\r\nC.exe ({EEXIST})…", Ikona::Kritična}},
@@ -568,9 +566,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              TestOkruženje::Zapiši(o.o.vanjski("strana/A.exe"), "strana");
              QDir(o.bak).removeRecursively();
              QFile::link(o.o.vanjski("strana"), o.bak.chopped(1));
-             ZapočniDnevnik(o.datoteke, o.o.stanje, {"A.exe"});
-             for (const QString& oznaka : {DnevnikBackup, DnevnikSpremljena})
-                 ZabilježiUDnevnik(o.datoteke, o.o.stanje, oznaka, "A.exe");
+             o.Dnevnik({{"A.exe", {DnevnikBackup, DnevnikSpremljena}}});
              o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
          },
          {{"Direktorija {bak} je simbolička veza na drugo mjesto.…", Ikona::Kritična}},
