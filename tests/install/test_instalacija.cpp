@@ -32,12 +32,13 @@ namespace {
 const QString P = "UpdatePrograma - ", V = "PokušajVratitiSveNaPočetak - ",
               Detalj = "\r\nPoruka o grešci je: ";
 using Stanja = QList<QPair<QString, int>>;
-const QString StaraVerzija = "\r\nProgram ne može razriješiti problem te će pokušati vratiti staru verziju "
-                             "programa. Ukoliko ne uspije najvjerojatnije ćete morati reinstalirati program!",
-              Pitanje =
-                  "Svi novi programi su spremni za ažuriranje.\r\nDa bi instalirali nove programe morate "
-                  "zatvoriti sve otvorene Morvela programe!\r\nŽelite li izvršiti ažuriranje/instaliranje "
-                  "novih programa?";
+const QString
+    StaraVerzija = "\r\nProgram ne može razriješiti problem te će pokušati vratiti staru verziju "
+                   "programa. Ukoliko ne uspije najvjerojatnije ćete morati reinstalirati program!",
+    Neuspjeh = "Programi nisu uspješno instalirani. Kontaktirajte Mor-vela i prenesite im ove informacije!",
+    Pitanje = "Svi novi programi su spremni za ažuriranje.\r\nDa bi instalirali nove programe morate "
+              "zatvoriti sve otvorene Morvela programe!\r\nŽelite li izvršiti ažuriranje/instaliranje "
+              "novih programa?";
 
 // The person at the screen and the suite windows they have open (found by title).
 struct Korisnik : LažnePoruke, IProzori {
@@ -90,15 +91,6 @@ struct Okolina {
     void PlanirajProgram() {
         StaraINova(prog, "A.exe");
         Planiraj({{0, "A.exe"}});
-    }
-    // One help file of four bytes, offered by the location as it is (copied, not unpacked).
-    void PlanirajPomoć() {
-        for (const QString& dir : {lok, upd})
-            TestOkruženje::ZapišiListu(dir + "Verzije.txt", {"U.chm;21;2;0;4;4;"});
-        TestOkruženje::Zapiši(lok + "U.7z", "help");
-        Planiraj({{0, "U.chm"}});
-        o.stanje.NoveVerzije.postavi(0, VeličinaDownload, QString("4"));
-        o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString("4"));
     }
     // The journal a run cut short would leave: its plan (every file named but the list) and the
     // entries for each file, in this order.
@@ -254,6 +246,23 @@ TEST_F(Instalacija, UpdateCommandFetchesAsksWritesTheReportSettingsInstallsAndCl
                      kraj}));
     EXPECT_EQ(korisnik.tekstovi().mid(upita), (QStringList{Pitanje, Pitanje, uspjeh}));
     EXPECT_TRUE(QFile::exists(registar));
+
+    // On the developers' computer the installation is refused; the report settings are written all the same.
+    QFile::remove(registar);
+    TestOkruženje::Zapiši(prog + "A.exe", "stara");
+    Planiraj({{0, "A.exe"}});
+    o.stanje.NoveVerzije.postavi(0, VeličinaDownload, QString::number(QFile(lok + "A.7z").size()));
+    o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString("12"));
+    o.imena.računalo = RazvojnoRačunalo;
+    korisnik.upiti.clear();
+    cmdDownloadAndUpdate_Click(o.k, o.seta());
+    EXPECT_EQ(korisnik.tekstovi(),
+              (QStringList{Pitanje, "Ime računala je MORVELA-RAZVOJ te nije moguće nastaviti sa radom!",
+                           Neuspjeh}));
+    EXPECT_EQ(korisnik.upiti.value(1).ikona, Ikona::Usklicnik);
+    EXPECT_EQ(Log().mid(Log().size() - 2), (QStringList{"cmdDownloadAndUpdate_Click " + Neuspjeh, kraj}));
+    EXPECT_EQ(Sadržaj(prog + "A.exe"), "stara");
+    EXPECT_TRUE(QFile::exists(registar));
 }
 
 using Kvar = RedKvara<Okolina>;
@@ -290,7 +299,6 @@ const QString
              "li izašli iz programa i želite li nastaviti sa instalacijom (Da - Yes) ili želite prekinuti "
              "sa instalacijom (Ne - No)?",
     O = "ObnoviPrekinutuInstalaciju - ",
-    Neuspjeh = "Programi nisu uspješno instalirani. Kontaktirajte Mor-vela i prenesite im ove informacije!",
     UUporabi = "premještanju programa: A.exeNajvjerojatnije se koristi. " + Detalj,
     Otvoreni =
         "Postoje pokrenuti programi:\r\nMorvela Plaće 21\r\nKnjiga ulaznih računa\r\n\r\nDa bi nastavili sa "
@@ -574,24 +582,6 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          true,
          {{"{prog}A.exe", "stara"}, {"{dnevnik}", "="}},
          [](const Okolina& o) { EXPECT_EQ(Okolina::Sadržaj(o.o.vanjski("strana/A.exe")), "strana"); }},
-        // The report settings are written before the installation, whatever its outcome.
-        {"update command, installation refused",
-         [](Okolina& o) {
-             o.PlanirajPomoć();
-             o.o.imena.računalo = RazvojnoRačunalo;
-             o.korisnik.odgovori[VrstaPitanja::PotvrdaInstalacije] = {Odgovor::Da};
-             o.radnja = [](Okolina& o) { return cmdDownloadAndUpdate_Click(o.o.k, o.o.seta()), true; };
-         },
-         {{Pitanje, Ikona::Pitanje},
-          {"Ime računala je MORVELA-RAZVOJ te nije moguće nastaviti sa radom!", Ikona::Usklicnik},
-          {Neuspjeh, Ikona::Usklicnik}},
-         {"cmdDownloadAndUpdate_Click " + Neuspjeh, "********************* KRAJ UPDATE"},
-         true,
-         {{"{hlp}U.chm", "-"}},
-         [](const Okolina& o) {
-             EXPECT_TRUE(QFile::exists(
-                 o.o.vanjski("postavke/Seagate Software/Crystal Reports Designer Component.conf")));
-         }},
     };
     ProvjeriKvarove<Okolina>(redovi, [](Okolina& o) { return o.radnja(o); });
 }
