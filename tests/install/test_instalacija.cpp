@@ -742,28 +742,36 @@ TEST_F(Instalacija, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
         << qPrintable(cijeli[1]);
 }
 
-// A full disk under the program directory: the new list does not fit, the old one stays whole,
-// byte for byte, and the run, every file being in place, ends as a success that says so in the log.
-// A new program that does not fit: the crash sweep's full disk.
-TEST_F(Instalacija, FullDiskLeavesTheOldListWhole) {
+// A full disk under the program directory: the new program and the new list
+// do not fit, and the old ones stay whole, byte for byte.
+TEST_F(Instalacija, FullDiskLeavesTheOldProgramAndListWhole) {
     MaliDisk disk(o.vanjski("disk"), 128);
     if (!disk.montiran()) GTEST_SKIP() << qPrintable(disk.razlog);
     StanjeRada& s = o.stanje;
     const QString p = s.ProgramskaDirektorija = o.vanjski("disk") + Separator();
     s.UpdateDirektorija = p + "Update" + Separator();
     s.BackupDirektorija = p + "UpdateBackup" + Separator();
-    const QByteArray staraLista = "A.exe;21;1;0;10;20;\r\n";
+    const QByteArray stariProgram(3000, 's'), staraLista = "A.exe;21;1;0;10;20;\r\n";
+    TestOkruženje::Zapiši(p + "A.exe", stariProgram);
     TestOkruženje::Zapiši(p + ImeListeVerzija, staraLista);
-    QDir().mkpath(s.UpdateDirektorija);
-    s.NovaLista = QByteArray(40000, ' ') + "\r\n" + staraLista;
+    TestOkruženje::Zapiši(s.UpdateDirektorija + "A.exe", QByteArray(40000, 'n'));
+    TestOkruženje::Zapiši(s.UpdateDirektorija + ImeListeVerzija,
+                          QByteArray(40000, ' ') + "\r\n" + staraLista);
     disk.Napuni(16);
 
-    bool zamijenjena = true;
-    EXPECT_TRUE(UpdatePrograma(o.k, o.seta(), &zamijenjena));
-    EXPECT_FALSE(zamijenjena);
+    Planiraj({{0, "A.exe"}});
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
+    EXPECT_EQ(Sadržaj(p + "A.exe"), stariProgram);
+    const QString pun = GreškaIzSustava(ENOSPC).opis;
+    EXPECT_EQ(korisnik.tekstovi().value(0).section("\r\n", 0, 1),
+              "Nastala je greška u kopiranju novog programa: A.exe" + Detalj + pun);
+
+    // Nothing planned: only the list is swapped, and it does not fit either.
+    o.stanje.NoveVerzije = Matrica();
+    o.stanje.NovaLista = TestOkruženje::Pročitaj(s.UpdateDirektorija + ImeListeVerzija);
+    EXPECT_TRUE(UpdatePrograma(o.k, o.seta()));
     EXPECT_EQ(Sadržaj(p + ImeListeVerzija), staraLista);
-    EXPECT_TRUE(Log().contains(P + "Greška u kopiranju Verzije.txt " + GreškaIzSustava(ENOSPC).opis))
-        << qPrintable(Log().join("\n"));
+    EXPECT_TRUE(Log().contains(P + "Greška u kopiranju Verzije.txt " + pun)) << qPrintable(Log().join("\n"));
     EXPECT_TRUE(QDir(p).entryList({"*" + NastavakPrivremene}).isEmpty());
 }
 
