@@ -1,10 +1,13 @@
 #include "Kvarovi.h"
 #include "MaliDisk.h"
 #include "Okruzenje.h"
+#include "Stablo.h"
 #include "TestServer.h"
 #include "distribution/DownloadNaLokaciju.h"
+#include "install/UpdatePrograma.h"
 #include "platform/Procesi.h"
 #include "transfer/HttpPreuzimanje.h"
+#include "versions/KontrolnaDatoteka.h"
 #include "versions/PravilaVerzija.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +18,12 @@
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 namespace morvela::test {
 
@@ -26,25 +32,31 @@ QString R(const QString& ime, const QString& verzija = "21;1;0", int bajtova = 1
 }
 const QStringList Osnovni = {R("Knjige21.exe"), R("MorvIzmjBaza21.dll"), R("Izmjena1.enc"), R("Upute.chm")};
 
-// The fixture's download server copies from a directory, remembers every name asked for, and
-// fails on demand; programs travel as real archives, tested by the real 7-Zip.
-struct Distribucija : ::testing::Test {
+// A distribution location and a download server whose stand-in copies from a directory,
+// remembers every name asked for and fails on demand; programs travel as real archives, tested by
+// the real 7-Zip.
+struct Lokacija {
     TestOkruženje o;
+    DatotekeSKvarom datoteke;
+    QtProcesi procesi;
     const QString server = o.vanjski("Server") + Separator(), L = o.vanjski("Lokacija") + Separator();
     PosluziteljDirektorija posluzitelj{server};
-    QStringList& imena = posluzitelj.imena;
-    QSet<QString>& ne = posluzitelj.ne;
-    QtProcesi procesi;
-    Distribucija() {
+    Lokacija() {
         QDir().mkpath(L);
+        o.k.datoteke = &datoteke;
         o.izvor.lokacije[1] = o.vanjski("Lokacija"); // the run adds the separator
         o.preuzimanje = &posluzitelj;
         Postavi7Zip(o.k, procesi);
-        // Asked at the first fill of a location, the person agrees.
-        o.poruke.odgovori[VrstaPitanja::KopiranjeSvegaNaLokaciju] = {Odgovor::Da};
         o.Zapiši(server + "VerzijeU.txt", "u");
-        o.Zapiši(server + "TeamViewerQS.exe", "tv");
+        o.Zapiši(server + ImeTeamViewera, "tv");
     }
+};
+
+struct Distribucija : ::testing::Test, Lokacija {
+    QStringList& imena = posluzitelj.imena;
+    QSet<QString>& ne = posluzitelj.ne;
+    // Asked at the first fill of a location, the person agrees.
+    Distribucija() { o.poruke.odgovori[VrstaPitanja::KopiranjeSvegaNaLokaciju] = {Odgovor::Da}; }
     // What the server holds for a record of this name with n bytes of fill: an archive for a
     // program, the bytes themselves for a help file or a script.
     static QByteArray Sadržaj(const QString& ime, int n, char fill) {
@@ -63,12 +75,6 @@ struct Distribucija : ::testing::Test {
             z = polja.join(';');
         }
         o.ZapišiListu(server + "Verzije.txt", lista);
-    }
-    qint32 Veličina(const QStringList& arhive) const {
-        qint32 ukupno = 0;
-        for (const QString& a : arhive)
-            ukupno += qint32(QFileInfo(server + a).size());
-        return ukupno;
     }
     bool Pokreni(bool interaktivno = true) {
         imena.clear();
@@ -98,10 +104,9 @@ TEST_F(Distribucija, OnlyASignedSetIsPublishedWhereAKeyIsSet) {
     potpiši(10);
     ASSERT_TRUE(Pokreni());
     EXPECT_EQ(imena.mid(0, 2), QStringList({"Verzije.b2", "Verzije.b2.minisig"}));
-    for (const char* ime : {"Verzije.txt", "Verzije.b2", "Verzije.b2.minisig", "Knjige21.7z"})
-        EXPECT_EQ(o.Pročitaj(L + ime), o.Pročitaj(server + ime)) << ime;
+    const auto objavljeno = Sadržaji(L, {"Verzije.txt", "Verzije.b2", "Verzije.b2.minisig", "Knjige21.7z"});
+    EXPECT_EQ(objavljeno, Sadržaji(server, objavljeno.keys()));
     EXPECT_EQ(o.Pročitaj(L + "Update" + Separator() + "Verzije.serija"), "10\r\n");
-    const auto objavljeno = Sadržaji(L, {"Verzije.txt", "Verzije.b2", "Knjige21.7z"});
 
     // The refusals' own texts are the check's; here nothing of a refused set may reach the location.
     const std::pair<const char*, std::function<void()>> slučajevi[] = {
@@ -124,15 +129,16 @@ TEST_F(Distribucija, OnlyASignedSetIsPublishedWhereAKeyIsSet) {
         EXPECT_FALSE(Pokreni());
         EXPECT_EQ(Sadržaji(L, objavljeno.keys()), objavljeno);
     }
-    EXPECT_EQ(posluzitelj.odbijeno,
-              "Sadržaj datoteke Knjige21.7z nije onaj koji je izdavač potpisao (sažetak se ne slaže).");
 }
 
-// The real transfer, from a loopback server serving the fixture's server directory.
+// The real transfer, from a loopback server serving the fixture's server directory: over https
+// (the HTTP component) or http (the transfer control).
 struct PraviPrijenos {
-    PraviPrijenos(TestOkruženje& o, const QString& dir)
-        : posluzitelj(dir), http(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka) {
-        o.postavke.Snimi("Settings", "PrimarniServer21", posluzitelj.HttpsHost());
+    PraviPrijenos(TestOkruženje& o, const QString& dir, bool https = true)
+        : posluzitelj(dir), http(o.status, o.poruke, *o.log, o.datoteke, o.stanje.ZadnjaPoruka, {1000}) {
+        o.postavke.Snimi("Settings", "PrimarniServer21",
+                         https ? posluzitelj.HttpsHost() : posluzitelj.HttpHost());
+        o.postavke.Snimi("Settings", "KoristiChilkatZaDownload", https ? "True" : "False");
         o.postavke.Snimi("Settings", "DodatniCertifikati", TestServer::TestniCa());
         o.preuzimanje = &http;
     }
@@ -147,29 +153,25 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     EXPECT_EQ(o.poruke.upiti.value(0).tekst,
               "Ne postoji datoteka: " + L +
                   "Verzije.txt. Kopiraju se sve datoteke. Želite li nastaviti sa download-om?");
-    EXPECT_EQ(o.poruke.upiti[0].vrsta, VrstaPitanja::KopiranjeSvegaNaLokaciju);
 
     // Copying everything, an archive counts before its fetch: the failed one too.
     ne = {"MorvIzmjBaza21.7z"};
-    PreuzmiNaLokacijuIJavi(o.k, o.seta(), true); // answered Yes
-    EXPECT_EQ(o.stanje.UkupnoPreneseno, Veličina({"Knjige21.7z", "MorvIzmjBaza21.7z"}));
+    EXPECT_FALSE(Pokreni()); // answered Yes
+    EXPECT_EQ(o.stanje.UkupnoPreneseno,
+              QFileInfo(server + "Knjige21.7z").size() + QFileInfo(server + "MorvIzmjBaza21.7z").size());
 
     // Nobody is there to answer a scheduled run: it leaves the first full copy to a person.
     ne.clear();
-    imena.clear();
-    o.poruke.upiti.clear();
-    PreuzmiNaLokacijuIJavi(o.k, o.seta(), false);
+    EXPECT_FALSE(Pokreni(false));
     EXPECT_EQ(imena, QStringList());
     EXPECT_EQ(o.LogPoruke().last(), "Download na lokaciju- Ne postoji datoteka: " + L +
                                         "Verzije.txt. Prvo presnimavanje svih datoteka na lokaciju mora se "
                                         "pokrenuti ručno. Automatsko preuzimanje se prekida.");
-    PreuzmiNaLokacijuIJavi(o.k, o.seta(), true);
+    EXPECT_TRUE(Pokreni());
     EXPECT_EQ(imena.filter(".7z").size(), 4);
     EXPECT_EQ(o.status.txtPor + o.status.txtPorGr, "\r\nKopirano Verzije.txt\r\nKopirano VerzijeU.txt");
 
-    imena.clear();
-    o.poruke.upiti.clear();
-    PreuzmiNaLokacijuIJavi(o.k, o.seta(), true);
+    EXPECT_TRUE(Pokreni());
     EXPECT_EQ(imena, QStringList({"Verzije.txt", "VerzijeU.txt"}));
     EXPECT_EQ(o.stanje.UkupnoPreneseno, 0); // the report's box itself: the failure table
     EXPECT_TRUE(o.status.txtPor.startsWith("\r\nIsta verzija: Knjige21.exe\r\nIsta verzija: "));
@@ -181,7 +183,7 @@ TEST_F(Distribucija, FirstRunsCopyAllAndAnUnchangedRerunFetchesNoArchive) {
     ne = {"MorvIzmjBaza21.7z"};
     Objavi({R("Knjige21.exe", "22;0;0"), R("MorvIzmjBaza21.dll", "22;0;0"), Osnovni[2], Osnovni[3]}, 'b');
     EXPECT_FALSE(Pokreni());
-    EXPECT_EQ(o.stanje.UkupnoPreneseno, Veličina({"Knjige21.7z"}));
+    EXPECT_EQ(o.stanje.UkupnoPreneseno, QFileInfo(server + "Knjige21.7z").size());
     EXPECT_EQ(o.Pročitaj(L + "MorvIzmjBaza21.7z"), Sadržaj("MorvIzmjBaza21.dll", 10, 'a'));
 }
 
@@ -209,7 +211,7 @@ TEST_F(Distribucija, ChangedRowsAndWrongArchivesAreFetchedAgain) {
 
 // The location runs out of space: the final list copy and the fetch of a
 // newer archive fail, and what was there stays whole, byte for byte. Without its
-// new list the location names old sizes: the run has failed.
+// new list the location names old sizes: the run has failed, and says so.
 TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
     MaliDisk disk(L, 128);
     if (!disk.montiran()) GTEST_SKIP() << qPrintable(disk.razlog);
@@ -229,11 +231,12 @@ TEST_F(Distribucija, FullLocationKeepsItsListsAndArchivesWhole) {
     posluzitelj.poDohvatu = [&](const QString& ime) {
         if (ime == "Upute.7z") disk.Napuni();
     };
-    EXPECT_FALSE(Pokreni(false));
+    EXPECT_FALSE(Pokreni());
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
     EXPECT_EQ(o.Pročitaj(L + "VerzijeU.txt"), listaU);
-    EXPECT_EQ(o.LogPoruke().last(),
-              "Download na lokaciju- Greška u kopiranju Verzije.txt " + GreškaIzSustava(ENOSPC).opis);
+    const QString greška = "Greška u kopiranju Verzije.txt " + GreškaIzSustava(ENOSPC).opis;
+    EXPECT_EQ(o.poruke.tekstovi(), QStringList{greška});
+    EXPECT_EQ(o.LogPoruke().last(), "Download na lokaciju- " + greška);
 }
 
 // Over the real transfer each archive is flushed while it is checked. One that cannot take its
@@ -268,6 +271,109 @@ TEST_F(Distribucija, AnArchiveThatCannotTakeItsPlaceStopsTheRunOverTheRealTransf
     EXPECT_EQ(o.Pročitaj(L + "Verzije.txt"), lista);
 }
 
+struct PovezanaDirektorija {
+    const char* opis;
+    std::function<QString(TestOkruženje&)> direktorija; // the working directory made a link
+    std::function<bool(TestOkruženje&)> pokreni;
+    QStringList promjene; // besides nothing at all
+    Ikona ikona;
+};
+
+// Working directories that are symbolic links are refused: nothing is read, written or deleted
+// through them.
+TEST(Veze, LinkedWorkingDirectoriesAreRefusedAndWhatTheyPointAtStaysAsItWas) {
+    const QList<PovezanaDirektorija> slučajevi = {
+        {"update",
+         [](TestOkruženje& o) { return o.updateDir(); },
+         [](TestOkruženje& o) { return PripremiVerzijaTXT(o.k, o.seta()); },
+         {},
+         Ikona::Usklicnik},
+        {"backup",
+         [](TestOkruženje& o) { return o.stanje.BackupDirektorija; },
+         [](TestOkruženje& o) { return UpdatePrograma(o.k, o.seta()); },
+         {"Suite/Update/Update.log"},
+         Ikona::Kritična},
+        {"lokacija",
+         [](TestOkruženje& o) {
+             o.izvor.lokacije[1] = o.vanjski("Lokacija");
+             return o.vanjski("Lokacija") + Separator() + "Update" + Separator();
+         },
+         [](TestOkruženje& o) { return DownloadNaLokaciju(o.k, o.seta(), true); },
+         {"Suite/Update/Update.log"},
+         Ikona::Usklicnik},
+    };
+    for (const PovezanaDirektorija& s : slučajevi) {
+        SCOPED_TRACE(s.opis);
+        TestOkruženje o;
+        o.ZapišiListu(o.dir() + "Verzije.txt", {"Knjige21.exe;21;1;0;10;100;"});
+        const QString drugdje = o.vanjski("Drugdje");
+        o.Zapiši(drugdje + "/Knjige21.exe", "tuđe");
+        o.Zapiši(drugdje + "/Update.log", "tuđi log\r\n");
+        o.Zapiši(drugdje + "/Verzije.txt", "tuđa lista");
+        QFile::setPermissions(drugdje + "/Knjige21.exe", QFileDevice::ReadOwner);
+        QDir().mkpath(o.vanjski("Lokacija"));
+        QString veza = s.direktorija(o);
+        QDir(veza).removeRecursively();
+        veza.chop(1);
+        ASSERT_TRUE(QFile::link(drugdje, veza));
+        const auto prije = StanjeStabla(o.korijen.path());
+
+        EXPECT_FALSE(s.pokreni(o));
+        EXPECT_EQ(o.poruke.tekstovi(), QStringList{PorukaSimboličkeVeze(veza + Separator())});
+        EXPECT_EQ(o.poruke.upiti.value(0).ikona, s.ikona);
+        // The log is not written through a linked update directory either, and says so.
+        if (veza + Separator() == o.updateDir()) {
+            o.k.LogirajGrešku("x");
+            EXPECT_TRUE(o.poruke.tekstovi().last().endsWith(PorukaSimboličkeVeze(veza)));
+        }
+        EXPECT_EQ(Promjene(prije, StanjeStabla(o.korijen.path())), s.promjene);
+    }
+}
+
+// Someone who can write to the location keeps planting links to a file outside at every temporary
+// name a run uses, while it runs. Whatever the runs then report, nothing is written through a link,
+// and no link takes the place of a file the location serves.
+TEST_F(Distribucija, LinksPlantedAtTheTemporaryNamesOfARunWriteNothingOutside) {
+    const QStringList imena = {"Knjige21.exe", "Pdv21.exe", "Izvoz21.dll"};
+    QStringList stara, mjesta{L + ImeTeamViewera, L + "Verzije.txt", L + "VerzijeU.txt"};
+    for (const QString& ime : imena)
+        stara << R(ime), mjesta << L + ImeArhive(ime);
+    Objavi({R(imena[0], "21;2;0", 3000), R(imena[1], "21;2;0", 3000), R(imena[2], "21;2;0", 3000)});
+    PraviPrijenos prijenos(o, server, false);
+    const QString W = L + "Update" + Separator(), tuđa = o.vanjski("tuđa.txt");
+    mjesta << W + "Verzije.txt" << W + "VerzijeU.txt";
+    o.Zapiši(tuđa, "tuđe");
+    QDir().mkpath(W);
+
+    std::atomic<bool> sadi = true;
+    std::thread sadnja([&] {
+        while (sadi) {
+            for (const QString& mjesto : mjesta) {
+                std::error_code ec;
+                std::filesystem::create_symlink(tuđa.toStdString(), PrivremenaZa(mjesto).toStdString(), ec);
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    int dovršenih = 0;
+    for (int krug = 0; krug < 15; ++krug) {
+        // Every run fetches everything again.
+        o.ZapišiListu(L + "Verzije.txt", stara);
+        for (const QString& mjesto : mjesta.mid(0, 1) + mjesta.mid(3, 3))
+            QFile::remove(mjesto);
+        dovršenih += DownloadNaLokaciju(o.k, o.seta(), false);
+    }
+    sadi = false;
+    sadnja.join();
+
+    EXPECT_EQ(o.Pročitaj(tuđa), "tuđe");
+    for (const QString& mjesto : mjesta)
+        EXPECT_FALSE(JeSimboličkaVeza(mjesto)) << qPrintable(mjesto);
+    // The planted links were met: a run that found one refused to write there.
+    EXPECT_LT(dovršenih, 15);
+    EXPECT_FALSE(o.LogPoruke().filter("Lokalna datoteka se ne može zapisati").isEmpty());
+}
+
 namespace {
 
 const QString Nema = "Nije moguće učitati kontrolnu datoteku sa interneta",
@@ -275,65 +381,55 @@ const QString Nema = "Nije moguće učitati kontrolnu datoteku sa interneta",
 
 // A location filled by an earlier run, 31 rows (more than the progress bar's 29 steps), nothing
 // changed at the server since; the remote-support program is still to come.
-struct Okolina {
+struct Okolina : Lokacija {
     static QByteArray Arhiva() { return Arhiva7z("P.exe", "abc"); }
-    TestOkruženje t;
-    DatotekeSKvarom datoteke;
-    QtProcesi procesi;
     QStringList lista;
-    const QString L = t.vanjski("Lokacija") + Separator(), W = L + "Update" + Separator();
-    PosluziteljDirektorija server{t.vanjski("Server") + Separator()};
+    const QString W = L + "Update" + Separator();
     bool ručno = true;
     Okolina() {
-        t.preuzimanje = &server;
-        t.k.datoteke = &datoteke;
-        t.izvor.lokacije[1] = t.vanjski("Lokacija");
-        Postavi7Zip(t.k, procesi);
         for (int i = 1; i <= 31; ++i) {
             lista << QString("P%1.exe;21;1;0;%2;9;").arg(i).arg(Arhiva().size());
-            for (const QString& dir : {server.dir, L})
-                t.Zapiši(dir + QString("P%1.7z").arg(i), Arhiva());
+            for (const QString& dir : {server, L})
+                o.Zapiši(dir + QString("P%1.7z").arg(i), Arhiva());
         }
-        for (const QString& dir : {server.dir, L}) {
-            t.ZapišiListu(dir + "Verzije.txt", lista);
-            t.Zapiši(dir + "VerzijeU.txt", "u");
-        }
-        t.Zapiši(server.dir + ImeTeamViewera, "tv");
+        o.ZapišiListu(server + "Verzije.txt", lista);
+        o.ZapišiListu(L + "Verzije.txt", lista);
+        o.Zapiši(L + "VerzijeU.txt", "u");
     }
     // The server offers a newer P2, this archive for it.
     void NoviP2(const QByteArray& arhiva) {
         lista[1] = QString("P2.exe;21;2;0;%1;9;").arg(Arhiva().size());
-        t.ZapišiListu(server.dir + "Verzije.txt", lista);
-        t.Zapiši(server.dir + "P2.7z", arhiva);
+        o.ZapišiListu(server + "Verzije.txt", lista);
+        o.Zapiši(server + "P2.7z", arhiva);
     }
     void Kvar(const char* operacija, const QString& put, int kojiPut = 1) {
         datoteke.kvar = [=, n = 0](const char* op, const QString& p) mutable {
             return qstrcmp(op, operacija) == 0 && p == put && ++n == kojiPut;
         };
     }
-    const QList<Upit>& Upiti() const { return t.poruke.upiti; }
-    QStringList Log() const { return t.LogPoruke(); }
+    const QList<Upit>& Upiti() const { return o.poruke.upiti; }
+    QStringList Log() const { return o.LogPoruke(); }
     // {L} the location, {U} the location as entered, {W} its working directory, {N} a missing one,
     // {T} the transfer time and {B} the bytes transferred.
     QString Popuni(const QString& tekst) const {
         return test::Popuni(tekst, {{"L", L},
-                                    {"U", t.izvor.lokacije[1]},
+                                    {"U", o.izvor.lokacije[1]},
                                     {"W", W},
-                                    {"N", t.vanjski("Nema") + Separator()},
-                                    {"T", t.status.vrijemePrijenosa},
-                                    {"B", QString::number(t.stanje.UkupnoPreneseno)}});
+                                    {"N", o.vanjski("Nema") + Separator()},
+                                    {"T", o.status.vrijemePrijenosa},
+                                    {"B", QString::number(o.stanje.UkupnoPreneseno)}});
     }
 };
 using Kvar = RedKvara<Okolina>;
 
 // The run's final report: whether it completed is whether it was shown.
 bool Distribuiraj(Okolina& o) {
-    PreuzmiNaLokacijuIJavi(o.t.k, o.t.seta(), o.ručno);
-    EXPECT_FALSE(o.t.status.vidljiv);
+    PreuzmiNaLokacijuIJavi(o.o.k, o.o.seta(), o.ručno);
+    EXPECT_FALSE(o.o.status.vidljiv);
     if (!o.ručno) {
-        EXPECT_EQ(o.server.imena.filter(".7z"), QStringList());
+        EXPECT_EQ(o.posluzitelj.imena.filter(".7z"), QStringList());
     }
-    return o.t.status.prikazaPoruka == 1;
+    return o.o.status.prikazaPoruka == 1;
 }
 
 const QString Prekida = " Prekida se ažuriranje!",
@@ -370,71 +466,71 @@ constexpr qint64 MiB = 1 << 20;
 TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
     const std::initializer_list<Kvar> redovi = {
         {"location missing",
-         [](Okolina& o) { o.t.izvor.lokacije[1] = o.t.vanjski("Nema"); },
+         [](Okolina& o) { o.o.izvor.lokacije[1] = o.o.vanjski("Nema"); },
          {{NemaL, Ikona::Usklicnik}, Loše},
          {""},
          false},
         {"empty location refused",
-         [](Okolina& o) { o.t.izvor.lokacije[1] = ""; },
+         [](Okolina& o) { o.o.izvor.lokacije[1] = ""; },
          {{NemaL, Ikona::Usklicnik}, Loše},
          {""},
          false},
         {"working directory cannot be created",
-         [](Okolina& o) { o.t.Zapiši(o.W.chopped(1), "x"); },
+         [](Okolina& o) { o.o.Zapiši(o.W.chopped(1), "x"); },
          {{NemaW, Ikona::Usklicnik}, Loše},
          {""},
          false,
          Isto({"{L}Update", "{L}Verzije.txt"}),
-         [](const Okolina& o) { EXPECT_EQ(o.t.završetaka, 1); }},
+         [](const Okolina& o) { EXPECT_EQ(o.o.završetaka, 1); }},
         {"working directory cannot be created, scheduled",
-         [](Okolina& o) { o.ručno = false, o.t.Zapiši(o.W.chopped(1), "x"); },
+         [](Okolina& o) { o.ručno = false, o.o.Zapiši(o.W.chopped(1), "x"); },
          {},
          {D},
          false,
          Isto({"{L}Update", "{L}Verzije.txt"}),
-         [](const Okolina& o) { EXPECT_EQ(o.t.završetaka, 0); }},
+         [](const Okolina& o) { EXPECT_EQ(o.o.završetaka, 0); }},
         {"empty location, scheduled",
-         [](Okolina& o) { o.ručno = false, o.t.izvor.lokacije[1] = ""; },
+         [](Okolina& o) { o.ručno = false, o.o.izvor.lokacije[1] = ""; },
          {},
          {D + "Nije unesena lokacija za download programa. Prekida se preuzimanje."},
          false},
         {"location missing, scheduled",
-         [](Okolina& o) { o.ručno = false, o.t.izvor.lokacije[1] = o.t.vanjski("Nema"); },
+         [](Okolina& o) { o.ručno = false, o.o.izvor.lokacije[1] = o.o.vanjski("Nema"); },
          {},
          {D + "Ne postoji unesena lokacija za download programa: {N}. Prekida se preuzimanje."},
          false},
         {"list not fetched",
-         [](Okolina& o) { o.server.ne = {"Verzije.txt"}; },
+         [](Okolina& o) { o.posluzitelj.ne = {"Verzije.txt"}; },
          {{Nema + Veza + Prekida, Ikona::Usklicnik}, Loše},
          {D + Nema + Veza + Prekida},
          false,
          Isto({"{L}Verzije.txt", "{L}P1.7z"})},
         {"list fetched but absent",
-         [](Okolina& o) { o.server.bezDatoteke = {"Verzije.txt"}; },
+         [](Okolina& o) { o.posluzitelj.bezDatoteke = {"Verzije.txt"}; },
          {{"Podaci o novim verzijama na postoje na lokaciji: {W}", Ikona::Nema}, Loše},
          {D + "Učitao sa interneta Verzije.txt ali one ne postoje u {W}"},
          false,
          Isto({"{L}Verzije.txt"})},
         {"second list not fetched",
-         [](Okolina& o) { o.server.ne = {"VerzijeU.txt"}; },
+         [](Okolina& o) { o.posluzitelj.ne = {"VerzijeU.txt"}; },
          {{Nema + " VerzijeU" + Veza + Prekida, Ikona::Usklicnik}, Loše},
          {D + Nema + " VerzijeU" + Veza + Prekida},
          false,
          Isto({"{L}Verzije.txt", "{L}VerzijeU.txt"})},
         {"second list fetched but absent",
-         [](Okolina& o) { o.server.bezDatoteke = {"VerzijeU.txt"}; },
+         [](Okolina& o) { o.posluzitelj.bezDatoteke = {"VerzijeU.txt"}; },
          {Dobro},
          {D + "Učitao sa interneta VerzijeU.txt ali one ne postoje u {W}"},
          true,
          Isto({"{L}P1.7z"})},
         {"remote support not fetched",
-         [](Okolina& o) { o.server.ne = {ImeTeamViewera}; },
+         [](Okolina& o) { o.posluzitelj.ne = {ImeTeamViewera}; },
          {{"Nije moguće učitati TeamViewerQS.exe sa interneta" + Veza, Ikona::Usklicnik}, Dobro},
          {D + "Nije moguće učitati TeamViewerQS.exe sa interneta" + Veza},
          true,
          Isto({"{L}P1.7z"})},
         {"new list unreadable",
-         [](Okolina& o) { o.t.Zapiši(o.server.dir + "Verzije.txt", "bez točke-zareza\r\n"); },
+         [](Okolina& o) { o.o.Zapiši(o.server + "Verzije.txt", "bez točke-zareza\r\n"); },
          {{Nečitljiva + Prekida, Ikona::Usklicnik}, Loše},
          {Nečitljiva + Prekida},
          false,
@@ -446,21 +542,26 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
          {""},
          false,
          Isto({"{L}Verzije.txt", "{L}P1.7z"})},
-        // No question: every archive is fetched.
-        {"old list unreadable",
-         [](Okolina& o) { o.t.Zapiši(o.L + "Verzije.txt", "bez točke-zareza\r\n"); },
+        // No question: every archive is fetched. Fetched lists are cut off long before this size; a
+        // location's own has no such limit.
+        {"old list too large",
+         [](Okolina& o) {
+             o.o.Zapiši(o.L + "Verzije.txt",
+                        QByteArray("P1.exe;21;1;0;10;9;\r\n").repeated(3 << 20).left(50 * MiB));
+         },
          {Dobro},
-         {Nečitljiva + " Kopiraju se sve datoteke! Želite li nastaviti? "},
+         {"UčitajMatricu - Lista je veća od 1048576 bajtova (52428800 bajtova). Datoteka: {L}Verzije.txt",
+          Nečitljiva + " Kopiraju se sve datoteke! Želite li nastaviti? "},
          true,
          {},
-         [](const Okolina& o) { EXPECT_EQ(o.server.imena.filter(".7z").size(), 31); }},
+         [](const Okolina& o) { EXPECT_EQ(o.posluzitelj.imena.filter(".7z").size(), 31); }},
         {"archive size cannot be checked",
          [](Okolina& o) { o.Kvar("velicina", o.L + "P2.7z", 2); },
          {{Veličina, Ikona::Usklicnik}, Loše},
          {D2 + Veličina},
          false,
          Isto({"{L}Verzije.txt"}),
-         [](const Okolina& o) { EXPECT_TRUE(o.t.stanje.PorukeGrešaka.endsWith("\r\n" + Veličina)); }},
+         [](const Okolina& o) { EXPECT_TRUE(o.o.stanje.PorukeGrešaka.endsWith("\r\n" + Veličina)); }},
         // A fetched archive takes the location's place only when it is what the new list says; one
         // over the list's limit is cut off and reported alike.
         {"archive shorter than listed",
@@ -475,7 +576,7 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
          {D2 + RazlikaP2(Okolina::Arhiva().size() + MiB + 1)},
          true,
          Isto({"{L}P2.7z"}),
-         [](const Okolina& o) { EXPECT_EQ(o.server.imena.filter(".7z"), QStringList({"P2.7z"})); }},
+         [](const Okolina& o) { EXPECT_EQ(o.posluzitelj.imena.filter(".7z"), QStringList({"P2.7z"})); }},
         // Of the right size but damaged inside (a CRC error): a failed fetch.
         {"damaged archive",
          [](Okolina& o) {
@@ -488,12 +589,6 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
          {D2 + "Arhiva P2.7z nije ispravna"},
          false,
          Isto({"{L}P2.7z", "{L}Verzije.txt"})},
-        {"new list cannot take its place",
-         [](Okolina& o) { o.Kvar("kopiraj", o.L + "Verzije.txt"); },
-         {{"Greška u kopiranju Verzije.txt " + DatotekeSKvarom::Greška("").opis, Ikona::Usklicnik}, Loše},
-         {D + "Greška u kopiranju Verzije.txt"},
-         false,
-         Isto({"{L}Verzije.txt", "{L}VerzijeU.txt"})},
         // The error goes to the error tab only; the run completes, its bar having wrapped after 29 rows.
         {"list copy at the end fails",
          [](Okolina& o) { o.Kvar("kopiraj", o.L + "VerzijeU.txt"); },
@@ -502,9 +597,9 @@ TEST(Kvarovi, EveryFailureOfTheDistributionRun) {
          true,
          Isto({"{L}VerzijeU.txt"}),
          [](const Okolina& o) {
-             EXPECT_EQ(o.t.status.txtPorGr, "\r\nGreška u kopiranju VerzijeU.txt " +
+             EXPECT_EQ(o.o.status.txtPorGr, "\r\nGreška u kopiranju VerzijeU.txt " +
                                                 DatotekeSKvarom::Greška(o.L + "VerzijeU.txt").opis);
-             EXPECT_EQ(o.t.status.vrijednost, 2);
+             EXPECT_EQ(o.o.status.vrijednost, 2);
          }},
     };
     ProvjeriKvarove(redovi, std::function<bool(Okolina&)>(Distribuiraj));

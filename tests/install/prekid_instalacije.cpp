@@ -22,7 +22,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -41,14 +40,11 @@ public:
     }
     GreškaDatoteke Kopiraj(const QString& od, const QString& na, bool trajno = true,
                            IProvjeraSadržaja* provjera = nullptr) override {
-        Korak('K', &na, [&od] {
-            QFile izvor(od);
-            return izvor.open(QIODevice::ReadOnly) ? izvor.read(izvor.size() / 2) : QByteArray();
-        });
+        Korak('K', &na, TestOkruženje::Pročitaj(od));
         return StvarneDatoteke::Kopiraj(od, na, trajno, provjera);
     }
     GreškaDatoteke Zapiši(const QString& put, const QByteArray& sadržaj, bool trajno = true) override {
-        Korak('Z', &put, [&sadržaj] { return sadržaj.left(sadržaj.size() / 2); });
+        Korak('Z', &put, sadržaj);
         return StvarneDatoteke::Zapiši(put, sadržaj, trajno);
     }
     GreškaDatoteke Premjesti(const QString& od, const QString& na) override {
@@ -69,9 +65,8 @@ public:
     }
 
 private:
-    // pola: the first half of what the operation writes to na.
-    void Korak(char slovo = '-', const QString* na = nullptr,
-               const std::function<QByteArray()>& pola = nullptr) {
+    // sadržaj: what the operation writes to na.
+    void Korak(char slovo = '-', const QString* na = nullptr, const QByteArray& sadržaj = {}) {
         if (!m_naoružane) return;
         m_operacije += slovo;
         if (++m_broj != m_n) return;
@@ -80,7 +75,7 @@ private:
             // Half of the file written, as a power cut would leave it.
             QFile privremena(PrivremenaZa(*na));
             if (privremena.open(QIODevice::WriteOnly)) {
-                privremena.write(pola());
+                privremena.write(sadržaj.left(sadržaj.size() / 2));
                 privremena.flush();
             }
         }
@@ -94,10 +89,9 @@ private:
     QByteArray m_operacije;
 };
 
-// No suite program is open, and the check after the run gets nothing from the internet.
-struct BezVanjskogSvijeta : IProzori, IPreuzimanje {
+// No suite program is open; the check after the run gets nothing from the internet.
+struct BezProzora : IProzori {
     bool NađiProzor(const QString&, const QString&, bool) override { return false; }
-    bool DownloadDatoteke(const ZahtjevDatoteke&) override { return false; }
 };
 
 } // namespace
@@ -109,11 +103,10 @@ int main(int argc, char** argv) {
     UbojiteDatoteke datoteke(std::atoi(argv[2]), std::strcmp(argv[3], "usred") == 0);
 
     TestOkruženje o(dir);
-    BezVanjskogSvijeta svijet;
+    BezProzora prozori;
     QtProcesi procesi;
     Kontekst& k = o.k;
-    k.datoteke = &datoteke, k.prozori = &svijet, k.procesi = &procesi;
-    o.preuzimanje = &svijet;
+    k.datoteke = &datoteke, k.prozori = &prozori, k.procesi = &procesi;
     PostaviDirektorije(k);
     if (!NapraviRsŠtoTrebaAžurirati(k)) return 5;
     datoteke.Naoružaj();

@@ -1,4 +1,5 @@
 #include "Kvarovi.h"
+#include "MaliDisk.h"
 #include "Okruzenje.h"
 #include "PrivatniZaslon.h"
 #include "install/DnevnikInstalacije.h"
@@ -21,6 +22,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <optional>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -30,12 +32,13 @@ namespace {
 const QString P = "UpdatePrograma - ", V = "PokušajVratitiSveNaPočetak - ",
               Detalj = "\r\nPoruka o grešci je: ";
 using Stanja = QList<QPair<QString, int>>;
-const QString StaraVerzija = "\r\nProgram ne može razriješiti problem te će pokušati vratiti staru verziju "
-                             "programa. Ukoliko ne uspije najvjerojatnije ćete morati reinstalirati program!",
-              Pitanje =
-                  "Svi novi programi su spremni za ažuriranje.\r\nDa bi instalirali nove programe morate "
-                  "zatvoriti sve otvorene Morvela programe!\r\nŽelite li izvršiti ažuriranje/instaliranje "
-                  "novih programa?";
+const QString
+    StaraVerzija = "\r\nProgram ne može razriješiti problem te će pokušati vratiti staru verziju "
+                   "programa. Ukoliko ne uspije najvjerojatnije ćete morati reinstalirati program!",
+    Neuspjeh = "Programi nisu uspješno instalirani. Kontaktirajte Mor-vela i prenesite im ove informacije!",
+    Pitanje = "Svi novi programi su spremni za ažuriranje.\r\nDa bi instalirali nove programe morate "
+              "zatvoriti sve otvorene Morvela programe!\r\nŽelite li izvršiti ažuriranje/instaliranje "
+              "novih programa?";
 
 // The person at the screen and the suite windows they have open (found by title).
 struct Korisnik : LažnePoruke, IProzori {
@@ -89,17 +92,29 @@ struct Okolina {
         StaraINova(prog, "A.exe");
         Planiraj({{0, "A.exe"}});
     }
-    // One help file of four bytes, offered by the location as it is (copied, not unpacked).
-    void PlanirajPomoć() {
-        for (const QString& dir : {lok, upd})
-            TestOkruženje::ZapišiListu(dir + "Verzije.txt", {"U.chm;21;2;0;4;4;"});
-        TestOkruženje::Zapiši(lok + "U.7z", "help");
-        Planiraj({{0, "U.chm"}});
-        o.stanje.NoveVerzije.postavi(0, VeličinaDownload, QString("4"));
-        o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString("4"));
+    // The journal a run cut short would leave: its plan (every file named but the list) and the
+    // entries for each file, in this order.
+    void Dnevnik(const QList<QPair<QString, QStringList>>& zapisi) {
+        QStringList plan;
+        for (const auto& [ime, oznake] : zapisi)
+            if (ime != ImeListeVerzija) plan << ime;
+        ZapočniDnevnik(datoteke, o.stanje, plan);
+        for (const auto& [ime, oznake] : zapisi)
+            for (const QString& oznaka : oznake)
+                ZabilježiUDnevnik(datoteke, o.stanje, oznaka, ime);
+    }
+    // Writes of the journal fail from the given one on, counted from 0.
+    void KvarDnevnika(int od) {
+        datoteke.kvar = [n = 0, od](const char* op, const QString& p) mutable {
+            return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika) && n++ >= od;
+        };
     }
     static QString Sadržaj(const QString& put) { return TestOkruženje::Pročitaj(put); }
-    template <class... T> static QStringList Sadržaji(const T&... put) { return {Sadržaj(put)...}; }
+    // Each file's content, or that it is not there.
+    static QByteArray Otisak(const QString& put) {
+        return QFile::exists(put) ? TestOkruženje::Pročitaj(put) : QByteArray("nema");
+    }
+    template <class... T> static QStringList Sadržaji(const T&... put) { return {QString(Otisak(put))...}; }
     UslugeZamjene Zamjena() { return {o.stanje, datoteke, *o.log, korisnik, o.status, procesi}; }
     QString LogTekst() const { return Sadržaj(o.log->Put()); } // the whole log, for entries that span lines
     static QString RegSvr32(const QString& put, const char* s) { return "RegSvr32.exe \"" + put + "\" " + s; }
@@ -112,6 +127,7 @@ struct Okolina {
                                 {"bak", bak},
                                 {"skr", skr},
                                 {"hlp", hlp},
+                                {"bin", bin},
                                 {"dnevnik", PutDnevnika(o.stanje)},
                                 {"ENOENT", Opis(ENOENT)},
                                 {"EEXIST", Opis(EEXIST)},
@@ -178,16 +194,13 @@ TEST_F(Instalacija, RunThatFailsLeavesTheInstallationAsItWas) {
     const QString kopiranje = "Nastala je greška u kopiranju novog programa: P3.exe" + Detalj + Opis(ENOENT);
     EXPECT_TRUE(LogTekst().contains(" " + P + kopiranje + "\r\n"));
     EXPECT_EQ(korisnik.tekstovi(), QStringList{kopiranje + StaraVerzija});
-    EXPECT_EQ(korisnik.upiti.value(0).ikona, Ikona::Kritična);
 
     // The first rows restored, the new one without an old version removed, the rest never touched,
     // and the journal gone with what the run moved aside.
-    EXPECT_EQ(Sadržaji(prog + "P1.exe", prog + "P3.exe", prog + "P4.exe", prog + "P5.exe", upd + "P4.exe",
-                       prog + "Verzije.txt"),
-              (QStringList{"stara", "stara", "stara", "stara", "nova", "stara lista"}));
-    EXPECT_FALSE(QFile::exists(prog + "P2.exe"));
+    EXPECT_EQ(Sadržaji(prog + "P1.exe", prog + "P2.exe", prog + "P3.exe", prog + "P4.exe", prog + "P5.exe",
+                       upd + "P4.exe", prog + "Verzije.txt", PutDnevnika(o.stanje)),
+              (QStringList{"stara", "nema", "stara", "stara", "stara", "nova", "stara lista", "nema"}));
     EXPECT_TRUE(QDir(bak).isEmpty());
-    EXPECT_FALSE(QFile::exists(PutDnevnika(o.stanje)));
     EXPECT_EQ(o.mreža.stanja,
               (Stanja{{"P1.exe", 5}, {"P1.exe", 3}, {"P2.exe", 5}, {"P2.exe", 3}, {"P3.exe", 5}}));
 }
@@ -233,6 +246,23 @@ TEST_F(Instalacija, UpdateCommandFetchesAsksWritesTheReportSettingsInstallsAndCl
                      kraj}));
     EXPECT_EQ(korisnik.tekstovi().mid(upita), (QStringList{Pitanje, Pitanje, uspjeh}));
     EXPECT_TRUE(QFile::exists(registar));
+
+    // On the developers' computer the installation is refused; the report settings are written all the same.
+    QFile::remove(registar);
+    TestOkruženje::Zapiši(prog + "A.exe", "stara");
+    Planiraj({{0, "A.exe"}});
+    o.stanje.NoveVerzije.postavi(0, VeličinaDownload, QString::number(QFile(lok + "A.7z").size()));
+    o.stanje.NoveVerzije.postavi(0, StvarnaVeličina, QString("12"));
+    o.imena.računalo = RazvojnoRačunalo;
+    korisnik.upiti.clear();
+    cmdDownloadAndUpdate_Click(o.k, o.seta());
+    EXPECT_EQ(korisnik.tekstovi(),
+              (QStringList{Pitanje, "Ime računala je MORVELA-RAZVOJ te nije moguće nastaviti sa radom!",
+                           Neuspjeh}));
+    EXPECT_EQ(korisnik.upiti.value(1).ikona, Ikona::Usklicnik);
+    EXPECT_EQ(Log().mid(Log().size() - 2), (QStringList{"cmdDownloadAndUpdate_Click " + Neuspjeh, kraj}));
+    EXPECT_EQ(Sadržaj(prog + "A.exe"), "stara");
+    EXPECT_TRUE(QFile::exists(registar));
 }
 
 using Kvar = RedKvara<Okolina>;
@@ -268,7 +298,7 @@ const QString
     Ponovo = "\r\nPreporuka je da se prestane koristiti navedeni program i da se pokuša još jednom. Jeste "
              "li izašli iz programa i želite li nastaviti sa instalacijom (Da - Yes) ili želite prekinuti "
              "sa instalacijom (Ne - No)?",
-    Neuspjeh = "Programi nisu uspješno instalirani. Kontaktirajte Mor-vela i prenesite im ove informacije!",
+    O = "ObnoviPrekinutuInstalaciju - ",
     UUporabi = "premještanju programa: A.exeNajvjerojatnije se koristi. " + Detalj,
     Otvoreni =
         "Postoje pokrenuti programi:\r\nMorvela Plaće 21\r\nKnjiga ulaznih računa\r\n\r\nDa bi nastavili sa "
@@ -325,9 +355,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          [](Okolina& o) {
              TestOkruženje::Zapiši(o.bak + "Stara.enc", "stara");
              QDir().mkpath(o.skr + "Stara.enc/x");
-             ZapočniDnevnik(o.datoteke, o.o.stanje, {"Stara.enc"});
-             ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikBackup, "Stara.enc");
-             ZabilježiUDnevnik(o.datoteke, o.o.stanje, DnevnikSpremljena, "Stara.enc");
+             o.Dnevnik({{"Stara.enc", {DnevnikBackup, DnevnikSpremljena}}});
              o.radnja = [](Okolina& o) { return PokušajVratitiSveNaPočetak(o.Zamjena()); };
          },
          {{"Nastala je greška u kopiranju nazad datoteke: Stara.enc" + Detalj +
@@ -393,9 +421,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         {"journal cannot be begun",
          [](Okolina& o) {
              o.PlanirajProgram();
-             o.datoteke.kvar = [](const char* op, const QString& p) {
-                 return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika);
-             };
+             o.KvarDnevnika(0);
          },
          {{"Nastala je greška u zapisu dnevnika instalacije {dnevnik}\r\nGreška: {EIO}", Ikona::Usklicnik}},
          {P + "Nastala je greška u zapisu dnevnika instalacije {dnevnik}"},
@@ -405,9 +431,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         {"journal entry cannot be written",
          [](Okolina& o) {
              o.PlanirajProgram();
-             o.datoteke.kvar = [n = 0](const char* op, const QString& p) mutable {
-                 return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika) && n++ > 0;
-             };
+             o.KvarDnevnika(1);
          },
          {{"Nastala je greška u zapisu dnevnika instalacije za datoteku: A.exe" + Detalj + "{EIO}" +
                StaraVerzija,
@@ -419,9 +443,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         {"journal cannot note the list",
          [](Okolina& o) {
              TestOkruženje::ZapišiListu(o.prog + "Verzije.txt", {"A.exe;21;1;0;10;20;"});
-             o.datoteke.kvar = [n = 0](const char* op, const QString& p) mutable {
-                 return qstrcmp(op, "zapisi") == 0 && p.endsWith(ImeDnevnika) && n++ > 0;
-             };
+             o.KvarDnevnika(1);
              o.radnja = ListaZamijenjena;
          },
          {},
@@ -494,6 +516,57 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
         OštećenDnevnik("damaged journal: cut off", "DNEVNIK;1\r\nPLAN;A.exe\r\nBACKUP;A.e"),
         OštećenDnevnik("damaged journal: empty", ""),
         OštećenDnevnik("damaged journal: UTF-16", QByteArray("D\0N\0E\0V\0N\0I\0K\0;\0001\0\r\0\n\0", 22)),
+        // A journal left by a run that stopped: what it moved aside goes back (a component unregistered
+        // first and registered again), what it added goes away, what it only meant to move stays, a
+        // half-written temporary goes; the person hears it once.
+        {"recovery of a run cut short",
+         [](Okolina& o) {
+             for (const QString ime : {"A.exe", "Izvoz.dll"}) {
+                 TestOkruženje::Zapiši(o.prog + ime, "nova");
+                 TestOkruženje::Zapiši(o.bak + ime, "stara");
+             }
+             TestOkruženje::Zapiši(o.skr + "N.enc", "nova");
+             TestOkruženje::Zapiši(o.prog + "B.exe", "stara");
+             TestOkruženje::Zapiši(o.prog + "Verzije.txt", "nova lista");
+             TestOkruženje::Zapiši(o.bak + "Verzije.txt", "stara lista");
+             TestOkruženje::Zapiši(o.prog + "A.exe" + NastavakPrivremene, "pola");
+             o.Dnevnik({{"A.exe", {DnevnikBackup, DnevnikSpremljena, DnevnikGotovo}},
+                        {"Izvoz.dll", {DnevnikBackup, DnevnikBackup, DnevnikSpremljena}},
+                        {"N.enc", {DnevnikBackup, DnevnikNova}},
+                        {"B.exe", {DnevnikBackup}},
+                        {"Verzije.txt", {DnevnikBackup, DnevnikSpremljena}}});
+             o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
+         },
+         {{"Prethodna instalacija novih verzija je prekinuta prije kraja.\r\nVraćene su stare verzije "
+           "datoteka:\r\nA.exe\r\nIzvoz.dll\r\nVerzije.txt\r\nUklonjene su nove datoteke koje prije nisu "
+           "postojale:\r\nN.enc\r\nProgrami su u stanju prije te instalacije.",
+           Ikona::Usklicnik}},
+         {O + "Pronađen je dnevnik prekinute instalacije: {dnevnik}", O + "Vraćanje stare datoteke: A.exe",
+          O + "Vraćanje stare datoteke: Izvoz.dll", O + "Brisanje nove datoteke: N.enc",
+          O + "Nije premještena u backup, ostaje kakva jest: B.exe",
+          O + "Vraćanje stare datoteke: Verzije.txt", O + "Dnevnik prekinute instalacije je obrisan",
+          O + "Kraj"},
+         true,
+         {{"{prog}A.exe", "stara"},
+          {"{prog}Izvoz.dll", "stara"},
+          {"{prog}B.exe", "stara"},
+          {"{prog}Verzije.txt", "stara lista"},
+          {"{skr}N.enc", "-"},
+          {"{prog}A.exe" + NastavakPrivremene, "-"},
+          {"{dnevnik}", "-"},
+          {"{bin}RegSvr32.exe.txt", "{prog}Izvoz.dll|/u|/s|nova\n{prog}Izvoz.dll|/s|stara\n"}}},
+        // A file that cannot go back keeps the journal, and with it the backup directory.
+        {"recovery of a file that cannot go back",
+         [](Okolina& o) {
+             TestOkruženje::Zapiši(o.bak + "C.exe", "stara");
+             QDir().mkpath(o.prog + "C.exe");
+             o.Dnevnik({{"C.exe", {DnevnikBackup, DnevnikSpremljena}}});
+             o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
+         },
+         {{"…nisu vraćene i čekaju u direktoriji {bak}:\r\nC.exe ({EEXIST})…", Ikona::Kritična}},
+         {},
+         true,
+         {{"{bak}C.exe", "stara"}, {"{dnevnik}", "="}}},
         // A linked backup directory is refused: nothing comes back from where it points.
         {"backup directory is a link",
          [](Okolina& o) {
@@ -501,9 +574,7 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
              TestOkruženje::Zapiši(o.o.vanjski("strana/A.exe"), "strana");
              QDir(o.bak).removeRecursively();
              QFile::link(o.o.vanjski("strana"), o.bak.chopped(1));
-             ZapočniDnevnik(o.datoteke, o.o.stanje, {"A.exe"});
-             for (const QString& oznaka : {DnevnikBackup, DnevnikSpremljena})
-                 ZabilježiUDnevnik(o.datoteke, o.o.stanje, oznaka, "A.exe");
+             o.Dnevnik({{"A.exe", {DnevnikBackup, DnevnikSpremljena}}});
              o.radnja = [](Okolina& o) { return ObnoviPrekinutuInstalaciju(o.o.k), true; };
          },
          {{"Direktorija {bak} je simbolička veza na drugo mjesto.…", Ikona::Kritična}},
@@ -511,24 +582,6 @@ TEST(Kvarovi, EveryFailureOfTheInstallation) {
          true,
          {{"{prog}A.exe", "stara"}, {"{dnevnik}", "="}},
          [](const Okolina& o) { EXPECT_EQ(Okolina::Sadržaj(o.o.vanjski("strana/A.exe")), "strana"); }},
-        // The report settings are written before the installation, whatever its outcome.
-        {"update command, installation refused",
-         [](Okolina& o) {
-             o.PlanirajPomoć();
-             o.o.imena.računalo = RazvojnoRačunalo;
-             o.korisnik.odgovori[VrstaPitanja::PotvrdaInstalacije] = {Odgovor::Da};
-             o.radnja = [](Okolina& o) { return cmdDownloadAndUpdate_Click(o.o.k, o.o.seta()), true; };
-         },
-         {{Pitanje, Ikona::Pitanje},
-          {"Ime računala je MORVELA-RAZVOJ te nije moguće nastaviti sa radom!", Ikona::Usklicnik},
-          {Neuspjeh, Ikona::Usklicnik}},
-         {"cmdDownloadAndUpdate_Click " + Neuspjeh, "********************* KRAJ UPDATE"},
-         true,
-         {{"{hlp}U.chm", "-"}},
-         [](const Okolina& o) {
-             EXPECT_TRUE(QFile::exists(
-                 o.o.vanjski("postavke/Seagate Software/Crystal Reports Designer Component.conf")));
-         }},
     };
     ProvjeriKvarove<Okolina>(redovi, [](Okolina& o) { return o.radnja(o); });
 }
@@ -561,6 +614,165 @@ TEST(Prozori, SuiteProgramsAndWellKnownApplicationsOnAPrivateXServer) {
     // A window manager lists minimised windows too: that program still runs.
     zaslon.PostaviKlijente(minimiziran);
     EXPECT_EQ(PokrenutiProgrami(prozori), "Morvela Kamate 21\r\n");
+}
+
+// A suite with five installed files and their six-file update (four programs and components, a
+// help file, a script whose directory does not exist yet) and the list, installed by a child
+// process killed at every changing file operation in turn, then the next start's recovery. Where
+// the suite lives: with the help directory on a disk of its own, moving the old help file aside is
+// a copy; on a program disk too full for the new files, the run ends in its rollback, and the
+// rollback and the recovery work on that full disk.
+TEST_F(Instalacija, KilledAnywhereTheInstallationComesBackWholeOldOrWholeNew) {
+    const QStringList imena = {"Glavna21.exe", "Plaće21.exe", "Izvoz21.dll",
+                               "Kasa21.exe",   "Upute21.chm", "Izmjena21.enc"};
+    struct Raspored {
+        const char* naziv;
+        bool pomoćDrugdje;
+        int ostaviKb; // free space left on a small program disk, 0 for a roomy one
+    };
+    const Raspored rasporedi[] = {
+        {"one disk", false, 0}, {"help elsewhere", true, 0}, {"full disk", true, 28}};
+    // The operations of a whole run on one disk and with the help directory elsewhere.
+    QStringList cijeli;
+    for (const Raspored& r : rasporedi) {
+        struct Točka {
+            int n;            // the changing file operation, counted from 1; 0 never kills
+            const char* kako; // "prije": just before it; "usred": halfway through writing a file
+        };
+        QList<Točka> točke = {{0, "prije"}};
+        // One letter per changing file operation of a whole run: K a copy, Z bytes written (the journal).
+        QString operacije;
+        for (qsizetype i = 0; i < točke.size(); ++i) {
+            const Točka točka = točke[i];
+            TestOkruženje t;
+            std::optional<MaliDisk> programi, windows;
+            // On tmpfs, where a flush costs nothing: the sweep runs the whole installation many times.
+            programi.emplace(t.dir(), r.ostaviKb ? 256 : 4096);
+            if (!programi->montiran()) GTEST_SKIP() << qPrintable(programi->razlog);
+            QDir().mkpath(t.updateDir());
+            const QString winDir = r.pomoćDrugdje ? t.vanjski("Windows") : QString();
+            if (r.pomoćDrugdje) {
+                windows.emplace(winDir, 1024);
+                if (!windows->montiran()) GTEST_SKIP() << qPrintable(windows->razlog);
+                t.stanje.PostaviDirektorije(t.dir(), winDir);
+            }
+            const StanjeRada& s = t.stanje;
+            QStringList stara, nova;
+            QList<QByteArray> stari, novi;
+            for (const QString& ime : imena) {
+                const QString dir = DirektorijaZaVrstu(s, VrstaDatoteke(ime));
+                if (!ime.endsWith(".enc")) {
+                    TestOkruženje::Zapiši(dir + ime, "stara " + ime.toUtf8());
+                    stara << ime + ";21;1;0;10;20;";
+                }
+                TestOkruženje::Zapiši(s.UpdateDirektorija + ime, QByteArray(3000, 'n') + ime.toUtf8());
+                nova << ime + ";21;2;0;10;3020;";
+                stari << Otisak(dir + ime);
+                novi << Otisak(s.UpdateDirektorija + ime);
+            }
+            TestOkruženje::ZapišiListu(s.ProgramskaDirektorija + ImeListeVerzija, stara);
+            TestOkruženje::ZapišiListu(s.UpdateDirektorija + ImeListeVerzija, nova);
+            stari << Otisak(s.ProgramskaDirektorija + ImeListeVerzija);
+            novi << Otisak(s.UpdateDirektorija + ImeListeVerzija);
+            QFile::remove(bin + "RegSvr32.exe.txt");
+            if (r.ostaviKb) programi->Napuni(r.ostaviKb);
+
+            QProcess run;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("WinDir", winDir);
+            run.setProcessEnvironment(env);
+            run.start(QStringLiteral(MORVELA_PREKID_INSTALACIJE),
+                      {t.dir(), QString::number(točka.n), točka.kako});
+            ASSERT_TRUE(run.waitForFinished(60000));
+            const QString gdje = QStringLiteral("%1, %2 %3: ").arg(r.naziv, točka.kako).arg(točka.n);
+            const bool ubijen = run.exitStatus() == QProcess::CrashExit;
+            ASSERT_EQ(ubijen, točka.n > 0) << qPrintable(gdje + run.readAllStandardError());
+            if (točka.n == 0) {
+                // The whole run tells which operations there are to cut; on the full disk it fails.
+                ASSERT_EQ(run.exitCode(), r.ostaviKb ? 6 : 0)
+                    << qPrintable(gdje + run.readAllStandardError());
+                operacije = QString::fromLatin1(run.readAllStandardOutput()).trimmed();
+                for (int n = 1; n <= operacije.size(); ++n) {
+                    točke.append({n, "prije"});
+                    if (operacije[n - 1] != QLatin1Char('-')) točke.append({n, "usred"});
+                }
+            }
+
+            // The next start's recovery.
+            t.k.procesi = &procesi;
+            t.k.prozori = &korisnik;
+            ObnoviPrekinutuInstalaciju(t.k);
+            QList<QByteArray> sada;
+            for (const QString& ime : imena)
+                sada << Otisak(DirektorijaZaVrstu(s, VrstaDatoteke(ime)) + ime);
+            sada << Otisak(s.ProgramskaDirektorija + ImeListeVerzija);
+            const bool novo = sada == novi;
+            EXPECT_TRUE(novo || sada == stari) << qPrintable(gdje + t.LogPoruke().join('\n'));
+            EXPECT_TRUE(novo || ubijen || r.ostaviKb) << qPrintable(gdje);
+            EXPECT_FALSE(novo && r.ostaviKb) << qPrintable(gdje);
+            EXPECT_FALSE(QFile::exists(PutDnevnika(s))) << qPrintable(gdje);
+            // At most the recovery's one box, besides the log's own on a full disk.
+            EXPECT_LE(
+                t.poruke.tekstovi().filter(QRegularExpression("^(?!Desila se greška: u upisu u LOG)")).size(),
+                1)
+                << qPrintable(gdje + t.poruke.tekstovi().join('\n'));
+            for (const QString& dir : {s.ProgramskaDirektorija, s.UpdateDirektorija, s.SkripteDirektorija,
+                                       s.HelpDirektorija, s.BackupDirektorija, DirektorijaDnevnika(s)})
+                EXPECT_TRUE(QDir(dir).entryList({"*" + NastavakPrivremene}, QDir::Files).isEmpty())
+                    << qPrintable(gdje + dir);
+            // The component last registered is the one in place.
+            const QStringList pozivi =
+                QString(Sadržaj(bin + "RegSvr32.exe.txt")).split('\n', Qt::SkipEmptyParts);
+            if (!pozivi.isEmpty()) {
+                EXPECT_EQ(pozivi.last(), s.ProgramskaDirektorija + "Izvoz21.dll|/s|" +
+                                             Sadržaj(s.ProgramskaDirektorija + "Izvoz21.dll"))
+                    << qPrintable(gdje);
+            }
+        }
+        if (!r.ostaviKb) cijeli << operacije;
+    }
+    // Every file moved and copied, the list swapped, the clean-up after it; the journal begun and
+    // written before each file is moved aside or newly added and after each has gone aside, and the
+    // planned list written in place.
+    ASSERT_EQ(cijeli.size(), 2);
+    EXPECT_GE(cijeli[0].count(QLatin1Char('K')), 7) << qPrintable(cijeli[0]);
+    EXPECT_GE(cijeli[0].count(QLatin1Char('Z')), 2 + 2 * imena.size()) << qPrintable(cijeli[0]);
+    // Across disks the help file goes aside by a copy, killed anywhere like the rest.
+    EXPECT_EQ(cijeli[1].count(QLatin1Char('K')), cijeli[0].count(QLatin1Char('K')) + 1)
+        << qPrintable(cijeli[1]);
+}
+
+// A full disk under the program directory: the new program and the new list
+// do not fit, and the old ones stay whole, byte for byte.
+TEST_F(Instalacija, FullDiskLeavesTheOldProgramAndListWhole) {
+    MaliDisk disk(o.vanjski("disk"), 128);
+    if (!disk.montiran()) GTEST_SKIP() << qPrintable(disk.razlog);
+    StanjeRada& s = o.stanje;
+    const QString p = s.ProgramskaDirektorija = o.vanjski("disk") + Separator();
+    s.UpdateDirektorija = p + "Update" + Separator();
+    s.BackupDirektorija = p + "UpdateBackup" + Separator();
+    const QByteArray stariProgram(3000, 's'), staraLista = "A.exe;21;1;0;10;20;\r\n";
+    TestOkruženje::Zapiši(p + "A.exe", stariProgram);
+    TestOkruženje::Zapiši(p + ImeListeVerzija, staraLista);
+    TestOkruženje::Zapiši(s.UpdateDirektorija + "A.exe", QByteArray(40000, 'n'));
+    TestOkruženje::Zapiši(s.UpdateDirektorija + ImeListeVerzija,
+                          QByteArray(40000, ' ') + "\r\n" + staraLista);
+    disk.Napuni(16);
+
+    Planiraj({{0, "A.exe"}});
+    EXPECT_FALSE(UpdatePrograma(o.k, o.seta()));
+    EXPECT_EQ(Sadržaj(p + "A.exe"), stariProgram);
+    const QString pun = GreškaIzSustava(ENOSPC).opis;
+    EXPECT_EQ(korisnik.tekstovi().value(0).section("\r\n", 0, 1),
+              "Nastala je greška u kopiranju novog programa: A.exe" + Detalj + pun);
+
+    // Nothing planned: only the list is swapped, and it does not fit either.
+    o.stanje.NoveVerzije = Matrica();
+    o.stanje.NovaLista = TestOkruženje::Pročitaj(s.UpdateDirektorija + ImeListeVerzija);
+    EXPECT_TRUE(UpdatePrograma(o.k, o.seta()));
+    EXPECT_EQ(Sadržaj(p + ImeListeVerzija), staraLista);
+    EXPECT_TRUE(Log().contains(P + "Greška u kopiranju Verzije.txt " + pun)) << qPrintable(Log().join("\n"));
+    EXPECT_TRUE(QDir(p).entryList({"*" + NastavakPrivremene}).isEmpty());
 }
 
 } // namespace
