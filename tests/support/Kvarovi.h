@@ -91,8 +91,6 @@ struct PosluziteljDirektorija : IPreuzimanje {
     QSet<QString> ne, bezDatoteke;
     QStringList imena;
     std::function<void(const QString&)> poDohvatu;
-    // Why the last fetch's content check refused it.
-    QString odbijeno;
 
 private:
     bool Dohvati(const ZahtjevDatoteke& z, const QString& cilj) {
@@ -110,8 +108,7 @@ private:
             QFile f(cilj);
             const QByteArray sadržaj = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
             z.provjera->Dodaj(sadržaj.constData(), sadržaj.size());
-            odbijeno = z.provjera->Završi();
-            if (!odbijeno.isEmpty()) ok = !QFile::remove(cilj);
+            if (!z.provjera->Završi().isEmpty()) ok = !QFile::remove(cilj);
         }
         if (poDohvatu) poDohvatu(z.ime);
         return ok;
