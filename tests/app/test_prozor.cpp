@@ -172,12 +172,6 @@ struct Prozor {
 
 struct ProzorTest : ::testing::Test, Prozor {};
 
-TEST_F(ProzorTest, ExitWithNothingUnderWayEndsAtOnceWithoutTheClosingLine) {
-    Napravi().cmdIzlaz->click();
-    EXPECT_EQ(izlazi, QList<int>{0});
-    EXPECT_TRUE(Log().isEmpty());
-}
-
 // Every control of the window has a Croatian name and a description for screen readers,
 // not its name in the code.
 TEST_F(ProzorTest, EveryControlIsDescribedForScreenReaders) {
@@ -239,21 +233,16 @@ TEST_F(ProzorTest, AProbeDirectoryThatIsALinkIsLeftAloneWithAWarning) {
 }
 
 TEST_F(ProzorTest, MissingOrInvalidSettingsFallBackToDefaults) {
-    for (bool neispravne : {false, true}) {
-        if (neispravne) {
-            prozor.reset();
-            for (const char* ključ : {"UpdateLok21N", "KoristiChilkatZaDownload", "BojaIntegratora"})
-                Zapiši("Settings", ključ, "možda");
-        }
-        frmLiveUpdate& p = Napravi();
-        p.PokreniProzor();
+    for (const QString vrijednost : {"", "možda"}) {
+        prozor.reset();
+        for (const char* ključ : {"UpdateLok21N", "KoristiChilkatZaDownload", "BojaIntegratora"})
+            if (!vrijednost.isEmpty()) Zapiši("Settings", ključ, vrijednost);
+        frmLiveUpdate& p = Otvori();
         EXPECT_TRUE(p.optLokacija[2]->isChecked());
         EXPECT_EQ(p.numVrijemeDownloada->value(), 0);
         EXPECT_TRUE(p.postavke().koristiChilkat);
         // Selecting the option that was already selected saves nothing.
-        if (!neispravne) {
-            EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), "<none>");
-        }
+        EXPECT_EQ(Pročitaj("Settings", "UpdateLok21N"), vrijednost.isEmpty() ? "<none>" : vrijednost);
     }
 }
 
@@ -408,26 +397,32 @@ TEST_F(ProzorTest, BrowseDialogTakesANewEmptyDirectoryAndATickInsideIsSkipped) {
     EXPECT_FALSE(QFileInfo::exists(prazna + "/Update"));
 }
 
-// The window's own close waits alike: the outside-program test.
-TEST_F(ProzorTest, ExitDuringAnOperationWaitsForItsEnd) {
+// Exit during an operation waits for its end, with nothing under way it is at once; neither writes
+// the closing line. The window's own close waits alike: the outside-program test.
+TEST_F(ProzorTest, ExitWaitsForTheOperationUnderWay) {
     QDir().mkpath(korijen.filePath("dist"));
     frmLiveUpdate& p = Prikazan();
     p.txtLokacija[1]->setText(korijen.filePath("dist"));
     bool vidljiv = false;
+    QString panel;
     qsizetype izlazaTada = -1;
     // Pressed at the final warning (the distribution cannot fetch its list: an error box, then
-    // the warning), once the run can no longer be stopped. The panel: the outside-program test.
+    // the warning), once the run can no longer be stopped.
     poruke.zatim = [&] {
         if (poruke.upiti.size() != 2) return;
         QTest::mouseClick(p.cmdIzlaz, Qt::LeftButton);
         vidljiv = p.isVisible();
+        panel = p.SBar[0]->text();
         izlazaTada = izlazi.size();
     };
     QTest::mouseClick(p.cmdDownlNaLokaciju, Qt::LeftButton);
     EXPECT_TRUE(vidljiv);
+    EXPECT_EQ(panel, "Zatvaranje čeka kraj operacije u tijeku.");
     EXPECT_EQ(izlazaTada, 0);
     ObradiDogađaje();
     EXPECT_EQ(izlazi, QList<int>{0});
+    p.cmdIzlaz->click();
+    EXPECT_EQ(izlazi, QList<int>({0, 0}));
     EXPECT_EQ(Log().filter("KRAJ PROGRAMA").size(), 0);
 }
 
