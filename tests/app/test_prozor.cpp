@@ -796,6 +796,7 @@ TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
         // Without a plan to count against, the bar keeps to its steps.
         EXPECT_TRUE(c.run != Run::Distribution || stupanj == 0) << stupanj;
         EXPECT_TRUE(p.lblPrijenos->text().isEmpty());
+        EXPECT_EQ(p.stanje().ZadnjaPoruka, "Prijenos je prekinut na zahtjev korisnika.");
         const QStringList log = t.Log().mid(prije);
         EXPECT_EQ(log.filter("Prijenos je prekinut na zahtjev korisnika.").size(), 1)
             << log.join('\n').toStdString();
