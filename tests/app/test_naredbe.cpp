@@ -50,7 +50,7 @@ protected:
         TestOkruženje::ZapišiListu(server + "Verzije.txt", lista);
         TestOkruženje::Zapiši(server + "VerzijeU.txt", "u");
         TestOkruženje::Zapiši(server + "TeamViewerQS.exe", "tv");
-        // Its calls: the installation's tests.
+        // It succeeds without a word; what it is called with: the installation's tests.
         TestOkruženje::Zapiši(bin + "RegSvr32.exe", "#!/bin/sh\n");
         QFile::setPermissions(bin + "RegSvr32.exe", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         // The stored source is the primary server, which is down; the secondary one is ours.
@@ -334,7 +334,7 @@ TEST_F(NaredbenaLinija, UpdateStopsUntouchedWhenSuiteProgramsStayOpen) {
 
     const QString dir = Paket("Suite");
     const Ishod i = Pokreni(dir, {"--azuriraj", "--izvor", "sekundarni", "--cekaj", "0"}, zaslon.ime());
-    // Answered as the installation's tests show it stops there, untouched.
+    // Stopped before anything is replaced (the files themselves: the installation's tests).
     EXPECT_EQ(i.kod, 4) << qPrintable(i.izlaz + i.greške);
     EXPECT_TRUE(i.greške.contains("Pitanje: Postoje pokrenuti programi:\nKnjiga ulaznih računa\n\n"));
     EXPECT_TRUE(i.greške.contains(
