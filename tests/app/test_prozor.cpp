@@ -391,9 +391,8 @@ TEST_F(ProzorTest, BrowseDialogTakesANewEmptyDirectoryAndATickInsideIsSkipped) {
     EXPECT_EQ(Pročitaj("Settings", "UpdateLokDirMr.morvela.Ba.21"), očekivano);
     // Only skipped ticks were logged: no distribution ran inside the dialog.
     const QStringList log = Log();
-    ASSERT_FALSE(log.isEmpty());
-    for (const QString& red : log)
-        EXPECT_TRUE(red.endsWith(Preskočeno)) << red.toStdString();
+    EXPECT_FALSE(log.isEmpty());
+    EXPECT_EQ(log.filter(Preskočeno), log);
     EXPECT_FALSE(QFileInfo::exists(prazna + "/Update"));
 }
 
@@ -447,9 +446,7 @@ TEST(Pričekaj, SleepsUntilItsTimeAndHandlesEventsEvenAfterQuit) {
 }
 
 TEST_F(ProzorTest, ProgressBarElapsedTimeAndMessages) {
-    frmLiveUpdate& p = Napravi();
-    p.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&p));
+    frmLiveUpdate& p = Prikazan();
     IStatusLinija& s = p.statusLinija();
     s.PripremiProgBar(0, 30);
     EXPECT_TRUE(p.progBar->isVisible());
@@ -529,7 +526,6 @@ TEST_F(ProzorTest, StartUpRestoresACutShortInstallationAndAnswersWhileAnOutsideP
     EXPECT_TRUE(vidljiv);
     EXPECT_EQ(panel, QString::fromUtf8("Zatvaranje čeka kraj operacije u tijeku."));
     EXPECT_GT(crtanja.broj, crtanjaPrije);
-    EXPECT_EQ(TestOkruženje::Pročitaj(suite + "/X.dll"), "stara");
     ASSERT_EQ(poruke.upiti.size(), 2);
     EXPECT_TRUE(poruke.upiti[0].tekst.endsWith("\r\nX.dll\r\nProgrami su u stanju prije te instalacije."));
     EXPECT_TRUE(p.windowTitle().endsWith(" V21.4.3"));
@@ -806,14 +802,11 @@ TEST(KvaroviProzora, StoppingAFetchOrCopyLeavesNothingBehind) {
                                                             "Lokacija/Update/VerzijeU.txt"}
                                               : QStringList{}) +
                       QStringList{"Suite/Update/Update.log"});
-        // Neither the installation question nor any box: the person asked for this.
-        QList<VrstaPitanja> vrste;
-        for (const auto& u : t.poruke.upiti)
-            vrste << u.vrsta;
-        EXPECT_EQ(vrste,
-                  c.zatvaranjem ? QList<VrstaPitanja>{VrstaPitanja::PrekidPrijenosa} : QList<VrstaPitanja>{});
+        // Neither the installation question nor any box: the person asked for this. (A question
+        // of another kind would have had no answer.)
+        EXPECT_EQ(t.poruke.tekstovi(),
+                  c.zatvaranjem ? QStringList{"Prekinuti prijenos i zatvoriti program?"} : QStringList{});
         if (c.zatvaranjem) {
-            EXPECT_EQ(t.poruke.upiti[0].tekst, "Prekinuti prijenos i zatvoriti program?");
             EXPECT_FALSE(p.isVisible());
             EXPECT_TRUE(log.last().contains("KRAJ PROGRAMA"));
         } else {
