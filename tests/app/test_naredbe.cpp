@@ -300,6 +300,30 @@ TEST_F(NaredbenaLinija, DistributionFillsALocationOneRunAtATime) {
     i = Pokreni(dir, na);
     EXPECT_EQ(i.kod, 3);
     EXPECT_EQ(i.greške, "Upozorenje: " + Zaključano + "\n");
+    // It keeps every operation of the window from starting: the environment's processes and window
+    // finder fail the test if anything starts a program or looks for a window.
+    TestOkruženje o(dir);
+    frmLiveUpdate prozor({.osoba = &o.poruke,
+                          .svijet = o.k,
+                          .preuzimanje = Stvarni{},
+                          .odaberiDatoteku = Stvarni{},
+                          .izlaz = Stvarni{}});
+    const int redova = o.LogPoruke().size();
+    // The start-up's recovery and check are one operation: one box, one line.
+    prozor.PokreniProzor();
+    EXPECT_EQ(o.poruke.tekstovi(), QStringList{Zaključano});
+    EXPECT_EQ(o.LogPoruke().mid(redova),
+              QStringList{"Pokretanje programa - provjera preskočena: " + Zaključano});
+    prozor.cmdVerzija->click();
+    EXPECT_EQ(o.poruke.tekstovi(), QStringList(2, Zaključano));
+    // A scheduled run leaves one line instead.
+    prozor.numVrijemeDownloada->setValue(1);
+    o.sat.sada = QDateTime(QDate(2026, 3, 14), QTime(14, 0, 10));
+    prozor.tmrUpdate_Timer();
+    EXPECT_EQ(o.LogPoruke().mid(redova + 1),
+              QStringList{"tmrUpdate - automatsko preuzimanje preskočeno: " + Zaključano});
+    EXPECT_EQ(o.poruke.upiti.size(), 2);
+    EXPECT_EQ(o.završetaka, 0);
     // Another workstation filling the same location is turned away by the location's lock.
     i = Pokreni(Paket("Druga"), na);
     EXPECT_EQ(i.kod, 3) << qPrintable(i.izlaz + i.greške);
@@ -335,40 +359,6 @@ TEST_F(NaredbenaLinija, UpdateStopsUntouchedWhenSuiteProgramsStayOpen) {
     EXPECT_TRUE(i.greške.contains(
         "Želite li zaista prekinuti sa ažuriranjem programa sa novim verzijama? (odgovor: Da)\n"));
     EXPECT_EQ(i.izlaz.count("UpdatePrograma- Postoje startovani programi Knjiga ulaznih računa"), 1);
-}
-
-TEST_F(NaredbenaLinija, WindowOperationsWaitForTheCommandLine) {
-    const QString dir = Paket("Suite");
-    posluzitelj.PostaviKvar("Verzije.txt", Kvar::Zastoj);
-    QProcess* naredba = ZapočniDo("Verzije.txt", dir, {"--provjeri", "--izvor", "sekundarni"});
-
-    // The lock keeps every operation from starting: the environment's processes and window
-    // finder fail the test if anything starts a program or looks for a window.
-    TestOkruženje o(dir);
-    LažnePoruke& poruke = o.poruke;
-    frmLiveUpdate prozor({.osoba = &poruke,
-                          .svijet = o.k,
-                          .preuzimanje = Stvarni{},
-                          .odaberiDatoteku = Stvarni{},
-                          .izlaz = Stvarni{}});
-    const int redova = o.LogPoruke().size();
-    // The start-up's recovery and check are one operation: one box, one line.
-    prozor.PokreniProzor();
-    EXPECT_EQ(poruke.tekstovi(), QStringList{Zaključano});
-    EXPECT_EQ(o.LogPoruke().mid(redova),
-              QStringList{"Pokretanje programa - provjera preskočena: " + Zaključano});
-    prozor.cmdVerzija->click();
-    EXPECT_EQ(poruke.tekstovi(), QStringList(2, Zaključano));
-    // A scheduled run leaves one line instead.
-    prozor.numVrijemeDownloada->setValue(1);
-    o.sat.sada = QDateTime(QDate(2026, 3, 14), QTime(14, 0, 10));
-    prozor.tmrUpdate_Timer();
-    EXPECT_EQ(o.LogPoruke().mid(redova + 1),
-              QStringList{"tmrUpdate - automatsko preuzimanje preskočeno: " + Zaključano});
-    EXPECT_EQ(poruke.upiti.size(), 2);
-    EXPECT_EQ(o.završetaka, 0);
-    naredba->kill();
-    naredba->waitForFinished();
 }
 
 TEST_F(NaredbenaLinija, BadCommandLinesGetTheReasonAndTheHelp) {
