@@ -226,9 +226,7 @@ TEST_F(NaredbenaLinija, ProgressStaysOnOneLineOfANarrowTerminal) {
     const QString dir = Paket("Suite");
 
     int glavni = -1, terminal = -1;
-    winsize veličina{};
-    veličina.ws_col = 60;
-    veličina.ws_row = 24;
+    winsize veličina{24, 60, 0, 0}; // rows, columns
     ASSERT_EQ(::openpty(&glavni, &terminal, nullptr, nullptr, &veličina), 0);
     QProcess* p = Započni(dir, {"--azuriraj", "--izvor", "sekundarni"}, {},
                           [terminal] { ::dup2(terminal, STDERR_FILENO); });
