@@ -6,7 +6,7 @@ set -euo pipefail
 PAKETI=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n
         libgtest-dev libgmock-dev libcpp-httplib-dev libxcb1-dev libxcb-ewmh-dev
         p7zip-full xvfb xauth fonts-dejavu-core openssl ca-certificates curl libcurl4-openssl-dev
-        libsodium-dev minisign)
+        libsodium-dev minisign tinyproxy)
 
 nedostaje=()
 for p in "${PAKETI[@]}"; do

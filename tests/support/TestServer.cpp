@@ -3,13 +3,9 @@
 #include <httplib.h>
 
 #include <QFile>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrl>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -23,41 +19,9 @@ const char* const VrstaSadržaja = "application/octet-stream";
 constexpr qint64 Komad = 128 * 1024;
 // How a slow transfer is cut: so many pieces, so long a pause after each; a drip's pause.
 constexpr int SporihKomada = 8, PauzaMs = 120, KapanjeMs = 40;
-// Every wait of the proxy is short, so that stopping never waits long for a quiet connection.
-constexpr int KorakMs = 20;
 
 void Spavaj(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-bool Čekaj(int fd) {
-    pollfd p{fd, POLLIN, 0};
-    return ::poll(&p, 1, KorakMs) > 0;
-}
-
-bool PošaljiSve(int fd, QByteArrayView podaci) {
-    while (!podaci.isEmpty()) {
-        const ssize_t n = ::send(fd, podaci.data(), size_t(podaci.size()), MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        podaci = podaci.sliced(n);
-    }
-    return true;
-}
-
-sockaddr_in Loopback(quint16 port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
-
-int SpojiNa(quint16 port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in a = Loopback(port);
-    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0) return fd;
-    if (fd >= 0) ::close(fd);
-    return -1;
 }
 
 } // namespace
@@ -198,88 +162,46 @@ void TestServer::Poslužuj(bool https, bool bezKvara, const httplib::Request& z,
     });
 }
 
-TestProxy::TestProxy(bool tražiPrijavu) : m_tražiPrijavu(tražiPrijavu) {
-    m_slušatelj = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a = Loopback(0);
-    socklen_t duljina = sizeof a;
-    if (m_slušatelj < 0 || ::bind(m_slušatelj, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        ::listen(m_slušatelj, 16) != 0 ||
-        ::getsockname(m_slušatelj, reinterpret_cast<sockaddr*>(&a), &duljina) != 0)
-        throw std::runtime_error("test proxy: cannot listen on 127.0.0.1");
-    m_port = ntohs(a.sin_port);
-    m_nit = std::thread([this] {
-        while (!m_zaustavlja) {
-            if (!Čekaj(m_slušatelj)) continue;
-            const int klijent = ::accept4(m_slušatelj, nullptr, nullptr, SOCK_CLOEXEC);
-            if (klijent < 0) continue;
-            std::lock_guard l(m_mutex);
-            m_veze.emplace_back([this, klijent] { Posluži(klijent); });
-        }
-    });
+TestProxy::TestProxy(bool tražiPrijavu) {
+    // A port nobody holds now; tinyproxy wants it named in its configuration.
+    QTcpServer slobodan;
+    if (!slobodan.listen(QHostAddress::LocalHost)) throw std::runtime_error("test proxy: no free port");
+    m_port = slobodan.serverPort();
+    slobodan.close();
+    QFile konfiguracija(m_dir.filePath("tinyproxy.conf"));
+    if (!konfiguracija.open(QIODevice::WriteOnly)) throw std::runtime_error("test proxy: no configuration");
+    konfiguracija.write(QStringLiteral("Port %1\nListen 127.0.0.1\nTimeout 10\nLogLevel Connect\n"
+                                       "LogFile \"%2\"\n%3")
+                            .arg(m_port)
+                            .arg(m_dir.filePath("log"), tražiPrijavu ? "BasicAuth korisnik lozinka\n" : "")
+                            .toUtf8());
+    konfiguracija.close();
+    m_proces.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_proces.start("tinyproxy", {"-d", "-c", konfiguracija.fileName()});
+    for (int i = 0; i < 500; ++i) {
+        QTcpSocket proba;
+        proba.connectToHost(QHostAddress::LocalHost, m_port);
+        if (proba.waitForConnected(100)) return;
+        if (m_proces.state() == QProcess::NotRunning) break;
+        Spavaj(10);
+    }
+    throw std::runtime_error("test proxy: tinyproxy did not start");
 }
 
 TestProxy::~TestProxy() {
-    m_zaustavlja = true;
-    m_nit.join();
-    for (std::thread& veza : m_veze)
-        veza.join();
-    ::close(m_slušatelj);
+    m_proces.terminate();
+    m_proces.waitForFinished(5000);
 }
 
 QStringList TestProxy::Zahtjevi() const {
-    std::lock_guard l(m_mutex);
-    return m_zahtjevi;
-}
-
-// One client connection: its request head, then the tunnel or the passed-on
-// request, bytes copied both ways until either side closes.
-void TestProxy::Posluži(int klijent) {
-    QByteArray primljeno;
-    char međuspremnik[16384];
-    qsizetype krajGlave = -1;
-    while (!m_zaustavlja && (krajGlave = primljeno.indexOf("\r\n\r\n")) < 0) {
-        if (!Čekaj(klijent)) continue;
-        const ssize_t n = ::recv(klijent, međuspremnik, sizeof međuspremnik, 0);
-        if (n <= 0) break;
-        primljeno.append(međuspremnik, n);
-    }
-    const QByteArray prviRed = primljeno.left(primljeno.indexOf("\r\n"));
-    const QList<QByteArray> dijelovi = prviRed.split(' ');
-    {
-        std::lock_guard l(m_mutex);
-        m_zahtjevi << QString::fromLatin1(prviRed);
-    }
-    const bool zahtjev = krajGlave >= 0 && dijelovi.size() == 3;
-    int poslužitelj = -1;
-    if (zahtjev && m_tražiPrijavu) {
-        PošaljiSve(klijent, "HTTP/1.1 407 Proxy Authentication Required\r\n"
-                            "Proxy-Authenticate: Basic realm=\"test\"\r\n"
-                            "Content-Length: 0\r\nConnection: close\r\n\r\n");
-    } else if (zahtjev && dijelovi[0] == "CONNECT") {
-        poslužitelj = SpojiNa(quint16(dijelovi[1].mid(dijelovi[1].lastIndexOf(':') + 1).toUInt()));
-        PošaljiSve(klijent, poslužitelj >= 0 ? "HTTP/1.1 200 Connection established\r\n\r\n"
-                                             : "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n");
-        primljeno.remove(0, krajGlave + 4);
-    } else if (zahtjev) {
-        // "GET http://host:port/path HTTP/1.1" goes on as "GET /path HTTP/1.1".
-        const QUrl url(QString::fromLatin1(dijelovi[1]));
-        poslužitelj = SpojiNa(quint16(url.port(80)));
-        primljeno.replace(0, prviRed.size(),
-                          dijelovi[0] + ' ' + url.path(QUrl::FullyEncoded).toLatin1() + ' ' + dijelovi[2]);
-    }
-    if (poslužitelj >= 0 && PošaljiSve(poslužitelj, primljeno)) {
-        pollfd p[2] = {{klijent, POLLIN, 0}, {poslužitelj, POLLIN, 0}};
-        for (bool gotovo = false; !gotovo && !m_zaustavlja;) {
-            if (::poll(p, 2, KorakMs) <= 0) continue;
-            for (int i : {0, 1}) {
-                if (!p[i].revents) continue;
-                const ssize_t n = ::recv(p[i].fd, međuspremnik, sizeof međuspremnik, 0);
-                if (n <= 0 || !PošaljiSve(p[1 - i].fd, {međuspremnik, n})) gotovo = true;
-            }
-        }
-    }
-    if (poslužitelj >= 0) ::close(poslužitelj);
-    ::close(klijent);
+    QFile log(m_dir.filePath("log"));
+    QStringList zahtjevi;
+    if (!log.open(QIODevice::ReadOnly)) return zahtjevi;
+    // "CONNECT   Dec 06 22:28:34.973 [25338]: Request (file descriptor 5): CONNECT 127.0.0.1:18000 HTTP/1.1"
+    for (const QByteArray& red : log.readAll().split('\n'))
+        if (const qsizetype i = red.indexOf("]: Request (file descriptor "); i >= 0)
+            zahtjevi << QString::fromLatin1(red.mid(red.indexOf("): ", i) + 3));
+    return zahtjevi;
 }
 
 } // namespace morvela::test

@@ -3,18 +3,19 @@
 // It serves the files of one directory as the download servers do, under
 // "/download/Verzija21/<name>", and breaks chosen transfers on purpose.
 // Both listeners run on background threads; ports are picked by the system.
-// And a small HTTP proxy in front of it.
+// And a real HTTP proxy to put in front of it.
 
 #include <QList>
 #include <QMap>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace httplib {
 class Server;
@@ -82,9 +83,9 @@ private:
     QList<Zahtjev> m_zahtjevi;
 };
 
-// A small HTTP proxy on 127.0.0.1: plain requests with an absolute URL are passed
-// on, CONNECT opens a tunnel (for https). It can ask every client for credentials
-// instead (407). Records what it was asked.
+// Debian's tinyproxy on 127.0.0.1, a real HTTP proxy: plain requests with an
+// absolute URL are passed on, CONNECT opens a tunnel (for https). It can ask every
+// client for credentials instead (407). Its log tells what it was asked.
 class TestProxy {
 public:
     explicit TestProxy(bool tražiPrijavu = false);
@@ -98,16 +99,9 @@ public:
     QStringList Zahtjevi() const;
 
 private:
-    void Posluži(int klijent);
-
-    const bool m_tražiPrijavu;
-    int m_slušatelj = -1;
-    int m_port = 0;
-    std::atomic<bool> m_zaustavlja{false};
-    std::thread m_nit;
-    mutable std::mutex m_mutex;
-    std::vector<std::thread> m_veze;
-    QStringList m_zahtjevi;
+    QTemporaryDir m_dir;
+    QProcess m_proces;
+    quint16 m_port = 0;
 };
 
 } // namespace morvela::test
