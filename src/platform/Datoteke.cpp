@@ -26,7 +26,7 @@ fs::path P(const QString& s) {
 
 GreškaDatoteke IzKoda(const std::error_code& ec, const QString& put) {
     if (!ec) return {};
-    const QString opis = QString::fromLocal8Bit(ec.message().c_str());
+    const QString opis = OpisSustava(ec);
     if (ec == std::errc::no_such_file_or_directory) {
         // A missing parent directory is a path failure, a missing file is 53.
         const QString roditelj = QFileInfo(put).absolutePath();

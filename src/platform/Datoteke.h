@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <system_error>
 
 class QFile;
 
@@ -134,6 +135,9 @@ inline QString PorukaSimboličkeVeze(const QString& direktorij) {
 
 // The numbered error for the last failed system call (errno), in the platform's words.
 GreškaDatoteke GreškaIzSustava(int kodSustava, const QString& put = QString());
+// The system's own words for an error. On Windows that is the system's text in the
+// language it speaks, for errno codes too: the C library's words there are English.
+QString OpisSustava(const std::error_code& kod);
 
 // Directory texts always end in the native separator.
 QString SaSeparatorom(const QString& direktorij);

@@ -23,6 +23,10 @@ int Sinkroniziraj(const QByteArray& put, int zastavice) {
 
 } // namespace
 
+QString OpisSustava(const std::error_code& kod) {
+    return QString::fromLocal8Bit(kod.message().c_str());
+}
+
 GreškaDatoteke IsprazniNaDisk(const QString& put) {
     // A temporary swapped for a link is not flushed, and so never put in place.
     if (const int kod = Sinkroniziraj(QFile::encodeName(put), O_RDONLY | O_NOFOLLOW))

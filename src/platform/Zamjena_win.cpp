@@ -5,6 +5,7 @@
 #endif
 #include <windows.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <io.h>
 
@@ -14,13 +15,51 @@ namespace morvela {
 
 namespace {
 
-GreškaDatoteke GreškaWindowsa(DWORD kod, const QString& put) {
+// The system's text for its error code, in the language of the system; empty when it has none.
+QString TekstWindowsa(DWORD kod) {
     wchar_t* tekst = nullptr;
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                        FORMAT_MESSAGE_IGNORE_INSERTS,
                    nullptr, kod, 0, reinterpret_cast<wchar_t*>(&tekst), 0, nullptr);
-    const QString opis = tekst ? QString::fromWCharArray(tekst).trimmed() : QString::number(kod);
+    const QString opis = tekst ? QString::fromWCharArray(tekst).trimmed() : QString();
     LocalFree(tekst);
+    return opis;
+}
+
+// The Windows error a file operation would have given for a C library's errno.
+DWORD KodWindowsa(int errnoKod) {
+    switch (errnoKod) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return ERROR_ACCESS_DENIED;
+    case EROFS:
+        return ERROR_WRITE_PROTECT;
+    case ENOTDIR:
+        return ERROR_DIRECTORY;
+    case ENOSPC:
+    case EFBIG:
+        return ERROR_DISK_FULL;
+    case EEXIST:
+        return ERROR_FILE_EXISTS;
+    case EIO:
+        return ERROR_IO_DEVICE;
+    case EBUSY:
+        return ERROR_BUSY;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EINVAL:
+        return ERROR_INVALID_PARAMETER;
+    default:
+        return 0;
+    }
+}
+
+GreškaDatoteke GreškaWindowsa(DWORD kod, const QString& put) {
+    QString opis = TekstWindowsa(kod);
+    if (opis.isEmpty()) opis = QString::number(kod);
     int broj = GreškaPristupa;
     if (kod == ERROR_FILE_NOT_FOUND)
         broj = GreškaNijePronađena;
@@ -37,6 +76,14 @@ GreškaDatoteke GreškaWindowsa(DWORD kod, const QString& put) {
 }
 
 } // namespace
+
+QString OpisSustava(const std::error_code& kod) {
+    // The standard library reports Windows' own codes in its system category.
+    const DWORD windows =
+        kod.category() == std::system_category() ? DWORD(kod.value()) : KodWindowsa(kod.value());
+    const QString tekst = windows ? TekstWindowsa(windows) : QString();
+    return tekst.isEmpty() ? QString::fromLocal8Bit(kod.message().c_str()) : tekst;
+}
 
 GreškaDatoteke IsprazniNaDisk(const QString& put) {
     // A temporary swapped for a link flushes the link, never what it points at.

@@ -218,6 +218,21 @@ TEST_F(Windows, AProgramHeldOpenBringsTheQuestionAndASecondTryWorksOnceItIsClose
     EXPECT_EQ(TestOkruženje::Pročitaj(o.stanje.BackupDirektorija + "A.exe"), "stara");
 }
 
+// A failed file operation is told in the system's own words and language, also where the C library
+// reported it: its words are English on every Windows.
+TEST_F(Windows, FileErrorsAreToldInTheSystemsOwnWords) {
+    const auto riječiSustava = [](DWORD kod) {
+        wchar_t tekst[512] = {};
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, kod, 0, tekst,
+                       512, nullptr);
+        return QString::fromWCharArray(tekst).trimmed();
+    };
+    EXPECT_EQ(o.datoteke.Kopiraj(hr + "nema.exe", hr + "A.exe").opis, riječiSustava(ERROR_FILE_NOT_FOUND));
+    TestOkruženje::Zapiši(hr + "A.exe", "a");
+    TestOkruženje::Zapiši(hr + "B.exe", "b");
+    EXPECT_EQ(o.datoteke.Premjesti(hr + "A.exe", hr + "B.exe").opis, riječiSustava(ERROR_FILE_EXISTS));
+}
+
 // The program as a person runs it from cmd or a scheduled task with its output redirected.
 struct NaredbenaLinija : Windows {
     QProcess program;
