@@ -1,6 +1,7 @@
 #include "transfer/CurlPrijenos.h"
 
 #include "platform/Datoteke.h"
+#include "platform/Korijeni.h"
 #include "platform/Proxy.h"
 #include "platform/Sat.h"
 #include "platform/UpisNaDisk.h"
@@ -267,7 +268,8 @@ struct Rad {
     // Trusted roots. Where the system keeps them in a directory, OpenSSL reads
     // only the few a connection needs from it, instead of parsing the whole
     // bundle file for every transfer. The extra certificates come on top; a
-    // bundle file would be replaced by them, so it goes into the blob too.
+    // bundle file would be replaced by them, so it goes into the blob too, and
+    // so does the Windows store, which they would replace alike.
     void PostaviCertifikate(QByteArray& blob) {
         char* direktorij = nullptr;
         curl_easy_getinfo(curl, CURLINFO_CAPATH, &direktorij);
@@ -278,7 +280,7 @@ struct Rad {
             char* sistemski = nullptr;
             curl_easy_getinfo(curl, CURLINFO_CAINFO, &sistemski);
             QFile svi(QFile::decodeName(sistemski));
-            if (sistemski && svi.open(QIODevice::ReadOnly)) blob = svi.readAll() + '\n';
+            blob = sistemski && svi.open(QIODevice::ReadOnly) ? svi.readAll() + '\n' : KorijeniSustava();
             blob += z.dodatniCertifikati;
         }
         if (blob.isEmpty()) return;

@@ -9,6 +9,7 @@
 #include "install/ZamijeniDatotekuPoVrsti.h"
 #include "install/modAppJeStartana.h"
 #include "platform/Brava.h"
+#include "platform/Korijeni.h"
 #include "platform/Postavke.h"
 #include "platform/Procesi.h"
 #include "platform/Proxy.h"
@@ -22,6 +23,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTemporaryDir>
 
 #include <windows.h>
@@ -216,6 +219,16 @@ TEST_F(Windows, AProgramHeldOpenBringsTheQuestionAndASecondTryWorksOnceItIsClose
     EXPECT_TRUE(o.poruke.upiti[0].tekst.startsWith("Nastala je greška u premještanju programa: A.exe"));
     EXPECT_EQ(TestOkruženje::Pročitaj(o.dir() + "A.exe"), "nova");
     EXPECT_EQ(TestOkruženje::Pročitaj(o.stanje.BackupDirektorija + "A.exe"), "stara");
+}
+
+// Extra trusted certificates replace the system's in libcurl's own check on Windows, so the transfer
+// hands it the system's roots with them: every one Qt finds there too.
+TEST_F(Windows, TheSystemsRootsGoWithTheExtraCertificates) {
+    const QList<QSslCertificate> korijeni = QSslCertificate::fromData(KorijeniSustava());
+    const QList<QSslCertificate> qt = QSslConfiguration::systemCaCertificates();
+    ASSERT_FALSE(qt.isEmpty());
+    for (const QSslCertificate& c : qt)
+        EXPECT_TRUE(korijeni.contains(c)) << c.subjectDisplayName().toStdString();
 }
 
 // A failed file operation is told in the system's own words and language, also where the C library
