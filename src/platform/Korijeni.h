@@ -6,9 +6,9 @@
 
 namespace morvela {
 
-// The system's trusted roots as PEM (Windows: its "Root" store, which the
-// transfer's own verification would otherwise replace by the extra ones), or
-// empty where the TLS library finds the system's bundle by itself.
+// The system's trusted roots as PEM (Windows: its root stores, which libcurl's
+// own check would otherwise replace by the extra ones), or empty where the TLS
+// library finds the system's bundle by itself.
 QByteArray KorijeniSustava();
 
 } // namespace morvela
