@@ -11,6 +11,8 @@
 
 #include <QFile>
 
+#include <string>
+
 namespace morvela {
 
 namespace {
@@ -75,6 +77,20 @@ GreškaDatoteke GreškaWindowsa(DWORD kod, const QString& put) {
     return {broj, opis};
 }
 
+// Another program may hold a file for a moment (a virus scanner reads every new
+// program): a move it blocks is tried again for two seconds before it fails. A
+// running program holds its file for longer, and the caller asks the person.
+bool PremjestiUporno(const std::wstring& od, const std::wstring& na, DWORD zastavice) {
+    for (int pokušaj = 1;; ++pokušaj) {
+        if (MoveFileExW(od.c_str(), na.c_str(), zastavice)) return true;
+        const DWORD kod = GetLastError();
+        if ((kod != ERROR_SHARING_VIOLATION && kod != ERROR_ACCESS_DENIED && kod != ERROR_LOCK_VIOLATION) ||
+            pokušaj == 20)
+            return false;
+        Sleep(100);
+    }
+}
+
 } // namespace
 
 QString OpisSustava(const std::error_code& kod) {
@@ -119,7 +135,7 @@ GreškaDatoteke OtvoriNovu(const QString& put, QFile& datoteka) {
 GreškaDatoteke Preimenuj(const QString& od, const QString& na, bool& naDrugiDisk) {
     naDrugiDisk = false;
     // No copy allowed: across volumes the caller copies through a flushed temporary.
-    if (MoveFileExW(od.toStdWString().c_str(), na.toStdWString().c_str(), 0)) return {};
+    if (PremjestiUporno(od.toStdWString(), na.toStdWString(), 0)) return {};
     const DWORD kod = GetLastError();
     naDrugiDisk = kod == ERROR_NOT_SAME_DEVICE;
     return GreškaWindowsa(kod, od);
@@ -133,7 +149,7 @@ GreškaDatoteke Zamijeni(const QString& privremena, const QString& cilj, bool tr
     if (atributi != INVALID_FILE_ATTRIBUTES && (atributi & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(na.c_str(), atributi & ~FILE_ATTRIBUTE_READONLY);
     const DWORD zastavice = MOVEFILE_REPLACE_EXISTING | (trajno ? MOVEFILE_WRITE_THROUGH : 0);
-    if (MoveFileExW(od.c_str(), na.c_str(), zastavice)) return {};
+    if (PremjestiUporno(od, na, zastavice)) return {};
     const DWORD kod = GetLastError();
     DeleteFileW(od.c_str());
     return GreškaWindowsa(kod, cilj);

@@ -30,6 +30,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <thread>
 
 using namespace morvela;
 using namespace morvela::test;
@@ -89,9 +90,23 @@ TEST_F(Windows, ReplaceGoesThroughAReadOnlyTargetButNeverThroughAnOpenOne) {
     EXPECT_FALSE(QFile::exists(privremena));
     Završi(*drži);
 
+    // One that holds it for a moment only, as a virus scanner does, is waited for.
+    drži = Pomoćnik(QStringLiteral("drzi"), cilj);
+    std::thread pusti([pid = DWORD(drži->processId())] {
+        Sleep(300);
+        const HANDLE proces = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+        TerminateProcess(proces, 0);
+        CloseHandle(proces);
+    });
+    TestOkruženje::Zapiši(privremena, "najnovija");
+    EXPECT_FALSE(ZamijeniTrajno(privremena, cilj));
+    pusti.join();
+    EXPECT_EQ(TestOkruženje::Pročitaj(cilj), "najnovija");
+    Završi(*drži);
+
     StvarneDatoteke datoteke;
     EXPECT_FALSE(datoteke.Kopiraj(cilj, hr + QStringLiteral("Kopija ") + HrvatskaSlova + ".exe"));
-    EXPECT_EQ(TestOkruženje::Pročitaj(hr + QStringLiteral("Kopija ") + HrvatskaSlova + ".exe"), "nova");
+    EXPECT_EQ(TestOkruženje::Pročitaj(hr + QStringLiteral("Kopija ") + HrvatskaSlova + ".exe"), "najnovija");
 }
 
 TEST_F(Windows, TheLockOfAnotherProcessHoldsUntilItsProcessIsGone) {
